@@ -1,0 +1,319 @@
+#include "core/App.h"
+
+#include "core/About.h"
+#include "core/Code.h"
+#include "core/MenuBar1.h"
+#include "core/Settings.h"
+#include "player/TheCount.h"
+
+#include "framework/FolderItem.h"
+#include "framework/Platform.h"
+
+#include <QApplication>
+#include <exception>
+
+namespace {
+// Any failure while the settings row is read or the first run is written.
+struct LoadSettingsFailure {};
+
+void check(bool failed)
+{
+    if (failed)
+        throw LoadSettingsFailure{};
+}
+
+// First-run window places, in the order they are written.
+const std::pair<const char*, int> kFirstRunPlaces[] = {
+    {"SongsTop", 516}, {"SongsLeft", 177}, {"SongsHeight", 242}, {"SongsWidth", 488},
+    {"SetupSongsTop", 67}, {"SetupSongsLeft", 32}, {"SetupSongsHeight", 414}, {"SetupSongsWidth", 750},
+    {"TrackTop", 127}, {"TrackLeft", 11}, {"TrackHeight", 413}, {"TrackWidth", 796},
+    {"TheCountTop", 50}, {"TheCountLeft", 12}, {"TheCountHeight", 435}, {"TheCountWidth", 338},
+    {"FeetTop", 52}, {"FeetLeft", 356},
+    {"SongLocationsTop", 57}, {"SongLocationsLeft", 26}, {"SongLocationsHeight", 577},
+    {"SongLocationsWidth", 809},
+    {"TestTop", 50}, {"TestLeft", 50}, {"TestHeight", 388}, {"TestWidth", 640},
+};
+} // namespace
+
+App::App() = default;
+
+App& App::instance()
+{
+    return static_cast<App&>(*fw::Application::instance());
+}
+
+void App::ApplicationAddMenuHandlers()
+{
+    AddMenuHandler(QStringLiteral("mSongs"), [this] { return _mSongs_Action(); });
+    AddMenuHandler(QStringLiteral("mBeatOn1357"), [this] { return _mBeatOn1357_Action(); });
+    AddMenuHandler(QStringLiteral("mSettings"), [this] { return _mSettings_Action(); });
+    AddMenuHandler(QStringLiteral("mAbout"), [this] { return _mAbout_Action(); });
+    AddMenuHandler(QStringLiteral("mExit"), [this] { return _mExit_Action(); });
+    AddMenuHandler(QStringLiteral("mFeet"), [this] { return _mFeet_Action(); });
+    AddMenuHandler(QStringLiteral("mTest"), [this] { return _mTest_Action(); });
+    AddMenuHandler(QStringLiteral("mTheCount"), [this] { return _mTheCount_Action(); });
+    AddMenuHandler(QStringLiteral("mUserManual"), [this] { return _mUserManual_Action(); });
+    AddMenuHandler(QStringLiteral("mSetupSongs"), [this] { return _mSetupSongs_Action(); });
+    AddMenuHandler(QStringLiteral("mSongLocations"), [this] { return _mSongLocations_Action(); });
+    AddMenuHandler(QStringLiteral("mMeasureSong"), [this] { return _mMeasureSong_Action(); });
+    AddMenuHandler(QStringLiteral("mProgramFolder"), [this] { return _mProgramFolder_Action(); });
+    AddMenuHandler(QStringLiteral("mAppDataFolder"), [this] { return _mAppDataFolder_Action(); });
+    AddMenuHandler(QStringLiteral("mSynch"), [this] { return _mSynch_Action(); });
+}
+
+// ---- start-up and shut-down ---------------------------------------------
+
+void App::Event_Open()
+{
+    Code::HomePage = Code::kSiteHost + QStringLiteral("/melvaro");
+    Code::UserManualPage = Code::sitePage(QStringLiteral("/melvaro/docs"));
+
+    Code::AppDataFolder = fw::SpecialFolder::ApplicationData().child(QStringLiteral("Corvantis"));
+    if (!Code::AppDataFolder.valid()) {
+        failStart(QStringLiteral("Can't access the Application Support Folder."));
+        return;
+    }
+    if (!Code::AppDataFolder.exists())
+        Code::AppDataFolder.createAsFolder();
+
+    Code::fApp = fw::SpecialFolder::Applications();
+    Code::dbPath = Code::AppDataFolder.child(QStringLiteral("Melvaro.sdb")).posixPath();
+
+    if (fw::MenuItem* quit = mExit()) {
+        quit->setText(QStringLiteral("Quit"));
+        quit->setCommandKey(QStringLiteral("Q"));
+    }
+
+    if (!OpenDB() || !LoadSettings())
+        return;
+    OpenWindows();
+}
+
+void App::failStart(const QString& message)
+{
+    fw::MsgBox(message);
+    Quit(1);
+}
+
+bool App::OpenDB()
+{
+    const fw::FolderItem file = fw::FolderItem::fromPosixPath(Code::dbPath);
+    if (!file.exists()) {
+        failStart(QStringLiteral("Couldn't locate the Melvaro.sdb database file."));
+        return false;
+    }
+    Code::db = std::make_unique<fw::Database>();
+    if (!Code::db->Connect(file.posixPath())) {
+        failStart(QStringLiteral("Can't open database file."));
+        return false;
+    }
+    return true;
+}
+
+bool App::LoadSettings()
+{
+    try {
+        std::unique_ptr<fw::RecordSet> row = Code::db->SQLSelect(QStringLiteral("Select * from Settings"));
+        if (!row || row->eof())
+            return true;   // no settings row: the flags stay false
+        Code::BeatOn1357 = row->Field(QStringLiteral("BeatOn1357")).BooleanValue();
+        if (fw::MenuItem* item = mBeatOn1357())
+            item->setChecked(Code::BeatOn1357);
+        Code::UseQuickTime = row->Field(QStringLiteral("UseQuickTime")).BooleanValue();
+        Code::FirstRun = row->Field(QStringLiteral("FirstRun")).BooleanValue();
+        check(Code::db->Error());
+        if (Code::FirstRun) {
+            AssignSongPaths();
+            Code::db->SQLExecute(QStringLiteral("BEGIN"));
+            check(Code::db->Error());
+            row->Edit();
+            row->Field(QStringLiteral("FirstRun")).setBooleanValue(false);
+            for (const auto& [key, value] : kFirstRunPlaces)
+                row->Field(QLatin1String(key)).setIntegerValue(value);
+            check(Code::db->Error());
+            row->Update();
+            check(Code::db->Error());
+            Code::db->Commit();
+            check(Code::db->Error());
+        }
+        m_settingsLoaded = true;
+        return true;
+    } catch (const LoadSettingsFailure&) {
+        // The first-run write stops half-way: nothing of it is kept. Paths
+        // already committed stay.
+        Code::db->Rollback();
+        failStart(QStringLiteral("Something went wrong in App.LoadSettings."));
+        return false;
+    }
+}
+
+void App::AssignSongPaths()
+{
+    Code::db->SQLExecute(QStringLiteral("BEGIN"));
+    check(Code::db->Error());
+    std::unique_ptr<fw::RecordSet> songs = Code::db->SQLSelect(QStringLiteral("Select * from Songs"));
+    check(!songs);
+    songs->MoveFirst();
+    while (!songs->eof()) {
+        const QString path = songs->Field(QStringLiteral("Path")).StringValue();
+        check(Code::db->Error());
+        if (!path.isEmpty()) {
+            const fw::FolderItem file = Code::AppDataFolder.child(path);
+            if (file.valid() && file.exists()) {
+                songs->Edit();
+                songs->Field(QStringLiteral("Path")).setStringValue(file.absolutePath());
+                songs->Update();
+                check(Code::db->Error());
+            }
+        }
+        songs->MoveNext();
+        fw::YieldToEventLoop();
+    }
+    Code::db->Commit();
+    check(Code::db->Error());
+}
+
+bool App::OpenWindows()
+{
+    try {
+        TheCount::instance().Show();
+        return true;
+    } catch (const std::exception&) {
+        failStart(QStringLiteral("Something went wrong in App.OpenWindows."));
+        return false;
+    }
+}
+
+void App::SaveWindows()
+{
+    // Each window that keeps its place saves it itself when it closes.
+}
+
+bool App::Event_CancelClose()
+{
+    return false;
+}
+
+void App::Event_Close()
+{
+    // A start that stopped before the settings row was read writes nothing.
+    if (!m_settingsLoaded || !Code::db || !Code::db->isConnected())
+        return;
+    std::unique_ptr<fw::RecordSet> row = Code::db->SQLSelect(QStringLiteral("Select * From Settings"));
+    if (!row || row->eof())
+        return;
+    row->Edit();
+    row->Field(QStringLiteral("BeatOn1357")).setBooleanValue(Code::BeatOn1357);
+    row->Update();
+}
+
+void App::Event_EnableMenuItems()
+{
+    if (fw::MenuItem* item = mSettings())
+        item->setVisible(false);
+}
+
+// ---- menu commands -------------------------------------------------------
+
+bool App::_mSongs_Action()
+{
+    return false;
+}
+
+bool App::_mBeatOn1357_Action()
+{
+    Code::BeatOn1357 = !Code::BeatOn1357;
+    if (fw::MenuItem* item = mBeatOn1357())
+        item->setChecked(Code::BeatOn1357);
+    return false;
+}
+
+bool App::_mSettings_Action()
+{
+    Settings::instance().Show();
+    return false;
+}
+
+bool App::_mAbout_Action()
+{
+    About::instance().Show();
+    return false;
+}
+
+bool App::_mExit_Action()
+{
+    SaveWindows();
+    Quit(0);
+    return false;
+}
+
+bool App::_mFeet_Action()
+{
+    return false;
+}
+
+bool App::_mTest_Action()
+{
+    return false;
+}
+
+bool App::_mTheCount_Action()
+{
+    TheCount::instance().Show();
+    return false;
+}
+
+bool App::_mUserManual_Action()
+{
+    fw::ShowURL(Code::UserManualPage);
+    return false;
+}
+
+bool App::_mSetupSongs_Action()
+{
+    return false;
+}
+
+bool App::_mSongLocations_Action()
+{
+    return false;
+}
+
+bool App::_mMeasureSong_Action()
+{
+    return false;
+}
+
+bool App::_mProgramFolder_Action()
+{
+    // With no applications folder on this system there is nothing to open.
+    if (Code::fApp.valid())
+        fw::OpenFolder(Code::fApp);
+    else
+        fw::Beep();
+    return false;
+}
+
+bool App::_mAppDataFolder_Action()
+{
+    fw::OpenFolder(Code::AppDataFolder);
+    return false;
+}
+
+bool App::_mSynch_Action()
+{
+    return false;
+}
+
+// ---- program entry -------------------------------------------------------
+
+int Main(int argc, char* argv[])
+{
+    QApplication qtApp(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Corvantis"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CORVANTIS_VERSION));
+    App app;
+    app.setMenuBar(&MenuBar1::instance());
+    app.ApplicationAddMenuHandlers();
+    return app.run();
+}

@@ -1,0 +1,42 @@
+#include "core/Code.h"
+
+namespace Code {
+
+std::unique_ptr<fw::Database> db;
+QString dbPath;
+fw::FolderItem AppDataFolder;
+fw::FolderItem fApp;
+QString HomePage;
+QString UserManualPage;
+bool BeatOn1357 = false;
+bool UseQuickTime = false;
+bool FirstRun = false;
+bool FeetOn = false;
+bool TrackOpen = false;
+bool SongsOpen = false;
+
+QString sitePage(const QString& path)
+{
+    return QStringLiteral("https://") + kSiteHost + path;
+}
+
+int InstrRev(const QString& source, const QString& find)
+{
+    if (source.isEmpty() || find.isEmpty())
+        return 0;
+    // Searching backwards from the end finds the occurrence that begins last.
+    return static_cast<int>(source.lastIndexOf(find, -1, Qt::CaseInsensitive)) + 1;
+}
+
+void reset()
+{
+    db.reset();
+    dbPath.clear();
+    AppDataFolder = fw::FolderItem();
+    fApp = fw::FolderItem();
+    HomePage.clear();
+    UserManualPage.clear();
+    BeatOn1357 = UseQuickTime = FirstRun = FeetOn = TrackOpen = SongsOpen = false;
+}
+
+} // namespace Code

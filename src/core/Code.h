@@ -1,0 +1,40 @@
+#pragma once
+
+// What the whole program shares: the database connection, the places found
+// at start-up, and the flags through which windows learn about each other.
+
+#include "framework/Database.h"
+#include "framework/FolderItem.h"
+
+#include <QString>
+#include <memory>
+
+namespace Code {
+
+extern std::unique_ptr<fw::Database> db;
+extern QString dbPath;                 // POSIX path of the database file
+extern fw::FolderItem AppDataFolder;   // <data home>/Corvantis
+extern fw::FolderItem fApp;            // the system's applications folder, or none
+extern QString HomePage;               // the web site, without a scheme
+extern QString UserManualPage;         // the help page, with its scheme
+
+extern bool BeatOn1357;   // light only the counts 1, 3, 5 and 7
+extern bool UseQuickTime; // the media-player choice kept in the settings row
+extern bool FirstRun;     // this run is the installation's first
+extern bool FeetOn;       // the basic-step window has been opened
+extern bool TrackOpen;    // the track editor is open
+extern bool SongsOpen;    // the song list is open
+
+// The program's web site.
+inline const QString kSiteHost = QStringLiteral("corvantis.example.org");
+// A page of the web site, with its scheme: sitePage("/melvaro/docs").
+QString sitePage(const QString& path);
+
+// 1-based position of the last occurrence of find in source, ignoring case
+// (occurrences may overlap); 0 when there is none or either text is empty.
+int InstrRev(const QString& source, const QString& find);
+
+// Everything back as at program start (tests start each case from here).
+void reset();
+
+} // namespace Code

@@ -1,0 +1,586 @@
+#include "framework/Database.h"
+
+#include <sqlite3.h>
+
+namespace fw {
+
+namespace {
+
+constexpr int busyTimeoutMs = 2000;
+
+const char* const notOpenMessage = "database is not open";
+const char* const oneStatementMessage = "only one statement may be run at a time";
+const char* const noStatementMessage = "no statement to run";
+const char* const notUpdatableMessage = "record set cannot be updated";
+
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+QString quoteIdentifier(const QString& name)
+{
+    QString doubled = name;
+    doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + doubled + QLatin1Char('"');
+}
+
+// True when the text left after the first statement holds nothing that would
+// run: blanks, semicolons and comments only.
+bool isInertTail(const char* p, const char* end)
+{
+    while (p < end) {
+        const char c = *p;
+        if (c == ';' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
+            ++p;
+        } else if (c == '-' && p + 1 < end && p[1] == '-') {
+            while (p < end && *p != '\n')
+                ++p;
+        } else if (c == '/' && p + 1 < end && p[1] == '*') {
+            p += 2;
+            while (p < end && !(*p == '*' && p + 1 < end && p[1] == '/'))
+                ++p;
+            p = (p < end) ? p + 2 : end;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+void bindValue(sqlite3_stmt* statement, int index, const DatabaseRecord::Value& v)
+{
+    switch (v.kind) {
+    case DatabaseRecord::Value::Kind::Text: {
+        const QByteArray utf8 = v.text.toUtf8();
+        sqlite3_bind_text(statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    case DatabaseRecord::Value::Kind::Integer:
+        sqlite3_bind_int64(statement, index, v.integer);
+        break;
+    case DatabaseRecord::Value::Kind::Double:
+        sqlite3_bind_double(statement, index, v.real);
+        break;
+    }
+}
+
+DatabaseRecord::Value makeValue(const QString& name, DatabaseRecord::Value::Kind kind)
+{
+    return DatabaseRecord::Value{name, kind, QString(), 0, 0.0};
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- DatabaseField
+
+QString DatabaseField::StringValue() const
+{
+    sqlite3_value* v = m_set->value(m_column);
+    if (!v)
+        return QString();
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return text ? QString::fromUtf8(text, sqlite3_value_bytes(v)) : QString();
+}
+
+qint64 DatabaseField::IntegerValue() const
+{
+    sqlite3_value* v = m_set->value(m_column);
+    return v ? sqlite3_value_int64(v) : 0;
+}
+
+double DatabaseField::DoubleValue() const
+{
+    sqlite3_value* v = m_set->value(m_column);
+    return v ? sqlite3_value_double(v) : 0.0;
+}
+
+bool DatabaseField::BooleanValue() const
+{
+    sqlite3_value* v = m_set->value(m_column);
+    if (!v)
+        return false;
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_NULL:
+        return false;
+    case SQLITE_INTEGER:
+        return sqlite3_value_int64(v) != 0;
+    case SQLITE_FLOAT:
+        return sqlite3_value_double(v) != 0.0;
+    default: {
+        // Update statements write the words; fields write 1/0.
+        const QString text = StringValue().trimmed();
+        if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+            return true;
+        if (text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
+            return false;
+        return sqlite3_value_double(v) != 0.0;
+    }
+    }
+}
+
+bool DatabaseField::isNull() const
+{
+    sqlite3_value* v = m_set->value(m_column);
+    return !v || sqlite3_value_type(v) == SQLITE_NULL;
+}
+
+void DatabaseField::setStringValue(const QString& value)
+{
+    auto v = makeValue(QString(), DatabaseRecord::Value::Kind::Text);
+    v.text = value;
+    m_set->setPending(m_column, v);
+}
+
+void DatabaseField::setIntegerValue(qint64 value)
+{
+    auto v = makeValue(QString(), DatabaseRecord::Value::Kind::Integer);
+    v.integer = value;
+    m_set->setPending(m_column, v);
+}
+
+void DatabaseField::setDoubleValue(double value)
+{
+    auto v = makeValue(QString(), DatabaseRecord::Value::Kind::Double);
+    v.real = value;
+    m_set->setPending(m_column, v);
+}
+
+void DatabaseField::setBooleanValue(bool value)
+{
+    setIntegerValue(value ? 1 : 0);
+}
+
+// ---------------------------------------------------------------- DatabaseRecord
+
+void DatabaseRecord::Column(const QString& name, const QString& value)
+{
+    auto v = makeValue(name, Value::Kind::Text);
+    v.text = value;
+    set(v);
+}
+
+void DatabaseRecord::IntegerColumn(const QString& name, qint64 value)
+{
+    auto v = makeValue(name, Value::Kind::Integer);
+    v.integer = value;
+    set(v);
+}
+
+void DatabaseRecord::DoubleColumn(const QString& name, double value)
+{
+    auto v = makeValue(name, Value::Kind::Double);
+    v.real = value;
+    set(v);
+}
+
+void DatabaseRecord::BooleanColumn(const QString& name, bool value)
+{
+    IntegerColumn(name, value ? 1 : 0);
+}
+
+// A column set twice keeps its last value: the insert names each column once.
+void DatabaseRecord::set(Value v)
+{
+    for (Value& existing : m_values) {
+        if (existing.name.compare(v.name, Qt::CaseInsensitive) == 0) {
+            existing = std::move(v);
+            return;
+        }
+    }
+    m_values.push_back(std::move(v));
+}
+
+// ---------------------------------------------------------------- Database
+
+Database::Database() = default;
+
+Database::~Database()
+{
+    close();
+}
+
+void Database::close()
+{
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+bool Database::Connect(const QString& filePath)
+{
+    close();
+    clearError();
+    sqlite3* handle = nullptr;
+    const QByteArray path = filePath.toUtf8();
+    // Never CREATE: a missing file must fail, not become an empty database.
+    const int rc = sqlite3_open_v2(path.constData(), &handle, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        setError(handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString::fromUtf8(sqlite3_errstr(rc)));
+        sqlite3_close_v2(handle);
+        return false;
+    }
+    sqlite3_busy_timeout(handle, busyTimeoutMs);
+    m_db = handle;
+    // Opening is lazy; only reading the schema shows whether the file is a database.
+    auto check = SQLSelect(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    if (!check) {
+        const QString message = m_errorMessage;
+        close();
+        setError(message);
+        return false;
+    }
+    return true;
+}
+
+void Database::clearError()
+{
+    m_error = false;
+    m_errorMessage.clear();
+}
+
+void Database::setError(const QString& message)
+{
+    m_error = true;
+    m_errorMessage = message;
+}
+
+void Database::setErrorFromEngine()
+{
+    setError(QString::fromUtf8(sqlite3_errmsg(m_db)));
+}
+
+// Prepares exactly one statement; null (with the error set) for anything else.
+sqlite3_stmt* Database::prepareOne(const QString& sql)
+{
+    if (!m_db) {
+        setError(QString::fromLatin1(notOpenMessage));
+        return nullptr;
+    }
+    const QByteArray utf8 = sql.toUtf8();
+    const char* tail = nullptr;
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &raw, &tail) != SQLITE_OK) {
+        setErrorFromEngine();
+        sqlite3_finalize(raw);
+        return nullptr;
+    }
+    Statement statement(raw);
+    if (!statement) {
+        setError(QString::fromLatin1(noStatementMessage));
+        return nullptr;
+    }
+    if (!isInertTail(tail, utf8.constData() + utf8.size())) {
+        setError(QString::fromLatin1(oneStatementMessage));
+        return nullptr;
+    }
+    return statement.release();
+}
+
+std::unique_ptr<RecordSet> Database::SQLSelect(const QString& sql)
+{
+    clearError();
+    Statement statement(prepareOne(sql));
+    if (!statement)
+        return nullptr;
+
+    std::unique_ptr<RecordSet> set(new RecordSet(this));
+    set->readColumns(statement.get());
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
+        set->appendRow(statement.get());
+    if (rc != SQLITE_DONE) {
+        setErrorFromEngine();
+        return nullptr;
+    }
+    return set;
+}
+
+void Database::SQLExecute(const QString& sql)
+{
+    clearError();
+    Statement statement(prepareOne(sql));
+    if (!statement)
+        return;
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        setErrorFromEngine();
+}
+
+void Database::InsertRecord(const QString& table, const DatabaseRecord& record)
+{
+    clearError();
+    QString sql = QLatin1String("INSERT INTO ") + quoteIdentifier(table);
+    const auto& values = record.values();
+    if (values.empty()) {
+        sql += QLatin1String(" DEFAULT VALUES");
+    } else {
+        QStringList names;
+        QStringList marks;
+        for (const auto& v : values) {
+            names << quoteIdentifier(v.name);
+            marks << QStringLiteral("?");
+        }
+        sql += QLatin1String(" (") + names.join(QLatin1Char(',')) + QLatin1String(") VALUES (")
+            + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    }
+    Statement statement(prepareOne(sql));
+    if (!statement)
+        return;
+    for (int i = 0; i < int(values.size()); ++i)
+        bindValue(statement.get(), i + 1, values[size_t(i)]);
+    if (sqlite3_step(statement.get()) != SQLITE_DONE)
+        setErrorFromEngine();
+}
+
+qint64 Database::LastRowID() const
+{
+    return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
+}
+
+void Database::Commit()
+{
+    SQLExecute(QStringLiteral("COMMIT"));
+}
+
+void Database::Rollback()
+{
+    const bool previousError = m_error;
+    const QString previousMessage = m_errorMessage;
+    SQLExecute(QStringLiteral("ROLLBACK"));
+    if (!m_error) {
+        m_error = previousError;
+        m_errorMessage = previousMessage;
+    }
+}
+
+// True when the column is its table's only primary-key column and declared
+// INTEGER, i.e. it holds the row ID itself.
+bool Database::isRowIdColumn(const char* schema, const char* table, const char* column)
+{
+    const char* declaredType = nullptr;
+    int primaryKey = 0;
+    if (sqlite3_table_column_metadata(m_db, schema, table, column, &declaredType, nullptr, nullptr,
+                                      &primaryKey, nullptr) != SQLITE_OK
+        || !primaryKey || !declaredType || sqlite3_stricmp(declaredType, "INTEGER") != 0)
+        return false;
+    // A column of a composite key is no row ID.
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM pragma_table_info(?1, ?2) WHERE pk > 0", -1,
+                           &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return false;
+    }
+    Statement count(raw);
+    sqlite3_bind_text(raw, 1, table, -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(raw, 2, schema, -1, SQLITE_TRANSIENT);
+    return sqlite3_step(raw) == SQLITE_ROW && sqlite3_column_int(raw, 0) == 1;
+}
+
+// ---------------------------------------------------------------- RecordSet
+
+RecordSet::RecordSet(Database* db) : m_db(db) {}
+
+RecordSet::~RecordSet()
+{
+    for (auto& row : m_rows)
+        for (sqlite3_value* v : row)
+            sqlite3_value_free(v);
+}
+
+void RecordSet::readColumns(sqlite3_stmt* statement)
+{
+    const int count = sqlite3_column_count(statement);
+    const char* schema = nullptr;
+    const char* table = nullptr;
+    bool oneTable = count > 0;
+    for (int i = 0; i < count; ++i) {
+        m_columns << QString::fromUtf8(sqlite3_column_name(statement, i));
+        const char* origin = sqlite3_column_origin_name(statement, i);
+        const char* columnTable = sqlite3_column_table_name(statement, i);
+        const char* columnSchema = sqlite3_column_database_name(statement, i);
+        m_originColumns << QString::fromUtf8(origin);
+        if (!origin || !columnTable || !columnSchema) {
+            oneTable = false;
+        } else if (!table) {
+            table = columnTable;
+            schema = columnSchema;
+        } else if (sqlite3_stricmp(table, columnTable) != 0 || sqlite3_stricmp(schema, columnSchema) != 0) {
+            oneTable = false;
+        }
+    }
+    if (!oneTable)
+        return;
+    for (int i = 0; i < count; ++i) {
+        if (m_db->isRowIdColumn(schema, table, sqlite3_column_origin_name(statement, i))) {
+            m_schema = QString::fromUtf8(schema);
+            m_table = QString::fromUtf8(table);
+            m_keyColumn = i;
+            return;
+        }
+    }
+}
+
+void RecordSet::appendRow(sqlite3_stmt* statement)
+{
+    std::vector<sqlite3_value*> row;
+    row.reserve(size_t(m_columns.size()));
+    for (int i = 0; i < m_columns.size(); ++i)
+        row.push_back(sqlite3_value_dup(sqlite3_column_value(statement, i)));
+    m_rows.push_back(std::move(row));
+}
+
+bool RecordSet::eof() const
+{
+    return m_row >= int(m_rows.size());
+}
+
+void RecordSet::MoveNext()
+{
+    if (!eof())
+        ++m_row;
+    m_editing = false;
+    m_pending.clear();
+}
+
+void RecordSet::MoveFirst()
+{
+    m_row = 0;
+    m_editing = false;
+    m_pending.clear();
+}
+
+int RecordSet::RecordCount() const
+{
+    return int(m_rows.size());
+}
+
+int RecordSet::FieldCount() const
+{
+    return int(m_columns.size());
+}
+
+QString RecordSet::columnName(int column) const
+{
+    return m_columns.value(column);
+}
+
+int RecordSet::columnIndex(const QString& name) const
+{
+    for (int i = 0; i < m_columns.size(); ++i)
+        if (m_columns[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+DatabaseField RecordSet::Field(const QString& name)
+{
+    const int column = columnIndex(name);
+    if (column < 0)
+        m_db->setError(QStringLiteral("no such column: %1").arg(name));
+    return DatabaseField(this, column);
+}
+
+sqlite3_value* RecordSet::value(int column) const
+{
+    if (column < 0 || column >= m_columns.size() || eof())
+        return nullptr;
+    return m_rows[size_t(m_row)][size_t(column)];
+}
+
+void RecordSet::setPending(int column, const DatabaseRecord::Value& v)
+{
+    if (column < 0)
+        return;
+    for (auto& entry : m_pending) {
+        if (entry.first == column) {
+            entry.second = v;
+            return;
+        }
+    }
+    m_pending.emplace_back(column, v);
+}
+
+void RecordSet::Edit()
+{
+    m_editing = true;
+}
+
+void RecordSet::Update()
+{
+    m_db->clearError();
+    if (!m_db->isConnected()) {
+        m_db->setError(QString::fromLatin1(notOpenMessage));
+        return;
+    }
+    if (m_table.isEmpty()) {
+        m_db->setError(QString::fromLatin1(notUpdatableMessage));
+        return;
+    }
+    if (eof()) {
+        m_db->setError(QStringLiteral("no current record"));
+        return;
+    }
+    m_editing = false;
+    if (m_pending.empty())
+        return;
+
+    // RETURNING hands back the values as stored (after the column's affinity),
+    // which become the record set's own copy of the row.
+    QStringList assignments;
+    QStringList returned;
+    for (const auto& entry : m_pending) {
+        const QString column = quoteIdentifier(m_originColumns[entry.first]);
+        assignments << column + QLatin1String("=?");
+        returned << column;
+    }
+    const QString sql = QLatin1String("UPDATE ") + quoteIdentifier(m_schema) + QLatin1Char('.')
+        + quoteIdentifier(m_table) + QLatin1String(" SET ") + assignments.join(QLatin1Char(','))
+        + QLatin1String(" WHERE rowid=? RETURNING ") + returned.join(QLatin1Char(','));
+    Statement statement(m_db->prepareOne(sql));
+    if (!statement)
+        return;
+    int index = 1;
+    for (const auto& entry : m_pending)
+        bindValue(statement.get(), index++, entry.second);
+    sqlite3_bind_value(statement.get(), index, value(m_keyColumn));
+
+    auto& row = m_rows[size_t(m_row)];
+    int rc = sqlite3_step(statement.get());
+    if (rc == SQLITE_ROW) {
+        for (int i = 0; i < int(m_pending.size()); ++i) {
+            sqlite3_value*& cell = row[size_t(m_pending[size_t(i)].first)];
+            sqlite3_value_free(cell);
+            cell = sqlite3_value_dup(sqlite3_column_value(statement.get(), i));
+        }
+        rc = sqlite3_step(statement.get());
+    } else if (rc == SQLITE_DONE) {
+        m_db->setError(QStringLiteral("the record is no longer in its table"));
+        return;
+    }
+    if (rc != SQLITE_DONE) {
+        m_db->setErrorFromEngine();
+        return;
+    }
+    m_pending.clear();
+}
+
+// ---------------------------------------------------------------- helpers
+
+QString sqlQuoted(const QString& text)
+{
+    QString doubled = text;
+    doubled.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
+}
+
+QString decimalPoint(QString statement)
+{
+    statement.replace(QLatin1Char(','), QLatin1Char('.'));
+    return statement;
+}
+
+} // namespace fw

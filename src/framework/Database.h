@@ -1,0 +1,157 @@
+#pragma once
+
+// The song database connection: plain SQL text on one SQLite connection.
+// Statements never throw; a failed statement leaves Error() true and
+// ErrorMessage() holding the engine's text, and a failed select returns null.
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+struct sqlite3_value;
+
+namespace fw {
+
+class RecordSet;
+
+// A value of the current row of a RecordSet, read and set by type.
+class DatabaseField {
+public:
+    QString StringValue() const;
+    qint64 IntegerValue() const;
+    double DoubleValue() const;
+    // 1/0 and the words True/False (any case) read as Booleans.
+    bool BooleanValue() const;
+    bool isNull() const;
+
+    // Setters record a pending value; RecordSet::Update writes it to the row.
+    void setStringValue(const QString& value);
+    void setIntegerValue(qint64 value);
+    void setDoubleValue(double value);
+    void setBooleanValue(bool value);
+
+private:
+    friend class RecordSet;
+    DatabaseField(RecordSet* set, int column) : m_set(set), m_column(column) {}
+    RecordSet* m_set;
+    int m_column;
+};
+
+// A row to insert: column values set by name.
+class DatabaseRecord {
+public:
+    void Column(const QString& name, const QString& value);
+    void IntegerColumn(const QString& name, qint64 value);
+    void DoubleColumn(const QString& name, double value);
+    void BooleanColumn(const QString& name, bool value);
+
+    struct Value {
+        QString name;
+        enum class Kind { Text, Integer, Double } kind;
+        QString text;
+        qint64 integer = 0;
+        double real = 0.0;
+    };
+    const std::vector<Value>& values() const { return m_values; }
+
+private:
+    void set(Value v);
+    std::vector<Value> m_values;
+};
+
+class Database {
+public:
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens the file. Fails (false) when it is missing, unreadable, locked
+    // beyond the busy timeout, or not an SQLite database at all.
+    bool Connect(const QString& filePath);
+    bool isConnected() const { return m_db != nullptr; }
+
+    // Runs one query; null when it fails. The cursor stands on the first row.
+    std::unique_ptr<RecordSet> SQLSelect(const QString& sql);
+    // Runs one statement that returns no rows ("BEGIN" and "COMMIT" included).
+    void SQLExecute(const QString& sql);
+    void InsertRecord(const QString& table, const DatabaseRecord& record);
+    qint64 LastRowID() const;
+    void Commit();
+    // Leaves the error of the statement that made the caller roll back readable.
+    void Rollback();
+
+    bool Error() const { return m_error; }
+    QString ErrorMessage() const { return m_errorMessage; }
+
+private:
+    friend class RecordSet;
+    void clearError();
+    void setError(const QString& message);
+    void setErrorFromEngine();
+    void close();
+    // The statement when the text holds exactly one; otherwise null with the error set.
+    sqlite3_stmt* prepareOne(const QString& sql);
+    bool isRowIdColumn(const char* schema, const char* table, const char* column);
+
+    sqlite3* m_db = nullptr;
+    bool m_error = false;
+    QString m_errorMessage;
+};
+
+// The rows of a select, read whole when the select runs. Edit/Update write
+// the current row back to its table by its row ID (needs a select of one
+// table whose columns include the table's integer primary key).
+class RecordSet {
+public:
+    ~RecordSet();
+    RecordSet(const RecordSet&) = delete;
+    RecordSet& operator=(const RecordSet&) = delete;
+
+    // True once the cursor is past its last row (the platform's EOF).
+    bool eof() const;
+    void MoveNext();
+    void MoveFirst();
+    int RecordCount() const;
+    int FieldCount() const;
+    QString columnName(int column) const;
+
+    // A field of the current row by column name (case-insensitive).
+    DatabaseField Field(const QString& name);
+
+    void Edit();
+    void Update();
+
+private:
+    friend class Database;
+    friend class DatabaseField;
+    explicit RecordSet(Database* db);
+    void readColumns(sqlite3_stmt* statement);
+    void appendRow(sqlite3_stmt* statement);
+    int columnIndex(const QString& name) const;
+    sqlite3_value* value(int column) const;
+    void setPending(int column, const DatabaseRecord::Value& v);
+
+    Database* m_db;
+    QStringList m_columns;
+    QStringList m_originColumns; // each column's name in its table (empty for expressions)
+    QString m_schema;         // the database (schema) name of m_table
+    QString m_table;          // the one table all columns come from, or empty
+    int m_keyColumn = -1;     // the column holding that table's row ID
+    std::vector<std::vector<sqlite3_value*>> m_rows;
+    int m_row = 0;
+    bool m_editing = false;
+    std::vector<std::pair<int, DatabaseRecord::Value>> m_pending;
+};
+
+// The one quoting helper for text joined into SQL: the text between single
+// quotes, every single quote inside doubled.
+QString sqlQuoted(const QString& text);
+
+// Formatted numbers going into statements: a decimal comma becomes a point.
+QString decimalPoint(QString statement);
+
+} // namespace fw

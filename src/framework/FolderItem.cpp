@@ -1,0 +1,149 @@
+#include "framework/FolderItem.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace fw {
+
+QString colonPathFromPosix(const QString& posixPath, bool isFolder)
+{
+    if (!posixPath.startsWith(u'/'))
+        return QString();
+    // Repeated and trailing slashes separate nothing, so they give no component.
+    QStringList components = posixPath.split(u'/', Qt::SkipEmptyParts);
+    if (components.isEmpty())
+        return QString();
+    for (QString& component : components)
+        component.replace(u':', u'/');
+    QString colonPath = components.join(u':');
+    if (isFolder)
+        colonPath += u':';
+    return colonPath;
+}
+
+std::optional<QString> posixPathFromColon(const QString& colonPath)
+{
+    if (!colonPath.contains(u':') || colonPath.startsWith(u':'))
+        return std::nullopt;
+    QString body = colonPath;
+    if (body.endsWith(u':'))
+        body.chop(1);
+    QStringList components = body.split(u':');
+    for (QString& component : components) {
+        if (component.isEmpty())
+            return std::nullopt;
+        component.replace(u'/', u':');
+    }
+    return u'/' + components.join(u'/');
+}
+
+FolderItem FolderItem::fromPosixPath(const QString& posixPath)
+{
+    // Relative paths depend on the working folder, which the program never relies on.
+    if (!posixPath.startsWith(u'/'))
+        return FolderItem();
+    return FolderItem(QDir::cleanPath(posixPath));
+}
+
+FolderItem FolderItem::fromAbsolutePath(const QString& colonPath)
+{
+    const std::optional<QString> posixPath = posixPathFromColon(colonPath);
+    return posixPath ? fromPosixPath(*posixPath) : FolderItem();
+}
+
+bool FolderItem::exists() const { return valid() && QFileInfo::exists(m_path); }
+
+bool FolderItem::isDirectory() const { return valid() && QFileInfo(m_path).isDir(); }
+
+QString FolderItem::name() const { return m_path.section(u'/', -1); }
+
+QString FolderItem::absolutePath() const { return colonPathFromPosix(m_path, isDirectory()); }
+
+FolderItem FolderItem::child(const QString& name) const
+{
+    // "." and ".." name this folder and its parent, not an item inside it.
+    if (!valid() || name.isEmpty() || name.contains(u'/') || name == u"." || name == u"..")
+        return FolderItem();
+    const QString separator = m_path == u"/" ? QString() : QStringLiteral("/");
+    return FolderItem(m_path + separator + name);
+}
+
+FolderItem FolderItem::parent() const
+{
+    if (!valid() || m_path == u"/")
+        return FolderItem();
+    const qsizetype slash = m_path.lastIndexOf(u'/');
+    return FolderItem(slash == 0 ? QStringLiteral("/") : m_path.left(slash));
+}
+
+bool FolderItem::createAsFolder() const
+{
+    if (!valid())
+        return false;
+    QDir().mkpath(m_path);
+    return isDirectory();
+}
+
+std::optional<QImage> FolderItem::openAsPicture() const
+{
+    if (!valid() || !QFileInfo(m_path).isFile())
+        return std::nullopt;
+    try {
+        QImage picture;
+        if (!picture.load(m_path))
+            return std::nullopt;
+        return picture;
+    } catch (...) {
+        // A picture too large for memory is as unreadable as a damaged one.
+        return std::nullopt;
+    }
+}
+
+namespace SpecialFolder {
+
+namespace {
+
+// An environment variable's folder when it names an absolute path.
+std::optional<QString> absoluteFromEnvironment(const char* name)
+{
+    const QString value = qEnvironmentVariable(name);
+    if (value.isEmpty() || !QDir::isAbsolutePath(value))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+FolderItem ApplicationData()
+{
+    if (const auto dataHome = absoluteFromEnvironment("XDG_DATA_HOME"))
+        return FolderItem::fromPosixPath(*dataHome);
+    // Without a data home or a home folder the user has no data folder.
+    const auto home = absoluteFromEnvironment("HOME");
+    if (!home)
+        return FolderItem();
+    return FolderItem::fromPosixPath(*home + QStringLiteral("/.local/share"));
+}
+
+FolderItem Desktop()
+{
+    if (const auto desktop = absoluteFromEnvironment("XDG_DESKTOP_DIR"))
+        return FolderItem::fromPosixPath(*desktop);
+    return FolderItem::fromPosixPath(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+}
+
+FolderItem Applications()
+{
+    QStringList candidates = QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation);
+    candidates << QStringLiteral("/usr/share/applications");
+    for (const QString& candidate : std::as_const(candidates)) {
+        if (QFileInfo(candidate).isDir())
+            return FolderItem::fromPosixPath(candidate);
+    }
+    return FolderItem();
+}
+
+} // namespace SpecialFolder
+
+} // namespace fw

@@ -1,0 +1,1048 @@
+#include "framework/ListBox.h"
+
+#include <QAbstractTableModel>
+#include <QGuiApplication>
+#include <QCursor>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QJsonObject>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPersistentModelIndex>
+#include <QPointer>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QTreeView>
+#include <algorithm>
+#include <map>
+#include <numeric>
+
+namespace fw {
+
+namespace {
+
+Qt::Alignment horizontalAlignment(Alignment a)
+{
+    switch (a) {
+    case Alignment::Center: return Qt::AlignHCenter;
+    case Alignment::Right: return Qt::AlignRight;
+    case Alignment::Left:
+    case Alignment::Default: break;
+    }
+    return Qt::AlignLeft;
+}
+
+// The keys the editor leaves to the list: they move between or end edits.
+bool isEditKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
+    case Qt::Key_Tab: case Qt::Key_Backtab: case Qt::Key_Return: case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A key press as the CellKeyDown hook sees it: one character.
+QString keyCharacter(const QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left: return QString(QChar(28));
+    case Qt::Key_Right: return QString(QChar(29));
+    case Qt::Key_Up: return QString(QChar(30));
+    case Qt::Key_Down: return QString(QChar(31));
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return QString(QChar(9));
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return QString(QChar(13));
+    case Qt::Key_Escape: return QString(QChar(27));
+    default: return event->text();
+    }
+}
+
+constexpr int textMargin = 4;
+
+} // namespace
+
+void Graphics::FillRect(int x, int y, int width, int height)
+{
+    // A cell has one background colour: any fill that reaches into the cell
+    // colours all of it.
+    if (width > 0 && height > 0 && x < Width && y < Height && x + width > 0 && y + height > 0)
+        m_fill = ForeColor;
+}
+
+bool ShiftKey() { return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier; }
+
+// ---- ListModel -----------------------------------------------------------
+
+// The rows and the columns' properties. A row keeps its visible cells in a
+// vector as long as the column count, its hidden cells in a short list, and
+// an id that stays with it through sorting, so the list can tell whether the
+// same rows are still selected.
+class ListModel final : public QAbstractTableModel {
+public:
+    struct ColumnInfo {
+        QString heading;
+        Alignment alignment = Alignment::Default;
+        bool editable = false;
+        int direction = 1;
+    };
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    }
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : m_columns;
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role == Qt::DisplayRole && index.isValid())
+            return cell(index.row(), index.column());
+        return QVariant();
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal)
+            return QVariant();
+        if (role == Qt::DisplayRole)
+            return column(section).heading;
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(horizontalAlignment(column(section).alignment) | Qt::AlignVCenter);
+        return QVariant();
+    }
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        if (!index.isValid())
+            return Qt::NoItemFlags;
+        return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    }
+
+    bool validRow(int row) const { return row >= 0 && row < static_cast<int>(m_rows.size()); }
+    quint64 rowId(int row) const { return m_rows[row].id; }
+
+    const QString& cell(int row, int col) const
+    {
+        static const QString none;
+        if (!validRow(row) || col < 0)
+            return none;
+        const Row& r = m_rows[row];
+        if (col < m_columns)
+            return r.cells[col];
+        for (const auto& [hiddenColumn, text] : r.hidden) {
+            if (hiddenColumn == col)
+                return text;
+        }
+        return none;
+    }
+
+    void setCell(int row, int col, const QString& text)
+    {
+        // Setting the text a cell already holds changes nothing and tells no
+        // one: paint hooks set cells while the list paints.
+        if (!validRow(row) || col < 0 || cell(row, col) == text)
+            return;
+        Row& r = m_rows[row];
+        if (col < m_columns) {
+            r.cells[col] = text;
+            const QModelIndex at = index(row, col);
+            emit dataChanged(at, at, {Qt::DisplayRole});
+            return;
+        }
+        for (auto& [hiddenColumn, hiddenText] : r.hidden) {
+            if (hiddenColumn == col) {
+                hiddenText = text;
+                return;
+            }
+        }
+        r.hidden.emplace_back(col, text);
+    }
+
+    void insertRow(int row, const QString& first)
+    {
+        beginInsertRows(QModelIndex(), row, row);
+        Row r{m_nextId++, std::vector<QString>(m_columns), {}};
+        r.cells[0] = first;
+        m_rows.insert(m_rows.begin() + row, std::move(r));
+        endInsertRows();
+        m_lastIndex = row;
+    }
+
+    void removeRow(int row)
+    {
+        beginRemoveRows(QModelIndex(), row, row);
+        m_rows.erase(m_rows.begin() + row);
+        endRemoveRows();
+        if (m_lastIndex == row)
+            m_lastIndex = -1;
+        else if (m_lastIndex > row)
+            --m_lastIndex;
+    }
+
+    void clear()
+    {
+        beginResetModel();
+        m_rows.clear();
+        endResetModel();
+        m_lastIndex = -1;
+    }
+
+    int lastIndex() const { return m_lastIndex; }
+    int columns() const { return m_columns; }
+
+    // Cells keep their column numbers: the ones that fall out of the visible
+    // range become hidden cells, and hidden ones that come into it show.
+    void setColumns(int count)
+    {
+        beginResetModel();
+        for (Row& r : m_rows) {
+            std::vector<QString> cells(count);
+            std::vector<std::pair<int, QString>> hidden;
+            for (int c = 0; c < m_columns; ++c) {
+                if (c < count)
+                    cells[c] = std::move(r.cells[c]);
+                else if (!r.cells[c].isEmpty())
+                    hidden.emplace_back(c, std::move(r.cells[c]));
+            }
+            for (auto& [c, text] : r.hidden) {
+                if (c < count)
+                    cells[c] = std::move(text);
+                else
+                    hidden.emplace_back(c, std::move(text));
+            }
+            r.cells = std::move(cells);
+            r.hidden = std::move(hidden);
+        }
+        m_columns = count;
+        endResetModel();
+    }
+
+    // Puts old row order[i] at row i; persistent indexes (the selection, the
+    // current row, the cell being edited) follow their rows.
+    void reorder(const std::vector<int>& order)
+    {
+        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        std::vector<int> newRow(order.size());
+        for (int i = 0; i < static_cast<int>(order.size()); ++i)
+            newRow[order[i]] = i;
+        const QModelIndexList from = persistentIndexList();
+        QModelIndexList to;
+        to.reserve(from.size());
+        for (const QModelIndex& index : from)
+            to.append(this->index(newRow[index.row()], index.column()));
+        changePersistentIndexList(from, to);
+        std::vector<Row> sorted;
+        sorted.reserve(m_rows.size());
+        for (int old : order)
+            sorted.push_back(std::move(m_rows[old]));
+        m_rows.swap(sorted);
+        if (m_lastIndex >= 0)
+            m_lastIndex = newRow[m_lastIndex];
+        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    }
+
+    const ColumnInfo& column(int col) const
+    {
+        static const ColumnInfo defaults;
+        const auto it = m_columnInfo.find(col);
+        return it == m_columnInfo.end() ? defaults : it->second;
+    }
+    ColumnInfo& columnToChange(int col) { return m_columnInfo[col]; }
+
+    int sortedColumn = -1;
+
+private:
+    struct Row {
+        quint64 id;
+        std::vector<QString> cells;
+        std::vector<std::pair<int, QString>> hidden;
+    };
+    std::vector<Row> m_rows;
+    std::map<int, ColumnInfo> m_columnInfo;
+    int m_columns = 1;
+    int m_lastIndex = -1;
+    quint64 m_nextId = 0;
+};
+
+// ---- the in-place editor ---------------------------------------------------
+
+class CellLineEdit final : public QLineEdit, public CellEditor {
+public:
+    CellLineEdit(ListView* owner, QWidget* parent) : QLineEdit(parent), m_owner(owner) {}
+    // An editor whose edit has ended reports nothing more.
+    void detach() { m_owner = nullptr; }
+
+    QString text() const override { return QLineEdit::text(); }
+    void setText(const QString& text) override { QLineEdit::setText(text); }
+    int selStart() const override { return hasSelectedText() ? selectionStart() : cursorPosition(); }
+    int selLength() const override { return selectionLength(); }
+    void setSelStart(int start) override
+    {
+        setCursorPosition(std::clamp(start, 0, static_cast<int>(text().size())));
+    }
+    void setSelLength(int length) override
+    {
+        const int start = selStart();
+        setSelection(start, std::clamp(length, 0, static_cast<int>(text().size()) - start));
+    }
+
+protected:
+    bool event(QEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    ListView* m_owner;
+};
+
+// ---- CellDelegate ----------------------------------------------------------
+
+class CellDelegate final : public QStyledItemDelegate {
+public:
+    CellDelegate(ListBox& box, ListModel& model, QObject* parent)
+        : QStyledItemDelegate(parent), m_box(box), m_model(model) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QString& text = m_model.cell(index.row(), index.column());
+        return QSize(option.fontMetrics.horizontalAdvance(text) + 2 * textMargin,
+                     option.fontMetrics.height() + 4);
+    }
+
+    bool gridLines = false;
+
+private:
+    ListBox& m_box;
+    ListModel& m_model;
+};
+
+void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const int row = index.row();
+    const int col = index.column();
+    const QRect cell = option.rect;
+    const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+        : (option.state & QStyle::State_Active)                               ? QPalette::Normal
+                                                                              : QPalette::Inactive;
+    const QPalette& palette = option.palette;
+    painter->save();
+
+    Graphics g(cell.width(), cell.height(), palette.color(group, QPalette::Text));
+    const bool backgroundHandled = m_box.CellBackgroundPaint && m_box.CellBackgroundPaint(g, row, col);
+    // The background is always painted opaque, so whatever the view drew
+    // under the cell (its own row highlight) never shows through.
+    painter->fillRect(cell, g.fill().value_or(palette.color(group, QPalette::Base)));
+    const bool highlighted = (option.state & QStyle::State_Selected) && !backgroundHandled;
+    if (highlighted)
+        painter->fillRect(cell, palette.color(group, QPalette::Highlight));
+
+    g.ForeColor = palette.color(group, highlighted ? QPalette::HighlightedText : QPalette::Text);
+    const QFontMetrics& metrics = option.fontMetrics;
+    const int baseline = (cell.height() - metrics.height()) / 2 + metrics.ascent();
+    if (!(m_box.CellTextPaint && m_box.CellTextPaint(g, row, col, textMargin, baseline))) {
+        const QRect textRect = cell.adjusted(textMargin, 0, -textMargin, 0);
+        const QString text = metrics.elidedText(m_model.cell(row, col), Qt::ElideRight, textRect.width());
+        painter->setFont(option.font);
+        painter->setPen(g.ForeColor);
+        painter->drawText(textRect, horizontalAlignment(m_model.column(col).alignment) | Qt::AlignVCenter
+                              | Qt::TextSingleLine, text);
+    }
+    if (gridLines) {
+        painter->setPen(palette.color(group, QPalette::Midlight));
+        painter->drawLine(cell.topRight(), cell.bottomRight());
+        painter->drawLine(cell.bottomLeft(), cell.bottomRight());
+    }
+    painter->restore();
+}
+
+// ---- ListView --------------------------------------------------------------
+
+class ListView final : public QTreeView {
+public:
+    enum class EditEnd { Store, Restore, Drop };
+
+    ListView(ListBox& box, ListModel& model, QWidget* parent);
+    ~ListView() override;
+
+    void configure(const QJsonObject& settings);
+    void layoutNow() { executeDelayedItemsLayout(); }
+    void applyColumnSettings();
+    void applyColumnWidths();
+    void setGivenWidths(std::vector<std::optional<int>> widths);
+    void showSortIndicator();
+
+    // Selection: rows, sorted; change() when the set of selected rows is no
+    // longer the one last reported.
+    std::vector<int> selectedRows() const;
+    void checkSelection();
+    // Holds back change() while the rows are rearranged, then checks once.
+    class QuietSelection {
+    public:
+        explicit QuietSelection(ListView& view) : m_view(view) { ++m_view.m_quiet; }
+        ~QuietSelection()
+        {
+            if (--m_view.m_quiet == 0)
+                m_view.checkSelection();
+        }
+        QuietSelection(const QuietSelection&) = delete;
+        QuietSelection& operator=(const QuietSelection&) = delete;
+
+    private:
+        ListView& m_view;
+    };
+
+    // In-place editing.
+    void editCell(int row, int col);
+    void endEdit(EditEnd how);
+    int editedRow() const { return m_editor ? m_editIndex.row() : -1; }
+    CellEditor* activeCell() const { return m_editor.data(); }
+    void setEditorFont(const QFont& font);
+    bool editorKey(CellLineEdit* editor, QKeyEvent* event);
+    void editorFocusLost(CellLineEdit* editor);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void updateEditorGeometries() override;
+
+private:
+    void openEditor(const QModelIndex& index);
+    void headingClicked(int col);
+    bool someWidthsMissing() const;
+
+    ListBox& m_box;
+    ListModel& m_model;
+    CellDelegate* m_delegate;
+    QPointer<CellLineEdit> m_editor;
+    QPersistentModelIndex m_editIndex;
+    QString m_textBeforeEdit;
+    QPersistentModelIndex m_clickToEdit;
+    std::vector<quint64> m_selectedIds;
+    std::vector<std::optional<int>> m_givenWidths;
+    bool m_heading = false;
+    bool m_resizable = false;
+    bool m_applyingWidths = false;
+    bool m_userSized = false;   // the user dragged a column's edge
+    int m_quiet = 0;
+};
+
+ListView::ListView(ListBox& box, ListModel& model, QWidget* parent)
+    : QTreeView(parent)
+    , m_box(box)
+    , m_model(model)
+    , m_delegate(new CellDelegate(box, model, this))
+{
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setExpandsOnDoubleClick(false);
+    setIndentation(0);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setAnimated(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(false);
+    setDragDropMode(QAbstractItemView::NoDragDrop);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setItemDelegate(m_delegate);
+    setModel(&model);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { checkSelection(); });
+    header()->setSectionsMovable(false);
+    header()->setStretchLastSection(true);
+    header()->setHighlightSections(false);
+    connect(header(), &QHeaderView::sectionClicked, this, [this](int col) { headingClicked(col); });
+    // The header also resizes sections itself (font changes, stretching);
+    // only a drag with the button down is the user's sizing.
+    connect(header(), &QHeaderView::sectionResized, this, [this](int col) {
+        if (!m_applyingWidths && col + 1 < m_model.columns()
+            && (QGuiApplication::mouseButtons() & Qt::LeftButton))
+            m_userSized = true;
+    });
+}
+
+ListView::~ListView()
+{
+    if (m_editor)
+        m_editor->detach();
+    m_box.m_view = nullptr;
+}
+
+void ListView::configure(const QJsonObject& settings)
+{
+    const bool multiple = settings.value(QLatin1String("selection")).toString() == QLatin1String("multiple");
+    setSelectionMode(multiple ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+    m_heading = settings.value(QLatin1String("heading")).toBool(false);
+    m_resizable = settings.value(QLatin1String("columnsResizable")).toBool(false);
+    m_delegate->gridLines = settings.value(QLatin1String("gridLines")).toBool(false);
+    setVerticalScrollBarPolicy(settings.value(QLatin1String("scrollVertical")).toBool(true)
+                                   ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(settings.value(QLatin1String("scrollHorizontal")).toBool(false)
+                                     ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    header()->setVisible(m_heading);
+    header()->setSectionsClickable(m_heading);
+    applyColumnSettings();
+}
+
+void ListView::applyColumnSettings()
+{
+    header()->setSectionResizeMode(m_resizable ? QHeaderView::Interactive : QHeaderView::Fixed);
+    header()->setStretchLastSection(true);
+    applyColumnWidths();
+    showSortIndicator();
+}
+
+void ListView::applyColumnWidths()
+{
+    const int count = m_model.columns();
+    int listed = 0;
+    int unlisted = 0;
+    for (int c = 0; c < count; ++c) {
+        if (c < static_cast<int>(m_givenWidths.size()) && m_givenWidths[c])
+            listed += *m_givenWidths[c];
+        else
+            ++unlisted;
+    }
+    // Before the list is first shown its viewport has no size of its own yet.
+    const int available = isVisible() ? viewport()->width() : maximumViewportSize().width();
+    const int share = unlisted > 0 ? std::max(header()->minimumSectionSize(), (available - listed) / unlisted) : 0;
+    m_applyingWidths = true;
+    for (int c = 0; c < count; ++c) {
+        const bool given = c < static_cast<int>(m_givenWidths.size()) && m_givenWidths[c];
+        header()->resizeSection(c, given ? *m_givenWidths[c] : share);
+    }
+    m_applyingWidths = false;
+}
+
+void ListView::setGivenWidths(std::vector<std::optional<int>> widths)
+{
+    m_givenWidths = std::move(widths);
+    m_userSized = false;
+    applyColumnWidths();
+}
+
+bool ListView::someWidthsMissing() const
+{
+    const int count = m_model.columns();
+    for (int c = 0; c + 1 < count; ++c) {
+        if (c >= static_cast<int>(m_givenWidths.size()) || !m_givenWidths[c])
+            return true;
+    }
+    return false;
+}
+
+void ListView::resizeEvent(QResizeEvent* event)
+{
+    QTreeView::resizeEvent(event);
+    // Columns without a width of their own share the list's width, until the
+    // user sizes the columns by hand.
+    if (!m_userSized && someWidthsMissing())
+        applyColumnWidths();
+}
+
+void ListView::showSortIndicator()
+{
+    const int col = m_model.sortedColumn;
+    const bool shown = m_heading && col >= 0 && col < m_model.columns();
+    header()->setSortIndicatorShown(shown);
+    if (shown)
+        header()->setSortIndicator(col, m_model.column(col).direction < 0 ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void ListView::headingClicked(int col)
+{
+    if (!m_heading)
+        return;
+    if (m_model.sortedColumn == col)
+        m_box.setColumnSortDirection(col, -m_box.ColumnSortDirection(col));
+    else
+        m_box.setSortedColumn(col);
+    m_box.Sort();
+}
+
+std::vector<int> ListView::selectedRows() const
+{
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void ListView::checkSelection()
+{
+    if (m_quiet > 0)
+        return;
+    std::vector<quint64> ids;
+    for (int row : selectedRows()) {
+        if (m_model.validRow(row))
+            ids.push_back(m_model.rowId(row));
+    }
+    std::sort(ids.begin(), ids.end());
+    if (ids == m_selectedIds)
+        return;
+    m_selectedIds.swap(ids);
+    emit m_box.change();
+}
+
+void ListView::mousePressEvent(QMouseEvent* event)
+{
+    // A click anywhere in the rows ends an edit; the editor takes its own clicks.
+    endEdit(EditEnd::Store);
+    const QModelIndex index = indexAt(event->position().toPoint());
+    const bool plain = !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+    m_clickToEdit = QPersistentModelIndex();
+    if (index.isValid() && plain && event->button() == Qt::LeftButton && m_model.column(index.column()).editable) {
+        const std::vector<int> rows = selectedRows();
+        if (rows.size() == 1 && rows.front() == index.row())
+            m_clickToEdit = index;
+    }
+    // A click below the rows clears the selection (not every Qt release's
+    // views do this by themselves in every selection mode).
+    if (!index.isValid() && plain) {
+        selectionModel()->clearSelection();
+        selectionModel()->clearCurrentIndex();
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+void ListView::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTreeView::mouseReleaseEvent(event);
+    const QPersistentModelIndex target = std::exchange(m_clickToEdit, QPersistentModelIndex());
+    if (target.isValid() && event->button() == Qt::LeftButton && indexAt(event->position().toPoint()) == target)
+        editCell(target.row(), target.column());
+}
+
+void ListView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    m_clickToEdit = QPersistentModelIndex();
+    QTreeView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
+        emit m_box.doubleClick();
+}
+
+void ListView::updateEditorGeometries()
+{
+    QTreeView::updateEditorGeometries();
+    if (m_editor && m_editIndex.isValid())
+        m_editor->setGeometry(visualRect(m_editIndex));
+}
+
+void ListView::setEditorFont(const QFont& font)
+{
+    if (m_editor)
+        m_editor->setFont(font);
+}
+
+void ListView::editCell(int row, int col)
+{
+    if (!m_model.validRow(row) || col < 0 || col >= m_model.columns())
+        return;
+    const QPersistentModelIndex target = m_model.index(row, col);
+    if (m_editor && m_editIndex == target)
+        return;
+    // Ending an edit raises cellAction, whose handler may open another edit
+    // or change the rows: end whatever is open, then look again.
+    for (int attempts = 0; m_editor && attempts < 8; ++attempts)
+        endEdit(EditEnd::Store);
+    if (!m_editor && target.isValid())
+        openEditor(target);
+}
+
+void ListView::openEditor(const QModelIndex& index)
+{
+    scrollTo(index);
+    auto* editor = new CellLineEdit(this, viewport());
+    const QString text = m_model.cell(index.row(), index.column());
+    editor->setFrame(false);
+    editor->setFont(font());
+    editor->setAlignment(horizontalAlignment(m_model.column(index.column()).alignment) | Qt::AlignVCenter);
+    editor->QLineEdit::setText(text);
+    editor->selectAll();
+    editor->setGeometry(visualRect(index));
+    m_editor = editor;
+    m_editIndex = index;
+    m_textBeforeEdit = text;
+    connect(editor, &QLineEdit::textChanged, this, [this, editor] {
+        if (editor == m_editor && m_editIndex.isValid())
+            emit m_box.cellTextChange(m_editIndex.row(), m_editIndex.column());
+    });
+    editor->show();
+    editor->setFocus(Qt::OtherFocusReason);
+    emit m_box.cellGotFocus(index.row(), index.column());
+}
+
+void ListView::endEdit(EditEnd how)
+{
+    if (!m_editor)
+        return;
+    // The state is cleared first: the handlers of cellAction may open the
+    // next edit, and the old editor's focus loss must not end anything again.
+    CellLineEdit* editor = m_editor;
+    m_editor = nullptr;
+    const QPersistentModelIndex cell = std::exchange(m_editIndex, QPersistentModelIndex());
+    const QString text = editor->text();
+    editor->detach();
+    disconnect(editor, nullptr, this, nullptr);
+    if (editor->window()->focusWidget() == editor)
+        setFocus(Qt::OtherFocusReason);
+    editor->hide();
+    // Edits end from inside the editor's own key and focus events.
+    editor->deleteLater();
+    if (how == EditEnd::Drop || !cell.isValid())
+        return;
+    const int row = cell.row();
+    const int col = cell.column();
+    m_box.setCell(row, col, how == EditEnd::Store ? text : m_textBeforeEdit);
+    emit m_box.cellAction(row, col);
+}
+
+bool ListView::editorKey(CellLineEdit* editor, QKeyEvent* event)
+{
+    if (editor != m_editor)
+        return true;
+    const QString key = keyCharacter(event);
+    if (!key.isEmpty() && m_box.CellKeyDown) {
+        const bool handled = m_box.CellKeyDown(m_editIndex.row(), m_editIndex.column(), key);
+        // The hook may have ended this edit or moved it to another cell.
+        if (handled || editor != m_editor)
+            return true;
+    }
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        endEdit(EditEnd::Store);
+        return true;
+    case Qt::Key_Escape:
+        endEdit(EditEnd::Restore);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ListView::editorFocusLost(CellLineEdit* editor)
+{
+    if (editor == m_editor)
+        endEdit(EditEnd::Store);
+}
+
+bool CellLineEdit::event(QEvent* event)
+{
+    if (m_owner && event->type() == QEvent::ShortcutOverride
+        && isEditKey(static_cast<QKeyEvent*>(event)->key())) {
+        // Return, Escape, Tab and the arrows belong to the edit, not to shortcuts.
+        event->accept();
+        return true;
+    }
+    if (m_owner && event->type() == QEvent::KeyPress) {
+        if (m_owner->editorKey(this, static_cast<QKeyEvent*>(event)))
+            return true;
+        QLineEdit::event(event);
+        // Keys the line leaves alone (Up, Down) must not move the list under it.
+        event->accept();
+        return true;
+    }
+    return QLineEdit::event(event);
+}
+
+void CellLineEdit::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    // The line's own contextual menu takes the focus without ending the edit.
+    if (m_owner && event->reason() != Qt::PopupFocusReason)
+        m_owner->editorFocusLost(this);
+}
+
+// ---- ListBox ---------------------------------------------------------------
+
+ListBox::ListBox(Window& window, const ControlRecord& record)
+    : Control(window, record)
+    , m_model(std::make_unique<ListModel>())
+{
+    m_model->setColumns(std::max(1, record.settings.value(QLatin1String("columns")).toInt(1)));
+    m_view = new ListView(*this, *m_model, hostWidget());
+    m_view->configure(record.settings);
+    attachWidget(m_view);
+}
+
+ListBox::~ListBox()
+{
+    // The window's widgets normally go first (and the view then forgets us);
+    // a list destroyed on its own takes its view along.
+    delete m_view;
+}
+
+QWidget* ListBox::mouseTarget() const { return m_view ? m_view->viewport() : nullptr; }
+
+void ListBox::applyTextSize()
+{
+    Control::applyTextSize();
+    if (!m_view)
+        return;
+    m_view->header()->setFont(m_view->font());
+    m_view->setEditorFont(m_view->font());
+}
+
+void ListBox::AddRow(const QString& firstColumn) { InsertRow(ListCount(), firstColumn); }
+
+void ListBox::InsertRow(int row, const QString& firstColumn)
+{
+    if (row < 0 || row > ListCount())
+        return;
+    m_model->insertRow(row, firstColumn);
+}
+
+void ListBox::RemoveRow(int row)
+{
+    if (!m_model->validRow(row))
+        return;
+    if (m_view->editedRow() == row)
+        m_view->endEdit(ListView::EditEnd::Drop);
+    ListView::QuietSelection quiet(*m_view);
+    // Without a current row there, the view does not pick the next row to
+    // select in its place: a removed selected row leaves no selection.
+    if (m_view->currentIndex().row() == row)
+        m_view->selectionModel()->clearCurrentIndex();
+    m_model->removeRow(row);
+}
+
+void ListBox::DeleteAllRows()
+{
+    m_view->endEdit(ListView::EditEnd::Drop);
+    ListView::QuietSelection quiet(*m_view);
+    m_model->clear();
+}
+
+int ListBox::ListCount() const { return m_model->rowCount(); }
+int ListBox::LastIndex() const { return m_model->lastIndex(); }
+QString ListBox::Cell(int row, int column) const { return m_model->cell(row, column); }
+void ListBox::setCell(int row, int column, const QString& text) { m_model->setCell(row, column, text); }
+int ListBox::ColumnCount() const { return m_model->columns(); }
+
+void ListBox::setColumnCount(int count)
+{
+    count = std::max(1, count);
+    if (count == ColumnCount())
+        return;
+    m_view->endEdit(ListView::EditEnd::Drop);
+    ListView::QuietSelection quiet(*m_view);
+    // The model starts afresh with the new columns; the same rows stay selected.
+    const std::vector<int> selected = m_view->selectedRows();
+    const int current = m_view->currentIndex().row();
+    m_model->setColumns(count);
+    QItemSelectionModel* selection = m_view->selectionModel();
+    for (int row : selected)
+        selection->select(m_model->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    if (current >= 0)
+        selection->setCurrentIndex(m_model->index(current, 0), QItemSelectionModel::NoUpdate);
+    m_view->applyColumnSettings();
+}
+
+void ListBox::setHeadings(const QString& tabSeparated)
+{
+    QStringList headings = tabSeparated.split(QLatin1Char('\t'));
+    if (tabSeparated.endsWith(QLatin1Char('\t')))
+        headings.removeLast();
+    for (int c = 0; c < headings.size(); ++c)
+        m_model->columnToChange(c).heading = headings[c];
+    emit m_model->headerDataChanged(Qt::Horizontal, 0, std::max(0, ColumnCount() - 1));
+}
+
+QString ListBox::Heading(int column) const { return m_model->column(column).heading; }
+
+void ListBox::setHeading(int column, const QString& heading)
+{
+    if (column < 0)
+        return;
+    m_model->columnToChange(column).heading = heading;
+    if (column < ColumnCount())
+        emit m_model->headerDataChanged(Qt::Horizontal, column, column);
+}
+
+void ListBox::setColumnWidths(const QString& widths)
+{
+    std::vector<std::optional<int>> given;
+    for (const QString& part : widths.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int width = part.trimmed().toInt(&ok);
+        given.push_back(ok && width >= 0 ? std::optional<int>(width) : std::nullopt);
+    }
+    m_view->setGivenWidths(std::move(given));
+}
+
+int ListBox::columnWidth(int column) const
+{
+    if (column < 0 || column >= ColumnCount())
+        return 0;
+    return m_view->header()->sectionSize(column);
+}
+
+void ListBox::setColumnAlignment(int column, Alignment alignment)
+{
+    if (column < 0)
+        return;
+    m_model->columnToChange(column).alignment = alignment;
+    if (column < ColumnCount())
+        emit m_model->headerDataChanged(Qt::Horizontal, column, column);
+    m_view->viewport()->update();
+}
+
+Alignment ListBox::columnAlignment(int column) const { return m_model->column(column).alignment; }
+
+void ListBox::setColumnEditable(int column, bool editable)
+{
+    if (column >= 0)
+        m_model->columnToChange(column).editable = editable;
+}
+
+bool ListBox::columnEditable(int column) const { return m_model->column(column).editable; }
+
+int ListBox::ListIndex() const
+{
+    int first = -1;
+    for (const QItemSelectionRange& range : m_view->selectionModel()->selection()) {
+        if (first < 0 || range.top() < first)
+            first = range.top();
+    }
+    return first;
+}
+
+void ListBox::setListIndex(int row)
+{
+    QItemSelectionModel* selection = m_view->selectionModel();
+    if (row == -1) {
+        selection->clearSelection();
+        selection->clearCurrentIndex();
+        return;
+    }
+    if (!m_model->validRow(row))
+        return;
+    const QModelIndex index = m_model->index(row, 0);
+    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_view->scrollTo(index);
+}
+
+bool ListBox::Selected(int row) const
+{
+    return m_model->validRow(row) && m_view->selectionModel()->isSelected(m_model->index(row, 0));
+}
+
+void ListBox::setSelected(int row, bool selected)
+{
+    if (!m_model->validRow(row))
+        return;
+    QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::Rows;
+    if (!selected)
+        flags |= QItemSelectionModel::Deselect;
+    else if (m_view->selectionMode() == QAbstractItemView::SingleSelection)
+        flags |= QItemSelectionModel::ClearAndSelect;
+    else
+        flags |= QItemSelectionModel::Select;
+    m_view->selectionModel()->select(m_model->index(row, 0), flags);
+}
+
+int ListBox::SelCount() const { return static_cast<int>(m_view->selectedRows().size()); }
+
+int ListBox::SortedColumn() const { return m_model->sortedColumn; }
+
+void ListBox::setSortedColumn(int column)
+{
+    m_model->sortedColumn = column < 0 ? -1 : column;
+    m_view->showSortIndicator();
+}
+
+int ListBox::ColumnSortDirection(int column) const { return m_model->column(column).direction; }
+
+void ListBox::setColumnSortDirection(int column, int direction)
+{
+    if (column < 0)
+        return;
+    m_model->columnToChange(column).direction = direction < 0 ? -1 : 1;
+    m_view->showSortIndicator();
+}
+
+void ListBox::Sort()
+{
+    const int column = SortedColumn();
+    const int count = ListCount();
+    if (column < 0 || count < 2)
+        return;
+    const bool descending = ColumnSortDirection(column) < 0;
+    // The hook reads the cells by their row numbers before the sort, so a
+    // permutation is sorted and the rows move once, at the end.
+    std::vector<int> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        int result = 0;
+        if (!(CompareRows && CompareRows(a, b, column, result)))
+            result = QString::compare(m_model->cell(a, column), m_model->cell(b, column), Qt::CaseInsensitive);
+        return descending ? result > 0 : result < 0;
+    });
+    bool moved = false;
+    for (int i = 0; i < count && !moved; ++i)
+        moved = order[i] != i;
+    if (!moved)
+        return;
+    ListView::QuietSelection quiet(*m_view);
+    m_model->reorder(order);
+}
+
+int ListBox::ScrollPosition() const
+{
+    m_view->layoutNow();
+    return m_view->verticalScrollBar()->value();
+}
+
+void ListBox::setScrollPosition(int row)
+{
+    // Rows scroll one at a time, so the scroll bar's value is the top row;
+    // the bar keeps it within what can be scrolled.
+    m_view->layoutNow();
+    m_view->verticalScrollBar()->setValue(std::max(0, row));
+}
+
+int ListBox::RowFromXY(int x, int y) const
+{
+    const QPoint at = m_view->viewport()->mapFrom(m_view, QPoint(x, y));
+    if (!m_view->viewport()->rect().contains(at))
+        return -1;
+    return m_view->indexAt(at).row();
+}
+
+int ListBox::ColumnFromXY(int x, int y) const
+{
+    const QPoint at = m_view->viewport()->mapFrom(m_view, QPoint(x, y));
+    if (!m_view->viewport()->rect().contains(at))
+        return -1;
+    return m_view->indexAt(at).column();
+}
+
+int ListBox::MouseX() const { return m_view->mapFromGlobal(QCursor::pos()).x(); }
+int ListBox::MouseY() const { return m_view->mapFromGlobal(QCursor::pos()).y(); }
+
+void ListBox::EditCell(int row, int column) { m_view->editCell(row, column); }
+
+CellEditor* ListBox::ActiveCell() const { return m_view->activeCell(); }
+
+void ListBox::windowClosing()
+{
+    if (m_view)
+        m_view->endEdit(ListView::EditEnd::Drop);
+}
+
+} // namespace fw

@@ -1,0 +1,156 @@
+#pragma once
+
+// The multi-column list box. Rows hold text cells: the visible columns
+// 0 .. ColumnCount()-1, and hidden cells under any other column number
+// (the program uses 96 to 99) that belong to the row: they move with it when
+// the list sorts and go with it when it is removed.
+
+#include "framework/Control.h"
+
+#include <QColor>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace fw {
+
+// What a cell painting hook works with: the colour the cell's text will be
+// drawn in (ForeColor), and for background hooks a fill of the cell.
+class Graphics {
+public:
+    Graphics(int width, int height, const QColor& foreColor)
+        : ForeColor(foreColor), Width(width), Height(height) {}
+    QColor ForeColor;
+    const int Width;
+    const int Height;
+    // Fills a rectangle of the cell with ForeColor.
+    void FillRect(int x, int y, int width, int height);
+    const std::optional<QColor>& fill() const { return m_fill; }
+
+private:
+    std::optional<QColor> m_fill;
+};
+
+// The in-place editor of the cell being edited.
+class CellEditor {
+public:
+    virtual ~CellEditor() = default;
+    virtual QString text() const = 0;
+    virtual void setText(const QString& text) = 0;
+    virtual int selStart() const = 0;
+    virtual int selLength() const = 0;
+    virtual void setSelStart(int start) = 0;
+    virtual void setSelLength(int length) = 0;
+};
+
+class ListModel;
+class ListView;
+
+// Record settings: "columns" (count), "heading" (a heading row is shown),
+// "selection" ("single" or "multiple"), "columnsResizable", "gridLines",
+// "scrollVertical" (default true), "scrollHorizontal" (default false).
+class ListBox final : public Control {
+    Q_OBJECT
+public:
+    ListBox(Window& window, const ControlRecord& record);
+    ~ListBox() override;
+
+    // ---- rows and cells
+    void AddRow(const QString& firstColumn);
+    void InsertRow(int row, const QString& firstColumn);
+    void RemoveRow(int row);
+    void DeleteAllRows();
+    int ListCount() const;
+    // The row the last AddRow or InsertRow made, -1 before any.
+    int LastIndex() const;
+    // Empty text for a row or cell that does not exist.
+    QString Cell(int row, int column) const;
+    void setCell(int row, int column, const QString& text);
+
+    // ---- columns
+    int ColumnCount() const;
+    void setColumnCount(int count);
+    // All headings at once, each followed by a TAB ("Title\tBPM\t").
+    void setHeadings(const QString& tabSeparated);
+    QString Heading(int column) const;
+    void setHeading(int column, const QString& heading);
+    // Widths of the columns from the first, in pixels: "170,50,107,150".
+    void setColumnWidths(const QString& widths);
+    int columnWidth(int column) const;
+    void setColumnAlignment(int column, Alignment alignment);
+    Alignment columnAlignment(int column) const;
+    // Editable columns open an in-place editor on a click in the selected row.
+    void setColumnEditable(int column, bool editable);
+    bool columnEditable(int column) const;
+
+    // ---- selection
+    // The selected row (the first one when several are), -1 when none.
+    int ListIndex() const;
+    // Selects only this row (-1: none), makes it current and scrolls it into
+    // view. Raises change() when the selection changes.
+    void setListIndex(int row);
+    bool Selected(int row) const;
+    void setSelected(int row, bool selected);
+    int SelCount() const;
+
+    // ---- sorting
+    int SortedColumn() const;
+    void setSortedColumn(int column);
+    // 1 ascending, -1 descending.
+    int ColumnSortDirection(int column) const;
+    void setColumnSortDirection(int column, int direction);
+    // Sorts the rows by the sorted column, through the CompareRows hook
+    // where it answers, else by the cells' text, ignoring case.
+    void Sort();
+
+    // ---- scrolling and positions (in the list's own coordinates, heading
+    // row included)
+    int ScrollPosition() const;
+    void setScrollPosition(int row);
+    // -1 when the position is on no row (below the last one, the heading).
+    int RowFromXY(int x, int y) const;
+    int ColumnFromXY(int x, int y) const;
+    // Where the mouse is now, in the list's coordinates.
+    int MouseX() const;
+    int MouseY() const;
+
+    // ---- in-place editing
+    void EditCell(int row, int column);
+    // The editor of the cell being edited, null when none is.
+    CellEditor* ActiveCell() const;
+    // An edit still open when the window closes is dropped: the window has
+    // had its Close event and hears no more of its cells.
+    void windowClosing() override;
+
+    // ---- hooks the window installs. Each returns true when it handled the
+    // thing itself; CompareRows then answers through result (-1: row1 first).
+    std::function<bool(Graphics& g, int row, int column, int x, int y)> CellTextPaint;
+    std::function<bool(Graphics& g, int row, int column)> CellBackgroundPaint;
+    std::function<bool(int row1, int row2, int column, int& result)> CompareRows;
+    // key: one character; arrows are chr(28) left, 29 right, 30 up, 31 down,
+    // Tab chr(9), Return chr(13), Escape chr(27). True: the editor never sees it.
+    std::function<bool(int row, int column, const QString& key)> CellKeyDown;
+
+signals:
+    void change();
+    void doubleClick();
+    void cellGotFocus(int row, int column);
+    void cellTextChange(int row, int column);
+    // The in-place edit of a cell ended; its text is in the cell.
+    void cellAction(int row, int column);
+
+protected:
+    QWidget* mouseTarget() const override;
+    void applyTextSize() override;
+
+private:
+    friend class ListView;
+    std::unique_ptr<ListModel> m_model;
+    ListView* m_view;
+};
+
+// Whether the Shift key is down now.
+bool ShiftKey();
+
+} // namespace fw

@@ -1,0 +1,128 @@
+#include "framework/Platform.h"
+
+#include "framework/FolderItem.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace fw {
+
+namespace {
+
+class DesktopPlatform final : public Platform {
+public:
+    MsgAnswer showMessage(const MessageRequest& request) override
+    {
+        QMessageBox box;
+        box.setText(request.text);
+        box.setWindowTitle(request.title);
+        switch (request.icon) {
+        case MsgIcon::Caution: box.setIcon(QMessageBox::Warning); break;
+        case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+        case MsgIcon::None: break;
+        }
+        switch (request.buttons) {
+        case MsgButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            box.exec();
+            return MsgAnswer::Ok;
+        case MsgButtons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            box.setDefaultButton(QMessageBox::Ok);
+            return box.exec() == QMessageBox::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
+        case MsgButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::Yes);
+            return box.exec() == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+        }
+        return MsgAnswer::Cancel;
+    }
+
+    void beep() override { QApplication::beep(); }
+
+    void openUrl(const QString& url) override
+    {
+        QUrl target = QUrl::fromUserInput(url);
+        QDesktopServices::openUrl(target);
+    }
+
+    void openFolder(const QString& posixPath) override
+    {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(posixPath));
+    }
+
+    std::optional<QString> chooseFile(const QString& fileType) override
+    {
+        Q_UNUSED(fileType); // every declared type the program asks for admits any file
+        const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow());
+        if (path.isEmpty())
+            return std::nullopt;
+        return path;
+    }
+
+    std::optional<QString> popupMenu(const QStringList& rows, const QPoint& globalPos) override
+    {
+        QMenu menu;
+        for (const QString& row : rows) {
+            if (row == QLatin1String("-"))
+                menu.addSeparator();
+            else
+                menu.addAction(row);
+        }
+        const QAction* chosen = menu.exec(globalPos);
+        if (!chosen)
+            return std::nullopt;
+        return chosen->text();
+    }
+};
+
+std::unique_ptr<Platform>& current()
+{
+    static std::unique_ptr<Platform> instance = std::make_unique<DesktopPlatform>();
+    return instance;
+}
+
+} // namespace
+
+Platform& platform() { return *current(); }
+
+std::unique_ptr<Platform> setPlatform(std::unique_ptr<Platform> replacement)
+{
+    std::unique_ptr<Platform> previous = std::move(current());
+    current() = std::move(replacement);
+    return previous;
+}
+
+void MsgBox(const QString& text)
+{
+    platform().showMessage({text, QString(), MsgButtons::Ok, MsgIcon::None});
+}
+
+MsgAnswer Ask(const QString& text, const QString& title, MsgButtons buttons, MsgIcon icon)
+{
+    return platform().showMessage({text, title, buttons, icon});
+}
+
+void Beep() { platform().beep(); }
+
+void ShowURL(const QString& url) { platform().openUrl(url); }
+
+void OpenFolder(const FolderItem& folder)
+{
+    if (folder.valid())
+        platform().openFolder(folder.posixPath());
+}
+
+FolderItem GetOpenFolderItem(const QString& fileType)
+{
+    const std::optional<QString> path = platform().chooseFile(fileType);
+    if (!path)
+        return FolderItem();
+    return FolderItem::fromPosixPath(*path);
+}
+
+} // namespace fw

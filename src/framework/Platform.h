@@ -1,0 +1,55 @@
+#pragma once
+
+// Everything that would block on the user or leave the program: message
+// boxes and questions, the beep, the browser, the file manager, the open-file
+// dialog and popup menus. All of it goes through one replaceable Platform, so
+// tests answer and record it and no test ever blocks on a modal box.
+
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+namespace fw {
+
+class FolderItem;
+
+enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgIcon { None, Caution, Question };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+struct MessageRequest {
+    QString text;
+    QString title;
+    MsgButtons buttons = MsgButtons::Ok;
+    MsgIcon icon = MsgIcon::None;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+    virtual MsgAnswer showMessage(const MessageRequest& request) = 0;
+    virtual void beep() = 0;
+    virtual void openUrl(const QString& url) = 0;
+    virtual void openFolder(const QString& posixPath) = 0;
+    // The chosen file's POSIX path, or nothing when the user cancels.
+    virtual std::optional<QString> chooseFile(const QString& fileType) = 0;
+    // The chosen row's text, or nothing when the menu is dismissed.
+    virtual std::optional<QString> popupMenu(const QStringList& rows, const QPoint& globalPos) = 0;
+};
+
+Platform& platform();
+// Installs another platform (tests); returns the one it replaces.
+std::unique_ptr<Platform> setPlatform(std::unique_ptr<Platform> replacement);
+
+// The program's calls, each through platform().
+void MsgBox(const QString& text);
+MsgAnswer Ask(const QString& text, const QString& title, MsgButtons buttons, MsgIcon icon);
+void Beep();
+void ShowURL(const QString& url);
+void OpenFolder(const FolderItem& folder);
+// The open-file dialog for files of a declared type ("special/any": any file).
+FolderItem GetOpenFolderItem(const QString& fileType);
+
+} // namespace fw

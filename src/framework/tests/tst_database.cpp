@@ -1,0 +1,257 @@
+#include "framework/Database.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sqlite3.h>
+
+class TestDatabase : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<fw::Database> m_db;
+    QString m_path;
+
+    qint64 count(const QString& where)
+    {
+        auto rs = m_db->SQLSelect("SELECT count(*) AS n FROM " + where);
+        return rs ? rs->Field("n").IntegerValue() : -1;
+    }
+
+private slots:
+    // A fresh database from the installed schema, holding one song, for every test.
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_path = m_dir->filePath("songs.sdb");
+        QFile schema(":/starter/schema.sql");
+        QVERIFY(schema.open(QIODevice::ReadOnly));
+        const QByteArray sql = schema.readAll()
+            + "INSERT INTO Songs (Title, BPM, TestStart) VALUES ('First', '12', 12.5);";
+        sqlite3* raw = nullptr;
+        sqlite3_open(m_path.toUtf8().constData(), &raw);
+        const int rc = sqlite3_exec(raw, sql.constData(), nullptr, nullptr, nullptr);
+        sqlite3_close(raw);
+        QCOMPARE(rc, SQLITE_OK);
+        m_db = std::make_unique<fw::Database>();
+        QVERIFY(m_db->Connect(m_path));
+    }
+
+    void connectFails_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("missing") << "none.sdb";
+        QTest::newRow("text file") << "notes.txt";
+        QTest::newRow("folder") << "folder";
+    }
+    void connectFails()
+    {
+        QFETCH(QString, name);
+        QFile text(m_dir->filePath("notes.txt"));
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("Not the songs you are looking for.\n") > 0);
+        text.close();
+        QVERIFY(QDir(m_dir->path()).mkdir("folder"));
+        fw::Database db;
+        QVERIFY(!db.Connect(m_dir->filePath(name)));
+        QVERIFY(!db.isConnected() && !QFile::exists(m_dir->filePath("none.sdb")));
+        QVERIFY(!db.SQLSelect("SELECT 1"));
+        QCOMPARE(db.ErrorMessage(), "database is not open");
+    }
+
+    void typedReads_data()
+    {
+        QTest::addColumn<QString>("select");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("integer");
+        QTest::addColumn<double>("real");
+        QTest::addColumn<bool>("boolean");
+        QTest::newRow("real") << "TestStart AS v FROM Songs" << "12.5" << 12LL << 12.5 << true;
+        QTest::newRow("real truncates") << "12.7 AS v" << "12.7" << 12LL << 12.7 << true;
+        QTest::newRow("numeric text") << "BPM AS v FROM Songs" << "12" << 12LL << 12.0 << true;
+        QTest::newRow("null") << "NULL AS v" << "" << 0LL << 0.0 << false;
+        QTest::newRow("zero text") << "'0' AS v" << "0" << 0LL << 0.0 << false;
+        QTest::newRow("empty text") << "'' AS v" << "" << 0LL << 0.0 << false;
+        QTest::newRow("word default") << "UseQuickTime AS v FROM Settings" << "True" << 0LL << 0.0 << true;
+        QTest::newRow("word updated") << "FeetOnOne AS v FROM Settings" << "False" << 0LL << 0.0 << false;
+        QTest::newRow("lower word") << "'true' AS v" << "true" << 0LL << 0.0 << true;
+    }
+    void typedReads()
+    {
+        QFETCH(QString, select);
+        m_db->SQLExecute("UPDATE Settings SET FeetOnOne = 'False'");
+        auto rs = m_db->SQLSelect("SELECT " + select);
+        QVERIFY2(rs, qPrintable(m_db->ErrorMessage()));
+        const auto field = rs->Field("V");
+        QTEST(field.StringValue(), "text");
+        QTEST(field.IntegerValue(), "integer");
+        QTEST(field.DoubleValue(), "real");
+        QTEST(field.BooleanValue(), "boolean");
+        // Unknown columns and reads past the last row read as nothing.
+        QCOMPARE(rs->Field("nope").StringValue(), QString());
+        QVERIFY(m_db->Error());
+        rs->MoveNext();
+        QVERIFY(rs->eof() && field.IntegerValue() == 0 && !field.BooleanValue());
+    }
+
+    void editUpdate_data()
+    {
+        QTest::addColumn<QString>("select");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("boolean");
+        QTest::newRow("bool true") << "* FROM Settings" << "BeatOn1357" << QVariant(true) << "1" << true;
+        QTest::newRow("bool false") << "* FROM Settings" << "feetonlady" << QVariant(false) << "0" << false;
+        QTest::newRow("integer") << "ID, SongsTop FROM Settings" << "SongsTop" << QVariant(40LL) << "40" << true;
+        QTest::newRow("text") << "Title, ID FROM Songs" << "Title" << QVariant("It's") << "It's" << false;
+        QTest::newRow("alias") << "ID AS k, TestEnd AS e FROM Songs" << "e" << QVariant(3.25) << "3.25" << true;
+    }
+    void editUpdate()
+    {
+        QFETCH(QString, select);
+        QFETCH(QString, column);
+        QFETCH(QVariant, value);
+        auto rs = m_db->SQLSelect("SELECT " + select);
+        QVERIFY(rs && !rs->eof());
+        rs->Edit();
+        auto field = rs->Field(column);
+        switch (value.typeId()) {
+        case QMetaType::Bool: field.setBooleanValue(value.toBool()); break;
+        case QMetaType::LongLong: field.setIntegerValue(value.toLongLong()); break;
+        case QMetaType::Double: field.setDoubleValue(value.toDouble()); break;
+        default: field.setStringValue(value.toString());
+        }
+        rs->Field("nope").setIntegerValue(7); // ignored
+        rs->Update();
+        QVERIFY2(!m_db->Error(), qPrintable(m_db->ErrorMessage()));
+        QTEST(field.StringValue(), "text");
+        auto fresh = m_db->SQLSelect("SELECT " + select);
+        QTEST(fresh->Field(column).StringValue(), "text");
+        QTEST(fresh->Field(column).BooleanValue(), "boolean");
+    }
+
+    void updateRefused_data()
+    {
+        QTest::addColumn<QString>("select");
+        QTest::newRow("no key") << "SELECT Title FROM Songs";
+        QTest::newRow("expression") << "SELECT ID, Title || '' AS Title FROM Songs";
+        QTest::newRow("join") << "SELECT s.ID, s.Title, t.SongsTop FROM Songs s JOIN Settings t";
+    }
+    void updateRefused()
+    {
+        QFETCH(QString, select);
+        auto rs = m_db->SQLSelect(select);
+        QVERIFY(rs && !rs->eof());
+        rs->Edit();
+        rs->Field("Title").setStringValue("Changed");
+        rs->Update();
+        QCOMPARE(m_db->ErrorMessage(), "record set cannot be updated");
+        QCOMPARE(count("Songs WHERE Title = 'First'"), 1);
+    }
+
+    void insertRecord()
+    {
+        fw::DatabaseRecord song;
+        song.Column("Title", "Second");
+        song.DoubleColumn("TestEnd", 4.5);
+        m_db->InsertRecord("Songs", song);
+        QVERIFY(!m_db->Error());
+        auto rs = m_db->SQLSelect(QString("SELECT * FROM Songs WHERE ID=%1").arg(m_db->LastRowID()));
+        QCOMPARE(rs->RecordCount(), 1);
+        QCOMPARE(rs->Field("Title").StringValue(), "Second");
+        QCOMPARE(rs->Field("TestEnd").DoubleValue(), 4.5);
+        QVERIFY(!rs->Field("Artist").isNull()); // the schema's default, not NULL
+        m_db->InsertRecord("Track", fw::DatabaseRecord());
+        QVERIFY(!m_db->Error());
+        QCOMPARE(count(QString("Track WHERE ID=%1").arg(m_db->LastRowID())), 1);
+    }
+
+    void transactions()
+    {
+        m_db->SQLExecute("BEGIN");
+        m_db->SQLExecute("INSERT INTO Songs (Title) VALUES ('Gone')");
+        m_db->SQLExecute("INSERT INTO Nowhere (Title) VALUES ('x')");
+        const QString failure = m_db->ErrorMessage();
+        QVERIFY(failure.contains("Nowhere"));
+        m_db->Rollback();
+        QVERIFY(m_db->Error());
+        QCOMPARE(m_db->ErrorMessage(), failure);
+
+        m_db->SQLExecute("BEGIN");
+        QVERIFY(!m_db->Error());
+        QCOMPARE(count("Songs"), 1);
+        m_db->SQLExecute("INSERT INTO Songs (Title) VALUES ('Kept')");
+        m_db->Commit();
+        QVERIFY(!m_db->Error());
+        QCOMPARE(count("Songs"), 2);
+        m_db->Commit();
+        QVERIFY(m_db->Error());
+        m_db->Rollback(); // fails too: its own message replaces the last one
+        QVERIFY(m_db->ErrorMessage().contains("rollback"));
+    }
+
+    void quotingAndDecimals()
+    {
+        const QString title = "Don't ' Stop";
+        m_db->SQLExecute(QString("INSERT INTO Songs (Title, TestEnd) VALUES (%1, %2)")
+                             .arg(fw::sqlQuoted(title), fw::decimalPoint("2,75")));
+        QVERIFY2(!m_db->Error(), qPrintable(m_db->ErrorMessage()));
+        auto rs = m_db->SQLSelect("SELECT TestEnd FROM Songs WHERE Title = " + fw::sqlQuoted(title));
+        QCOMPARE(rs->RecordCount(), 1);
+        QCOMPARE(rs->Field("TestEnd").DoubleValue(), 2.75);
+    }
+
+    void oneStatementOnly_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("select");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("execute smuggled") << "DELETE FROM Songs WHERE 0; DROP TABLE Songs" << false << true;
+        QTest::newRow("select smuggled") << "SELECT 1; DROP TABLE Songs" << true << true;
+        QTest::newRow("comment tail") << "SELECT 1; -- note\n/* more */ ;" << true << false;
+        QTest::newRow("empty") << "" << false << true;
+        QTest::newRow("garbage") << "\x01 sel'ect" << true << true;
+    }
+    void oneStatementOnly()
+    {
+        QFETCH(QString, sql);
+        QFETCH(bool, select);
+        QFETCH(bool, refused);
+        if (select)
+            QCOMPARE(!m_db->SQLSelect(sql), refused);
+        else
+            m_db->SQLExecute(sql);
+        QCOMPARE(m_db->Error(), refused);
+        QCOMPARE(count("Songs"), 1);
+    }
+
+    void lockedDatabase()
+    {
+        sqlite3* other = nullptr;
+        sqlite3_open(m_path.toUtf8().constData(), &other);
+        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!m_db->SQLSelect("SELECT * FROM Songs"));
+        QVERIFY(m_db->ErrorMessage().contains("locked"));
+        QVERIFY(timer.elapsed() > 1500 && timer.elapsed() < 10000); // waited out the busy timeout
+        sqlite3_close(other);
+        QVERIFY(m_db->SQLSelect("SELECT * FROM Songs"));
+    }
+
+    // TheCount's integer affinity turns counts written as text into numbers.
+    void countsOrderAsNumbers()
+    {
+        for (const char* theCount : {"10", "9"}) {
+            fw::DatabaseRecord count;
+            count.Column("TheCount", theCount);
+            m_db->InsertRecord("Track", count);
+        }
+        auto rs = m_db->SQLSelect("SELECT TheCount FROM Track ORDER BY TheCount");
+        QCOMPARE(rs->Field("TheCount").StringValue(), "9");
+        rs->MoveNext();
+        QCOMPARE(rs->Field("TheCount").StringValue(), "10");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDatabase)
+#include "tst_database.moc"

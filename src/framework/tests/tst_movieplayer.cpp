@@ -1,0 +1,126 @@
+// The movie player on real audio: a synthesised WAV loads with its duration,
+// plays with an advancing position, stops where it is, and a file that is not
+// audio reports a duration of 0.
+
+#include "framework/MoviePlayer.h"
+#include "framework/Window.h"
+#include "support/TestEnvironment.h"
+#include "support/Windows.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const char* kLayout = R"({
+  "window": { "name": "Stage", "title": "Stage", "width": 100, "height": 100, "visible": false, "menuBar": false },
+  "controls": [ { "name": "player", "kind": "MoviePlayer", "left": 200, "top": 0, "width": 10, "height": 10, "visible": false } ]
+})";
+
+class Stage : public fw::SharedWindow<Stage> {
+public:
+    Stage() : SharedWindow(QStringLiteral("Stage")) {}
+    fw::MoviePlayer* player() const { return control<fw::MoviePlayer>(QStringLiteral("player")); }
+};
+
+// Waits until the position has passed the given time (or gives up).
+bool waitForPosition(const fw::MoviePlayer* player, double seconds, int limitMs = 4000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < limitMs) {
+        if (player->position() >= seconds)
+            return true;
+        QTest::qWait(20);
+    }
+    return false;
+}
+} // namespace
+
+class MoviePlayerTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        fw::registerLayout(fw::parseLayout(kLayout, QStringLiteral("test")));
+        QVERIFY(testing::writeWav(m_dir.filePath(QStringLiteral("two.wav")), 2.0));
+        QFile junk(m_dir.filePath(QStringLiteral("junk.mp3")));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("this is not audio at all\n");
+    }
+    void cleanup() { testing::closeAllWindows(); }
+
+    void playsAndStopsWhereItIs()
+    {
+        fw::MoviePlayer* player = Stage::instance().player();
+        player->open(fw::FolderItem::fromPosixPath(m_dir.filePath(QStringLiteral("two.wav"))));
+        QVERIFY(qAbs(player->duration() - 2.0) < 0.05);
+        QCOMPARE(player->position(), 0.0);
+        player->play();
+        QVERIFY(waitForPosition(player, 0.4));
+        QVERIFY(player->isPlaying());
+        player->stop();
+        const double stoppedAt = player->position();
+        QTest::qWait(200);
+        QVERIFY(!player->isPlaying());
+        QVERIFY(qAbs(player->position() - stoppedAt) < 0.05);
+    }
+
+    void seeksAndStartsFromZeroForNegativePositions()
+    {
+        fw::MoviePlayer* player = Stage::instance().player();
+        player->open(fw::FolderItem::fromPosixPath(m_dir.filePath(QStringLiteral("two.wav"))));
+        player->setPosition(1.0);
+        player->play();
+        QVERIFY(waitForPosition(player, 1.05));
+        player->setPosition(-0.5);
+        QTRY_VERIFY_WITH_TIMEOUT(player->position() < 0.5, 2000);
+    }
+
+    void notAudioReportsNoDuration_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("text named .mp3") << QStringLiteral("junk.mp3");
+        QTest::newRow("missing file") << QStringLiteral("absent.wav");
+    }
+    void notAudioReportsNoDuration()
+    {
+        QFETCH(QString, name);
+        fw::MoviePlayer* player = Stage::instance().player();
+        QElapsedTimer clock;
+        clock.start();
+        player->open(fw::FolderItem::fromPosixPath(m_dir.filePath(name)));
+        QVERIFY(clock.elapsed() < 4000);
+        QCOMPARE(player->duration(), 0.0);
+        player->play();   // harmless
+        QCOMPARE(player->position(), 0.0);
+    }
+
+    void soundEndsWithItsWindow()
+    {
+        Stage& stage = Stage::instance();
+        fw::MoviePlayer* player = stage.player();
+        player->open(fw::FolderItem::fromPosixPath(m_dir.filePath(QStringLiteral("two.wav"))));
+        player->play();
+        QVERIFY(waitForPosition(player, 0.2));
+        QPointer<fw::MoviePlayer> guard(player);
+        stage.Close();
+        QVERIFY(!player->isPlaying());
+        testing::closeAllWindows();
+        QVERIFY(guard.isNull());
+    }
+
+    void reportedPositionOverridesTheRealOne()
+    {
+        fw::MoviePlayer* player = Stage::instance().player();
+        player->setReportedPosition(12.5);
+        QCOMPARE(player->position(), 12.5);
+        player->setReportedPosition(std::nullopt);
+        QCOMPARE(player->position(), 0.0);
+    }
+};
+
+QTEST_MAIN(MoviePlayerTest)
+#include "tst_movieplayer.moc"

@@ -1,0 +1,75 @@
+#include "support/FakePlatform.h"
+
+namespace testing {
+
+fw::MsgAnswer FakePlatform::showMessage(const fw::MessageRequest& request)
+{
+    messages.push_back(request);
+    if (request.buttons == fw::MsgButtons::Ok)
+        return fw::MsgAnswer::Ok;
+    if (answers.empty())
+        return request.buttons == fw::MsgButtons::YesNo ? fw::MsgAnswer::No : fw::MsgAnswer::Cancel;
+    const fw::MsgAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::optional<QString> FakePlatform::chooseFile(const QString& fileType)
+{
+    Q_UNUSED(fileType);
+    if (chosenFiles.empty())
+        return std::nullopt;
+    QString path = chosenFiles.front();
+    chosenFiles.pop_front();
+    return path;
+}
+
+std::optional<QString> FakePlatform::popupMenu(const QStringList& rows, const QPoint& globalPos)
+{
+    Q_UNUSED(globalPos);
+    menusShown.push_back(rows);
+    if (menuChoices.empty())
+        return std::nullopt;
+    QString row = menuChoices.front();
+    menuChoices.pop_front();
+    return row;
+}
+
+QStringList FakePlatform::messageTexts() const
+{
+    QStringList texts;
+    for (const fw::MessageRequest& m : messages)
+        texts << m.text;
+    return texts;
+}
+
+QString FakePlatform::lastMessage() const
+{
+    return messages.empty() ? QString() : messages.back().text;
+}
+
+void FakePlatform::clear()
+{
+    messages.clear();
+    beeps = 0;
+    urls.clear();
+    folders.clear();
+    menusShown.clear();
+    answers.clear();
+    chosenFiles.clear();
+    menuChoices.clear();
+}
+
+ScopedFakePlatform::ScopedFakePlatform()
+{
+    auto fake = std::make_unique<FakePlatform>();
+    m_fake = fake.get();
+    m_previous = fw::setPlatform(std::move(fake));
+}
+
+ScopedFakePlatform::~ScopedFakePlatform()
+{
+    fw::setPlatform(std::move(m_previous));
+}
+
+} // namespace testing

@@ -1,0 +1,51 @@
+#include "support/TestEnvironment.h"
+
+#include "generator/StarterLibrary.h"
+
+#include <QDir>
+
+namespace testing {
+
+TestEnvironment::TestEnvironment(Starter starter, double lengthScale)
+{
+    m_oldDataHome = qgetenv("XDG_DATA_HOME");
+    m_oldDesktop = qgetenv("XDG_DESKTOP_DIR");
+    if (!m_dir.isValid())
+        return;
+    QDir(m_dir.path()).mkpath(QStringLiteral("data"));
+    QDir(m_dir.path()).mkpath(QStringLiteral("Desktop"));
+    qputenv("XDG_DATA_HOME", dataHome().toUtf8());
+    qputenv("XDG_DESKTOP_DIR", desktopFolder().toUtf8());
+    m_ok = true;
+    if (starter == Starter::Installed) {
+        QDir().mkpath(appDataFolder());
+        m_ok = starter::buildStarterLibrary(appDataFolder(), lengthScale);
+    }
+}
+
+TestEnvironment::~TestEnvironment()
+{
+    if (m_oldDataHome.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", m_oldDataHome);
+    if (m_oldDesktop.isNull())
+        qunsetenv("XDG_DESKTOP_DIR");
+    else
+        qputenv("XDG_DESKTOP_DIR", m_oldDesktop);
+}
+
+QString TestEnvironment::dataHome() const { return m_dir.path() + QStringLiteral("/data"); }
+QString TestEnvironment::appDataFolder() const { return dataHome() + QStringLiteral("/Corvantis"); }
+QString TestEnvironment::databasePath() const { return appDataFolder() + QStringLiteral("/Melvaro.sdb"); }
+QString TestEnvironment::desktopFolder() const { return m_dir.path() + QStringLiteral("/Desktop"); }
+
+bool writeWav(const QString& path, double seconds)
+{
+    std::vector<double> clicks;
+    for (double t = 0.5; t < seconds; t += 0.5)
+        clicks.push_back(t);
+    return starter::writeClickTrack(path, seconds, clicks);
+}
+
+} // namespace testing

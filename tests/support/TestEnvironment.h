@@ -1,0 +1,36 @@
+#pragma once
+
+// A private data home for one test: a temporary folder set as XDG_DATA_HOME
+// (and as the desktop folder), optionally holding an installed starter library
+// in Corvantis/, exactly as the installer leaves it.
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace testing {
+
+class TestEnvironment {
+public:
+    enum class Starter { None, Installed };
+    // lengthScale shortens the demo songs' audio (tests need seconds, not minutes).
+    explicit TestEnvironment(Starter starter = Starter::Installed, double lengthScale = 0.1);
+    ~TestEnvironment();
+
+    bool ok() const { return m_ok; }
+    QString root() const { return m_dir.path(); }
+    QString dataHome() const;        // the XDG data home
+    QString appDataFolder() const;   // <data home>/Corvantis
+    QString databasePath() const;    // <data home>/Corvantis/Melvaro.sdb
+    QString desktopFolder() const;
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldDataHome;
+    QByteArray m_oldDesktop;
+    bool m_ok = false;
+};
+
+// Writes a WAV file of silence-with-clicks of the given length; true on success.
+bool writeWav(const QString& path, double seconds);
+
+} // namespace testing

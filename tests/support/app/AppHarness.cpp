@@ -1,0 +1,69 @@
+#include "support/app/AppHarness.h"
+
+#include "core/Code.h"
+#include "core/MenuBar1.h"
+#include "support/Windows.h"
+
+#include "framework/MenuBar.h"
+
+namespace testing {
+
+AppHarness::AppHarness(TestEnvironment::Starter starter, double lengthScale)
+    : env(starter, lengthScale)
+{
+    restart();
+}
+
+void AppHarness::restart()
+{
+    closeAllWindows();
+    app.reset();
+    Code::reset();
+    fake->clear();
+    app = std::make_unique<App>();
+    app->setMenuBar(&MenuBar1::instance());
+    app->ApplicationAddMenuHandlers();
+    // The bar outlives each run: give every run the bar as it is built.
+    if (fw::MenuItem* exit = mExit()) {
+        exit->setText(QStringLiteral("E&xit"));
+        exit->setKeyboardShortcut(QStringLiteral("Cmd+Q"));
+    }
+    for (const char* name : {"mBeatOn1357", "mFeet"}) {
+        if (fw::MenuItem* item = MenuBar1::instance().findItem(QLatin1String(name)))
+            item->setChecked(false);
+    }
+    if (fw::MenuItem* item = mSettings())
+        item->setVisible(true);
+}
+
+AppHarness::~AppHarness()
+{
+    closeAllWindows();
+    app.reset();
+    Code::reset();
+}
+
+void AppHarness::start() { app->startUp(); }
+
+void AppHarness::quit() { app->_mExit_Action(); }
+
+std::unique_ptr<fw::Database> AppHarness::openDatabase() const
+{
+    auto db = std::make_unique<fw::Database>();
+    if (!db->Connect(env.databasePath()))
+        return nullptr;
+    return db;
+}
+
+QString AppHarness::queryValue(const QString& sql) const
+{
+    std::unique_ptr<fw::Database> db = openDatabase();
+    if (!db)
+        return QStringLiteral("<no database>");
+    std::unique_ptr<fw::RecordSet> rs = db->SQLSelect(sql);
+    if (!rs || rs->eof() || rs->FieldCount() == 0)
+        return QStringLiteral("<no row>");
+    return rs->Field(rs->columnName(0)).StringValue();
+}
+
+} // namespace testing

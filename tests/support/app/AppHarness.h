@@ -1,0 +1,41 @@
+#pragma once
+
+// The program as a test runs it: a private data folder (with the starter
+// library installed, or without), the fake platform answering every box,
+// and the application object, started or not.
+
+#include "core/App.h"
+#include "support/FakePlatform.h"
+#include "support/TestEnvironment.h"
+
+#include "framework/Database.h"
+
+#include <memory>
+
+namespace testing {
+
+class AppHarness {
+public:
+    explicit AppHarness(TestEnvironment::Starter starter = TestEnvironment::Starter::Installed,
+                        double lengthScale = 0.1);
+    ~AppHarness();
+
+    // Runs the start sequence (the application's Open event).
+    void start();
+    // Quits as the Quit command does.
+    void quit();
+    // A new run of the program on the same data folder: the windows closed,
+    // a new application object, the messages seen so far forgotten.
+    void restart();
+
+    // A connection of the test's own to the database file, for checks.
+    std::unique_ptr<fw::Database> openDatabase() const;
+    // One value of the settings row, or of the first row a query gives.
+    QString queryValue(const QString& sql) const;
+
+    TestEnvironment env;
+    ScopedFakePlatform fake;
+    std::unique_ptr<App> app;
+};
+
+} // namespace testing
