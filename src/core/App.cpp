@@ -4,9 +4,15 @@
 #include "core/Code.h"
 #include "core/MenuBar1.h"
 #include "core/Settings.h"
+#include "library/SetupSongs.h"
+#include "library/SongLocations.h"
+#include "library/Songs.h"
 #include "player/TheCount.h"
+#include "practice/Feet.h"
 
+#include "framework/Controls.h"
 #include "framework/FolderItem.h"
+#include "generator/StarterLibrary.h"
 #include "framework/Platform.h"
 
 #include <QApplication>
@@ -35,7 +41,12 @@ const std::pair<const char*, int> kFirstRunPlaces[] = {
 };
 } // namespace
 
-App::App() = default;
+App::App()
+{
+    // The pictures the layouts name as backdrops.
+    fw::registerPicture(QStringLiteral("LeftFoot"), starter::leftFootPicture());
+    fw::registerPicture(QStringLiteral("RightFoot"), starter::rightFootPicture());
+}
 
 App& App::instance()
 {
@@ -177,6 +188,8 @@ bool App::OpenWindows()
 {
     try {
         TheCount::instance().Show();
+        Feet::instance().Show();
+        Songs::instance().Show();
         return true;
     } catch (const std::exception&) {
         failStart(QStringLiteral("Something went wrong in App.OpenWindows."));
@@ -217,6 +230,7 @@ void App::Event_EnableMenuItems()
 
 bool App::_mSongs_Action()
 {
+    Songs::instance().Show();
     return false;
 }
 
@@ -249,6 +263,7 @@ bool App::_mExit_Action()
 
 bool App::_mFeet_Action()
 {
+    Feet::instance().Show();
     return false;
 }
 
@@ -271,11 +286,13 @@ bool App::_mUserManual_Action()
 
 bool App::_mSetupSongs_Action()
 {
+    SetupSongs::instance().Show();
     return false;
 }
 
 bool App::_mSongLocations_Action()
 {
+    SongLocations::instance().Show();
     return false;
 }
 

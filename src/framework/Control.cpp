@@ -209,7 +209,10 @@ bool Control::eventFilter(QObject* watched, QEvent* event)
         auto* mouse = static_cast<QMouseEvent*>(event);
         s_lastPressContextual = mouse->button() == Qt::RightButton
             || (mouse->button() == Qt::LeftButton && (mouse->modifiers() & Qt::ControlModifier));
-        if (event->type() == QEvent::MouseButtonPress && mouseDown) {
+        // A release that went elsewhere (to a popup menu) ends the capture too.
+        m_mouseCaptured = false;
+        // A disabled control takes no presses.
+        if (event->type() == QEvent::MouseButtonPress && mouseDown && m_enabled) {
             const QPoint p = mouse->position().toPoint();
             if (mouseDown(p.x(), p.y())) {
                 m_mouseCaptured = true;

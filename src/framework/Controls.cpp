@@ -20,17 +20,6 @@ namespace fw {
 
 namespace {
 
-Qt::Alignment horizontalAlignment(Alignment a)
-{
-    switch (a) {
-    case Alignment::Center: return Qt::AlignHCenter;
-    case Alignment::Right: return Qt::AlignRight;
-    case Alignment::Left:
-    case Alignment::Default: break;
-    }
-    return Qt::AlignLeft;
-}
-
 void setTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
 {
     QPalette palette = widget->palette();
@@ -72,6 +61,8 @@ void StaticText::setText(const QString& text) { m_label->setText(text); }
 
 void StaticText::setTextColor(const QColor& colour)
 {
+    if (colour == m_textColor)
+        return;   // the player recolours its counts many times a second
     m_textColor = colour;
     setTextColour(m_label, QPalette::WindowText, colour);
 }

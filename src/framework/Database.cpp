@@ -583,4 +583,21 @@ QString decimalPoint(QString statement)
     return statement;
 }
 
+bool RecordSet::editInTransaction(const std::function<void()>& setFields)
+{
+    m_db->SQLExecute(QStringLiteral("BEGIN"));
+    if (m_db->Error())
+        return false;
+    Edit();
+    setFields();
+    Update();
+    if (!m_db->Error())
+        m_db->Commit();
+    if (m_db->Error()) {
+        m_db->Rollback();
+        return false;
+    }
+    return true;
+}
+
 } // namespace fw

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -124,6 +125,11 @@ public:
 
     void Edit();
     void Update();
+    // Changes the current row in a transaction of its own: "BEGIN", Edit,
+    // the fields set by setFields, Update, commit. When anything of it fails
+    // the transaction is rolled back (no transaction stays open, the error
+    // stays readable) and the answer is false.
+    bool editInTransaction(const std::function<void()>& setFields);
 
 private:
     friend class Database;

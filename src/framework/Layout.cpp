@@ -112,6 +112,17 @@ ControlRecord controlRecordOf(const QJsonObject& o, const QString& source)
 
 } // namespace
 
+Qt::Alignment horizontalAlignment(Alignment alignment)
+{
+    switch (alignment) {
+    case Alignment::Center: return Qt::AlignHCenter;
+    case Alignment::Right: return Qt::AlignRight;
+    case Alignment::Left:
+    case Alignment::Default: break;
+    }
+    return Qt::AlignLeft;
+}
+
 QString ControlRecord::key() const
 {
     return index < 0 ? name : QStringLiteral("%1(%2)").arg(name).arg(index);

@@ -35,6 +35,8 @@ struct WindowRecord {
 };
 
 enum class Alignment { Default, Left, Center, Right };
+// The toolkit's horizontal alignment for a laid-out one (Default is left).
+Qt::Alignment horizontalAlignment(Alignment alignment);
 
 struct ControlRecord {
     QString name;

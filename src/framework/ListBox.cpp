@@ -23,17 +23,6 @@ namespace fw {
 
 namespace {
 
-Qt::Alignment horizontalAlignment(Alignment a)
-{
-    switch (a) {
-    case Alignment::Center: return Qt::AlignHCenter;
-    case Alignment::Right: return Qt::AlignRight;
-    case Alignment::Left:
-    case Alignment::Default: break;
-    }
-    return Qt::AlignLeft;
-}
-
 // The keys the editor leaves to the list: they move between or end edits.
 bool isEditKey(int key)
 {
@@ -312,10 +301,11 @@ public:
     {
         const QString& text = m_model.cell(index.row(), index.column());
         return QSize(option.fontMetrics.horizontalAdvance(text) + 2 * textMargin,
-                     option.fontMetrics.height() + 4);
+                     rowHeight > 0 ? rowHeight : option.fontMetrics.height() + 4);
     }
 
     bool gridLines = false;
+    int rowHeight = 0;   // from the layout; 0: what the font needs
 
 private:
     ListBox& m_box;
@@ -483,6 +473,7 @@ void ListView::configure(const QJsonObject& settings)
     m_heading = settings.value(QLatin1String("heading")).toBool(false);
     m_resizable = settings.value(QLatin1String("columnsResizable")).toBool(false);
     m_delegate->gridLines = settings.value(QLatin1String("gridLines")).toBool(false);
+    m_delegate->rowHeight = settings.value(QLatin1String("rowHeight")).toInt(0);
     setVerticalScrollBarPolicy(settings.value(QLatin1String("scrollVertical")).toBool(true)
                                    ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(settings.value(QLatin1String("scrollHorizontal")).toBool(false)

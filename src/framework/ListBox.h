@@ -49,7 +49,8 @@ class ListView;
 
 // Record settings: "columns" (count), "heading" (a heading row is shown),
 // "selection" ("single" or "multiple"), "columnsResizable", "gridLines",
-// "scrollVertical" (default true), "scrollHorizontal" (default false).
+// "scrollVertical" (default true), "scrollHorizontal" (default false),
+// "rowHeight" (pixels; by default what the font needs).
 class ListBox final : public Control {
     Q_OBJECT
 public:

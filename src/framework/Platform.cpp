@@ -109,7 +109,17 @@ MsgAnswer Ask(const QString& text, const QString& title, MsgButtons buttons, Msg
 
 void Beep() { platform().beep(); }
 
-void ShowURL(const QString& url) { platform().openUrl(url); }
+void ShowURL(const QString& url)
+{
+    // Only web addresses go to the browser: a link text from an imported
+    // file must not open a local file or run a program's handler.
+    const QString scheme = QUrl::fromUserInput(url).scheme();
+    if (url.trimmed().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        platform().beep();
+        return;
+    }
+    platform().openUrl(url);
+}
 
 void OpenFolder(const FolderItem& folder)
 {

@@ -47,6 +47,8 @@ std::unique_ptr<Platform> setPlatform(std::unique_ptr<Platform> replacement);
 void MsgBox(const QString& text);
 MsgAnswer Ask(const QString& text, const QString& title, MsgButtons buttons, MsgIcon icon);
 void Beep();
+// Opens a web address (http or https, a scheme may be left out) in the
+// browser; anything else only beeps.
 void ShowURL(const QString& url);
 void OpenFolder(const FolderItem& folder);
 // The open-file dialog for files of a declared type ("special/any": any file).

@@ -139,4 +139,14 @@ private:
     static inline W* s_live = nullptr;
 };
 
+// A window of a class that gets a new window for each use: built and
+// opened; the caller shows it and hands it what it shows.
+template <class W>
+W& newWindow()
+{
+    W* window = new W();
+    window->open();
+    return *window;
+}
+
 } // namespace fw

@@ -2,12 +2,19 @@
 
 #include "core/Code.h"
 #include "core/WindowPlace.h"
+#include "library/Songs.h"
+#include "practice/Feet.h"
 
 #include "framework/Application.h"
+#include "framework/FolderItem.h"
+#include "framework/Platform.h"
+
+#include <cmath>
 
 namespace {
 const QColor kBlack(0, 0, 0);
-}
+const QColor kRed(255, 0, 0);
+} // namespace
 
 TheCount::TheCount()
     : SharedWindow(QStringLiteral("TheCount"))
@@ -26,6 +33,9 @@ void TheCount::CreateControls()
     }
     stAdvice = control<fw::StaticText>(QStringLiteral("stAdvice"));
     stTime = control<fw::StaticText>(QStringLiteral("stTime"));
+    connect(BeatTimer, &fw::Timer::action, this, &TheCount::BeatTimer_Action);
+    stAdvice->mouseDown = [this](int x, int y) { return stAdvice_MouseDown(x, y); };
+    stAdvice->mouseUp = [this](int x, int y) { stAdvice_MouseUp(x, y); };
 }
 
 void TheCount::Event_Open()
@@ -45,7 +55,145 @@ void TheCount::Event_Open()
 
 void TheCount::Event_Close()
 {
+    // The play ends with the window: its movie player and timer go with it.
+    resetPlayButtons();
     SaveSettings();
+}
+
+void TheCount::resetPlayButtons()
+{
+    // Only an open song list is told: a list the user closed stays closed.
+    if (Songs* songs = Songs::ifOpen())
+        songs->pbPlay->setCaption(QStringLiteral("Play"));
+}
+
+// ---- starting and stopping ----------------------------------------------
+
+void TheCount::StartCounting(double start, double lastDone)
+{
+    LastTimeDone = lastDone;
+    StopNow = false;
+    const QString id = QString::number(TheSongID);
+    std::unique_ptr<fw::RecordSet> song = Code::db->SQLSelect(QStringLiteral("Select * From Songs where ID=") + id);
+    std::unique_ptr<fw::RecordSet> track = Code::db->SQLSelect(
+        QStringLiteral("Select * From Track where SongsID=") + id + QStringLiteral(" Order By TheCount"));
+    if (!track || track->eof()) {
+        fw::MsgBox(QStringLiteral("No song track found."));
+        return;
+    }
+    // A song row gone while its track remains counts as a missing file.
+    const QString path = (song && !song->eof()) ? song->Field(QStringLiteral("Path")).StringValue() : QString();
+    const fw::FolderItem file = fw::FolderItem::fromAbsolutePath(path);
+    if (!file.valid() || !file.exists()) {
+        fw::MsgBox(QStringLiteral("Can't find song file. Please check the location setting."));
+        return;
+    }
+    qtPlayer->open(file);
+    if (qtPlayer->duration() == 0.0) {
+        fw::MsgBox(QStringLiteral("QuickTime cannot open this song file. Please check the location and for "
+                                  "any odd characters in the filename."));
+        return;
+    }
+
+    Times.clear();
+    Counts.clear();
+    Beats.clear();
+    Notes.clear();
+    Advice.clear();
+    const int rows = track->RecordCount();
+    Times.reserve(rows);
+    Counts.reserve(rows);
+    Beats.reserve(rows);
+    Notes.reserve(rows);
+    Advice.reserve(rows);
+    while (!track->eof()) {
+        Times.push_back(track->Field(QStringLiteral("TheTime")).DoubleValue());
+        Counts.push_back(track->Field(QStringLiteral("TheCount")).StringValue());
+        Beats.push_back(static_cast<int>(track->Field(QStringLiteral("Beat")).IntegerValue()));
+        Notes.push_back(track->Field(QStringLiteral("Note")).StringValue());
+        Advice.push_back(track->Field(QStringLiteral("Advice")).StringValue());
+        track->MoveNext();
+    }
+    TimesIndex = 0;
+
+    qtPlayer->setPosition(start > 0.0 ? start - 1.0 : 0.0);
+    qtPlayer->play();
+    ResetBeats();
+    ClearNotes();
+    stAdvice->setText(QString());
+    BeatTimer->setMode(fw::Timer::ModeMultiple);
+}
+
+void TheCount::StopCounting()
+{
+    StopNow = true;
+    BeatTimer->setMode(fw::Timer::ModeOff);
+    qtPlayer->stop();
+    resetPlayButtons();
+}
+
+// ---- the beat timer ------------------------------------------------------
+
+void TheCount::BeatTimer_Action()
+{
+    if (StopNow || Times.empty())
+        return;
+    CurrentPosition = qtPlayer->position();
+    if (CurrentPosition < Times[0])
+        return;
+
+    // The first row whose time is at or after the position.
+    const int last = static_cast<int>(Times.size()) - 1;
+    int i = 0;
+    while (i <= last && Times[i] < CurrentPosition)
+        ++i;
+    if (i > last) {
+        // Past the last row: the timer stops, the audio plays on, and a last
+        // row not yet shown is shown now.
+        TimesIndex = last;
+        BeatTimer->setMode(fw::Timer::ModeOff);
+    } else {
+        TimesIndex = Times[i] == CurrentPosition ? i : i - 1;
+    }
+
+    if (!(Times[TimesIndex] > LastTimeDone))
+        return;
+    LastTimeDone = Times[TimesIndex];
+
+    UpdateTime(CurrentPosition);
+    Beat = Beats[TimesIndex];
+    BeatIndex = Beat - 1;
+    if (Beat < 1 || Beat > 8)
+        return;
+
+    ResetBeats();
+    const bool odd = Beat % 2 == 1;
+    if (!Code::BeatOn1357 || odd)
+        stCount[BeatIndex]->setTextColor(kRed);
+    stNote[BeatIndex]->setText(Notes[TimesIndex]);
+
+    const QString& advice = Advice[TimesIndex];
+    if (advice.compare(QLatin1String("clear"), Qt::CaseInsensitive) == 0)
+        stAdvice->setText(QString());
+    else if (!advice.isEmpty())
+        stAdvice->setText(advice);
+
+    // Of the eight notes, the count shown and the three before it stay.
+    stNote[BeatIndex > 3 ? BeatIndex - 4 : BeatIndex + 4]->setText(QString());
+
+    if (Code::FeetOn)
+        Feet::instance().SetFeetTo(Beat);
+}
+
+void TheCount::UpdateTime(double t)
+{
+    // Whole seconds, the fraction dropped, as a clock shows them.
+    const int n = static_cast<int>(t);
+    const int minutes = static_cast<int>(std::floor((n % 3600) / 60.0));
+    const int seconds = n % 60;
+    if (minutes < 0 || seconds < 0)
+        return;
+    stTime->setText(QStringLiteral("%1:%2").arg(minutes).arg(seconds, 2, 10, QLatin1Char('0')));
 }
 
 void TheCount::ResetBeats()
@@ -58,6 +206,20 @@ void TheCount::ClearNotes()
 {
     for (fw::StaticText* note : stNote)
         note->setText(QString());
+}
+
+bool TheCount::stAdvice_MouseDown(int x, int y)
+{
+    Q_UNUSED(x);
+    Q_UNUSED(y);
+    return true;   // so that the label also gets the release
+}
+
+void TheCount::stAdvice_MouseUp(int x, int y)
+{
+    Q_UNUSED(x);
+    Q_UNUSED(y);
+    fw::ShowURL(Code::sitePage(QStringLiteral("/melvaro/learn")));
 }
 
 void TheCount::SaveSettings()

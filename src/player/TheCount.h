@@ -8,23 +8,44 @@
 #include "framework/MoviePlayer.h"
 #include "framework/Window.h"
 
+#include <QString>
 #include <array>
+#include <vector>
 
 class TheCount final : public fw::SharedWindow<TheCount> {
     Q_OBJECT
 public:
     TheCount();
 
+    // The song to play, set by the caller just before StartCounting.
+    int TheSongID = 0;
+
+    // Plays the song TheSongID from start (one second early when start > 0);
+    // no count at or before lastDone lights during this play.
+    void StartCounting(double start, double lastDone);
+    void StopCounting();
+
+    void BeatTimer_Action();
+    void UpdateTime(double t);
     void ResetBeats();
     void ClearNotes();
     void SaveSettings();
+    bool stAdvice_MouseDown(int x, int y);
+    void stAdvice_MouseUp(int x, int y);
 
-protected:
-    void CreateControls() override;
-    void Event_Open() override;
-    void Event_Close() override;
+    // The playback state.
+    int Beat = 0;
+    int BeatIndex = 0;
+    std::vector<double> Times;
+    int TimesIndex = 0;
+    double LastTimeDone = 0.0;
+    bool StopNow = false;
+    double CurrentPosition = 0.0;
+    std::vector<QString> Counts;
+    std::vector<int> Beats;
+    std::vector<QString> Notes;
+    std::vector<QString> Advice;
 
-private:
     fw::GroupBox* GroupBox1 = nullptr;
     fw::GroupBox* GroupBox2 = nullptr;
     fw::Timer* BeatTimer = nullptr;
@@ -33,4 +54,13 @@ private:
     std::array<fw::StaticText*, 8> stNote{};
     fw::StaticText* stAdvice = nullptr;
     fw::StaticText* stTime = nullptr;
+
+protected:
+    void CreateControls() override;
+    void Event_Open() override;
+    void Event_Close() override;
+
+private:
+    // Sets the song list's Play button back, while the song list is open.
+    void resetPlayButtons();
 };

@@ -4,6 +4,7 @@
 #include "core/MenuBar1.h"
 #include "support/Windows.h"
 
+#include "framework/FolderItem.h"
 #include "framework/MenuBar.h"
 
 namespace testing {
@@ -44,6 +45,40 @@ AppHarness::~AppHarness()
 }
 
 void AppHarness::start() { app->startUp(); }
+
+void AppHarness::startWithoutWindows()
+{
+    Code::AppDataFolder = fw::FolderItem::fromPosixPath(env.appDataFolder());
+    Code::dbPath = env.databasePath();
+    Code::HomePage = Code::kSiteHost + QStringLiteral("/melvaro");
+    Code::UserManualPage = Code::sitePage(QStringLiteral("/melvaro/docs"));
+    if (app->OpenDB())
+        app->LoadSettings();
+}
+
+int AppHarness::addSong(const QString& title, const QString& posixPath, const std::vector<double>& times,
+                        const std::vector<int>& beats, const QStringList& notes, const QStringList& advice)
+{
+    std::unique_ptr<fw::Database> db = openDatabase();
+    fw::DatabaseRecord song;
+    song.Column(QStringLiteral("Title"), title);
+    song.Column(QStringLiteral("Path"), posixPath.isEmpty() ? QString() : fw::colonPathFromPosix(posixPath, false));
+    db->InsertRecord(QStringLiteral("Songs"), song);
+    const int id = static_cast<int>(db->LastRowID());
+    db->SQLExecute(QStringLiteral("BEGIN"));
+    for (size_t k = 0; k < times.size(); ++k) {
+        fw::DatabaseRecord row;
+        row.IntegerColumn(QStringLiteral("SongsID"), id);
+        row.IntegerColumn(QStringLiteral("TheCount"), static_cast<qint64>(k + 1));
+        row.DoubleColumn(QStringLiteral("TheTime"), times[k]);
+        row.IntegerColumn(QStringLiteral("Beat"), k < beats.size() ? beats[k] : 1);
+        row.Column(QStringLiteral("Note"), notes.value(static_cast<int>(k)));
+        row.Column(QStringLiteral("Advice"), advice.value(static_cast<int>(k)));
+        db->InsertRecord(QStringLiteral("Track"), row);
+    }
+    db->Commit();
+    return id;
+}
 
 void AppHarness::quit() { app->_mExit_Action(); }
 

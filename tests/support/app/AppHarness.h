@@ -22,6 +22,14 @@ public:
 
     // Runs the start sequence (the application's Open event).
     void start();
+    // The start sequence up to the settings row: the data folder, the
+    // database and the flags, but no window opened.
+    void startWithoutWindows();
+    // Adds a song with its track (times and beats; notes and advice by row)
+    // and returns its ID. An empty path stays empty.
+    int addSong(const QString& title, const QString& posixPath, const std::vector<double>& times,
+                const std::vector<int>& beats, const QStringList& notes = {},
+                const QStringList& advice = {});
     // Quits as the Quit command does.
     void quit();
     // A new run of the program on the same data folder: the windows closed,

@@ -1,0 +1,180 @@
+// The player's figures: how far behind the music each count lights when a
+// synthesised song plays through the real player, what a 50 ms tick costs on
+// a 5,000-count track, and how long a start takes to load such a track.
+//
+// Run: QT_QPA_PLATFORM=offscreen build/bench/bench_player
+
+#include "core/Code.h"
+#include "generator/StarterLibrary.h"
+#include "player/TheCount.h"
+#include "support/app/AppHarness.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const size_t i = std::min(values.size() - 1, static_cast<size_t>(p * (values.size() - 1) + 0.5));
+    return values[i];
+}
+
+double median(std::vector<double> values) { return percentile(std::move(values), 0.5); }
+
+// Plays a song through the real player and records, for each count that
+// lights, the player's position at that moment minus the count's time.
+void synchronisation(testing::AppHarness& h, const QString& name, const QString& wav,
+                     const std::vector<double>& times)
+{
+    std::vector<int> beats;
+    for (size_t k = 0; k < times.size(); ++k)
+        beats.push_back(static_cast<int>(k % 8) + 1);
+    TheCount& w = TheCount::instance();
+    w.TheSongID = h.addSong(name, wav, times, beats);
+
+    std::vector<double> lags;
+    std::vector<int> order;
+    double lastSeen = -1.0;
+    QObject::connect(w.BeatTimer, &fw::Timer::action, &w, [&] {
+        if (w.LastTimeDone != lastSeen) {
+            lastSeen = w.LastTimeDone;
+            order.push_back(w.TimesIndex);
+            lags.push_back(w.CurrentPosition - times[w.TimesIndex]);
+        }
+    });
+    w.StartCounting(0.0, -1.0);
+    QElapsedTimer clock;
+    clock.start();
+    while (w.BeatTimer->mode() != fw::Timer::ModeOff && clock.elapsed() < 60000)
+        QTest::qWait(20);
+
+    bool inOrder = order.size() == times.size();
+    for (size_t k = 0; inOrder && k < order.size(); ++k)
+        inOrder = order[k] == static_cast<int>(k);
+    std::vector<double> ms;
+    for (double lag : lags)
+        ms.push_back(lag * 1000.0);
+    std::printf("sync: %s, %zu counts, %zu lit, %s\n", qPrintable(name), times.size(), lags.size(),
+                inOrder ? "all in order, none skipped" : "NOT all in order");
+    std::printf("sync: lag median %.1f ms, p95 %.1f ms, max %.1f ms, min %.1f ms\n", median(ms),
+                percentile(ms, 0.95), percentile(ms, 1.0), percentile(ms, 0.0));
+    w.StopCounting();
+}
+
+// A 5,000-count track on a short WAV; the player started and held still.
+TheCount& bigTrack(testing::AppHarness& h, double* startMs)
+{
+    const QString wav = h.env.root() + QStringLiteral("/short.wav");
+    testing::writeWav(wav, 5.0);
+    std::vector<double> times;
+    std::vector<int> beats;
+    for (int k = 0; k < 5000; ++k) {
+        times.push_back(1.0 + 0.4 * k);
+        beats.push_back(k % 8 + 1);
+    }
+    TheCount& w = TheCount::instance();
+    w.TheSongID = h.addSong(QStringLiteral("Five thousand"), wav, times, beats);
+    QElapsedTimer clock;
+    clock.start();
+    w.StartCounting(0.0, -1.0);
+    *startMs = clock.nsecsElapsed() / 1e6;
+    w.qtPlayer->stop();
+    w.BeatTimer->setMode(fw::Timer::ModeOff);   // the benchmark ticks by hand
+    return w;
+}
+
+void tickCost(TheCount& w)
+{
+    const int runs = 2001;
+    std::vector<double> idle;
+    std::vector<double> lighting;
+    QElapsedTimer clock;
+    for (int pass = 0; pass < 3; ++pass) {
+        // Ticks that reach no new count: the position stays between two rows
+        // near the end, so the search walks nearly the whole track.
+        w.LastTimeDone = 1e9;
+        w.qtPlayer->setReportedPosition(1.0 + 0.4 * 4990 + 0.2);
+        for (int i = 0; i < runs; ++i) {
+            clock.start();
+            w.BeatTimer_Action();
+            idle.push_back(clock.nsecsElapsed() / 1000.0);
+        }
+        // Ticks that each light the next count, late in the track.
+        w.LastTimeDone = -1.0;
+        for (int i = 0; i < runs; ++i) {
+            w.qtPlayer->setReportedPosition(1.0 + 0.4 * (2990 + i) + 0.01);
+            w.BeatTimer->setMode(fw::Timer::ModeOff);
+            clock.start();
+            w.BeatTimer_Action();
+            lighting.push_back(clock.nsecsElapsed() / 1000.0);
+        }
+    }
+    std::printf("tick, 5000 counts, no new count: median %.2f us, p95 %.2f us (%zu ticks)\n", median(idle),
+                percentile(idle, 0.95), idle.size());
+    std::printf("tick, 5000 counts, lights a count: median %.2f us, p95 %.2f us (%zu ticks)\n",
+                median(lighting), percentile(lighting, 0.95), lighting.size());
+
+    // What reading the real player's position costs (the reported one is a seam).
+    w.qtPlayer->setReportedPosition(std::nullopt);
+    std::vector<double> reads;
+    for (int i = 0; i < 2001; ++i) {
+        clock.start();
+        volatile double p = w.qtPlayer->position();
+        (void)p;
+        reads.push_back(clock.nsecsElapsed() / 1000.0);
+    }
+    std::printf("position read of the real player: median %.2f us\n", median(reads));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qtApp(argc, argv);
+    {
+        // A demo song, synthesised: its beats fall every 0.5 s.
+        testing::AppHarness h;
+        h.startWithoutWindows();
+        const starter::DemoSong song = starter::demoSongs(0.45).at(0);   // about 30 s of music
+        const QString wav = h.env.root() + QStringLiteral("/sync.wav");
+        starter::synthesiseSong(song, wav);
+        std::vector<double> times;
+        for (const starter::Count& c : song.track)
+            times.push_back(c.theTime);
+        synchronisation(h, song.title + QStringLiteral(" (120 bpm)"), wav, times);
+    }
+    {
+        // Beats every 0.37 s, so that the ticks meet the counts at every phase.
+        testing::AppHarness h;
+        h.startWithoutWindows();
+        std::vector<double> times;
+        for (int k = 0; k < 80; ++k)
+            times.push_back(1.0 + 0.37 * k);
+        const QString wav = h.env.root() + QStringLiteral("/clicks.wav");
+        starter::writeClickTrack(wav, 31.5, times);
+        synchronisation(h, QStringLiteral("click track at 162 bpm"), wav, times);
+    }
+    std::vector<double> starts;
+    for (int run = 0; run < 5; ++run) {
+        testing::AppHarness h;
+        h.startWithoutWindows();
+        double startMs = 0.0;
+        TheCount& w = bigTrack(h, &startMs);
+        starts.push_back(startMs);
+        if (run == 0)
+            tickCost(w);
+    }
+    std::printf("start with a 5000-count track (song and track read, audio opened, play begun): "
+                "median %.1f ms, max %.1f ms (5 runs)\n",
+                median(starts), percentile(starts, 1.0));
+    return 0;
+}

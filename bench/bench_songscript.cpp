@@ -1,0 +1,103 @@
+// Song-script files and song set-up at size: importing a file of 5,000 track
+// lines and exporting that song again, through the set-up window on the
+// starter library's database file, and opening song set-up on 5,000 songs.
+//
+// Run: QT_QPA_PLATFORM=offscreen build/bench/bench_songscript
+
+#include "core/Code.h"
+#include "library/ListCells.h"
+#include "library/SetupSongs.h"
+#include "library/SongScript.h"
+#include "support/Windows.h"
+#include "support/app/AppHarness.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int kLines = 5000;
+constexpr int kSongs = 5000;
+
+QString writeScript(const testing::AppHarness& h)
+{
+    const QString path = h.env.root() + QStringLiteral("/Bench Song.txt");
+    SongScript::Writer writer;
+    writer.create(path);
+    writer.writeSong({"Bench Song", "Bench Band", "Bench Album", "https://example.org/b", "128",
+                      "home:nobody:bench.wav", "Long notes\nover two lines", "12.5", "40.0", "", ""});
+    for (int k = 1; k <= kLines; ++k) {
+        writer.writeTrackRow({QString::number(k), QString::number(0.47 * k, 'f', 2), QString::number((k - 1) % 8 + 1),
+                              "128.0", k % 8 == 1 ? "Break forward" : "", k % 32 == 1 ? "Keep your frame" : "", ""});
+    }
+    writer.close();
+    return path;
+}
+
+void addSongs(const testing::AppHarness& h)
+{
+    std::unique_ptr<fw::Database> db = h.openDatabase();
+    db->SQLExecute(QStringLiteral("BEGIN"));
+    for (int k = 0; k < kSongs; ++k) {
+        fw::DatabaseRecord song;
+        song.Column(QStringLiteral("Title"), QStringLiteral("Song %1").arg((k * 7919) % kSongs, 5, 10, QLatin1Char('0')));
+        song.Column(QStringLiteral("Artist"), QStringLiteral("Artist %1").arg(k % 97));
+        song.Column(QStringLiteral("CD"), QStringLiteral("Album %1").arg(k % 31));
+        db->InsertRecord(QStringLiteral("Songs"), song);
+    }
+    db->Commit();
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double msSince(const QElapsedTimer& clock) { return clock.nsecsElapsed() / 1e6; }
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qtApp(argc, argv);
+    std::vector<double> imports;
+    std::vector<double> exports;
+    std::vector<double> opens;
+    for (int run = 0; run < 5; ++run) {
+        testing::AppHarness h;
+        h.startWithoutWindows();
+        const QString script = writeScript(h);
+        SetupSongs& setup = SetupSongs::instance();
+        QElapsedTimer clock;
+        clock.start();
+        setup.ImportFile(fw::FolderItem::fromPosixPath(script));
+        imports.push_back(msSince(clock));
+        const QString id = setup.List->Cell(setup.List->ListCount() - 1, ListCells::IDCell);
+        if (h.queryValue(QStringLiteral("Select count(*) from Track where SongsID=") + id) != QString::number(kLines))
+            std::printf("the import did not store %d track rows: %s\n", kLines, qPrintable(h.fake->lastMessage()));
+        setup.List->setListIndex(setup.List->ListCount() - 1);
+        clock.start();
+        setup.pbExport_Action();
+        exports.push_back(msSince(clock));
+        if (!h.fake->lastMessage().startsWith(QStringLiteral("File created on desktop")))
+            std::printf("the export failed: %s\n", qPrintable(h.fake->lastMessage()));
+        testing::closeAllWindows();
+
+        addSongs(h);
+        clock.start();
+        SetupSongs& full = SetupSongs::instance();
+        opens.push_back(msSince(clock));
+        if (full.List->ListCount() < kSongs)
+            std::printf("the list holds %d rows, not %d or more\n", full.List->ListCount(), kSongs);
+        testing::closeAllWindows();
+    }
+    std::printf("song-script, %d track lines (median of 5 runs): import %.1f ms, export %.1f ms\n", kLines,
+                median(imports), median(exports));
+    std::printf("song set-up opening with %d songs (median of 5 runs): %.1f ms\n", kSongs, median(opens));
+    return 0;
+}

@@ -1,0 +1,345 @@
+#include "library/SetupSongs.h"
+
+#include "core/Code.h"
+#include "core/WindowPlace.h"
+#include "library/ListCells.h"
+#include "library/SongInfo.h"
+#include "library/SongScript.h"
+
+#include "framework/Application.h"
+#include "framework/Database.h"
+#include "framework/Platform.h"
+
+#include <QPointer>
+
+using ListCells::IDCell;
+
+namespace {
+const QString kPlaceKey = QStringLiteral("SetupSongs");
+const QString kAnyFile = QStringLiteral("special/any");
+const QString kTitle = QStringLiteral("Corvantis");
+const QString kNewTitle = QStringLiteral("New Song");
+const QString kNewArtist = QStringLiteral("Click the Edit Song Info button");
+const QString kNewCD = QStringLiteral("and fill in the info for this song.");
+const QString kAddFailed = QStringLiteral("Error when trying to add new song: ");
+const QString kSongFailed = QStringLiteral("Could not create song record. Error: ");
+const QString kTrackFailed = QStringLiteral("Could not create Track record. Error: ");
+
+bool confirmed(const QString& question)
+{
+    return fw::Ask(question, kTitle, fw::MsgButtons::OkCancel, fw::MsgIcon::Caution) == fw::MsgAnswer::Ok;
+}
+
+QStringList valuesOf(fw::RecordSet& row, const QStringList& columns)
+{
+    QStringList values;
+    for (const QString& column : columns)
+        values << row.Field(column).StringValue();
+    return values;
+}
+
+// "/" cannot be part of a file name here; the title itself keeps it.
+QString exportFileName(const QString& title)
+{
+    QString name = title;
+    name.replace(QLatin1Char('/'), QLatin1Char('-'));
+    return name + QStringLiteral(".txt");
+}
+} // namespace
+
+SetupSongs::SetupSongs()
+    : SharedWindow(QStringLiteral("SetupSongs"))
+{
+}
+
+void SetupSongs::CreateControls()
+{
+    List = control<fw::ListBox>(QStringLiteral("List"));
+    pbAddNewSong = control<fw::PushButton>(QStringLiteral("pbAddNewSong"));
+    pbDeleteSong = control<fw::PushButton>(QStringLiteral("pbDeleteSong"));
+    pbExport = control<fw::PushButton>(QStringLiteral("pbExport"));
+    pbImport = control<fw::PushButton>(QStringLiteral("pbImport"));
+    pbHelp = control<fw::PushButton>(QStringLiteral("pbHelp"));
+    pbEditSongInfo = control<fw::PushButton>(QStringLiteral("pbEditSongInfo"));
+    pbEditSongTrack = control<fw::PushButton>(QStringLiteral("pbEditSongTrack"));
+    connect(List, &fw::ListBox::doubleClick, this, &SetupSongs::List_DoubleClick);
+    connect(pbAddNewSong, &fw::PushButton::action, this, &SetupSongs::pbAddNewSong_Action);
+    connect(pbDeleteSong, &fw::PushButton::action, this, &SetupSongs::pbDeleteSong_Action);
+    connect(pbExport, &fw::PushButton::action, this, &SetupSongs::pbExport_Action);
+    connect(pbImport, &fw::Control::opened, this, &SetupSongs::pbImport_Open);
+    connect(pbImport, &fw::Control::dropObject, this, &SetupSongs::pbImport_DropObject);
+    connect(pbImport, &fw::PushButton::action, this, &SetupSongs::pbImport_Action);
+    connect(pbHelp, &fw::PushButton::action, this, &SetupSongs::pbHelp_Action);
+    connect(pbEditSongInfo, &fw::PushButton::action, this, &SetupSongs::pbEditSongInfo_Action);
+    connect(pbEditSongTrack, &fw::PushButton::action, this, &SetupSongs::pbEditSongTrack_Action);
+}
+
+// ---- the list and the song buttons -------------------------------------------
+
+void SetupSongs::List_DoubleClick()
+{
+    pbEditSongTrack_Action();
+}
+
+void SetupSongs::pbAddNewSong_Action()
+{
+    if (!begin(kAddFailed))
+        return;
+    Code::db->SQLExecute(QStringLiteral("Insert Into Songs (Title,Artist,CD) Values (%1, %2, %3)")
+                             .arg(fw::sqlQuoted(kNewTitle), fw::sqlQuoted(kNewArtist), fw::sqlQuoted(kNewCD)));
+    if (rolledBack(kAddFailed))
+        return;
+    const qint64 id = Code::db->LastRowID();
+    Code::db->Commit();
+    if (rolledBack(kAddFailed))
+        return;
+    appendSongRow(kNewTitle, kNewArtist, kNewCD, id);
+    List->setListIndex(List->LastIndex());
+    List->refresh();
+}
+
+void SetupSongs::pbDeleteSong_Action()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    const QString title = List->Cell(row, 0);
+    const QString id = QString::number(songIDOf(row));
+    if (!confirmed(QStringLiteral("Delete ") + title + QStringLiteral("?")))
+        return;
+    if (!confirmed(QStringLiteral("Really delete ") + title
+                   + QStringLiteral("? This action cannot be undone, and will delete the song track.")))
+        return;
+    Code::db->SQLExecute(QStringLiteral("BEGIN"));
+    Code::db->SQLExecute(QStringLiteral("Delete From Track Where SongsID=") + id);
+    Code::db->SQLExecute(QStringLiteral("Delete From Songs Where ID=") + id);
+    Code::db->Commit();
+    List->RemoveRow(row);
+    List->setListIndex(-1);
+}
+
+void SetupSongs::pbHelp_Action()
+{
+    fw::ShowURL(Code::sitePage(QStringLiteral("/melvaro/docs/setup-songs")));
+}
+
+void SetupSongs::pbEditSongInfo_Action()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    SongInfo& form = fw::newWindow<SongInfo>();
+    form.Show();
+    form.Init(songIDOf(row));
+}
+
+void SetupSongs::pbEditSongTrack_Action()
+{
+    // The selection is checked; there is no track editor to open on it yet.
+    selectedRow();
+}
+
+// ---- export ------------------------------------------------------------------
+
+void SetupSongs::pbExport_Action()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    const QString fileName = exportFileName(List->Cell(row, 0));
+    const fw::FolderItem file = fw::SpecialFolder::Desktop().child(fileName);
+    SongScript::Writer writer;
+    if (!file.valid() || !writer.create(file.posixPath())) {
+        fw::MsgBox(QStringLiteral("Couldn't create the file."));
+        return;
+    }
+    const std::unique_ptr<fw::RecordSet> song
+        = Code::db->SQLSelect(QStringLiteral("Select * from Songs where ID = ") + QString::number(songIDOf(row)));
+    if (!song || song->eof()) {
+        writer.close();
+        fw::MsgBox(QStringLiteral("Couldn't find song record."));
+        return;
+    }
+    writer.writeSong(valuesOf(*song, SongScript::kSongColumns));
+    const std::unique_ptr<fw::RecordSet> track = Code::db->SQLSelect(
+        QStringLiteral("Select * From Track Where SongsID = ") + song->Field(QStringLiteral("ID")).StringValue());
+    if (!track || track->eof()) {
+        writer.close();
+        fw::MsgBox(QStringLiteral("Couldn't find track data."));
+        return;
+    }
+    // The rows were read whole by the select: the loop needs nothing of this
+    // window, which may close while it yields.
+    for (; !track->eof(); track->MoveNext()) {
+        writer.writeTrackRow(valuesOf(*track, SongScript::kTrackColumns));
+        fw::YieldToEventLoop();
+    }
+    if (!writer.close()) {
+        fw::MsgBox(QStringLiteral("Couldn't write the file."));
+        return;
+    }
+    fw::MsgBox(QStringLiteral("File created on desktop: ") + fileName);
+}
+
+// ---- import ------------------------------------------------------------------
+
+void SetupSongs::pbImport_Open()
+{
+    pbImport->acceptFileDrop(kAnyFile);
+}
+
+void SetupSongs::pbImport_DropObject(const fw::DragItem& item)
+{
+    if (!item.folderItem.valid() || item.folderItem.isDirectory()) {
+        fw::Beep();
+        return;
+    }
+    ImportFile(item.folderItem);
+}
+
+void SetupSongs::pbImport_Action()
+{
+    const fw::FolderItem f = fw::GetOpenFolderItem(kAnyFile);
+    if (f.valid())
+        ImportFile(f);
+}
+
+// The whole file is read and checked before anything is stored, and the
+// song with its track is stored in one transaction: a damaged file or a
+// failed insert leaves the database and the list as they were.
+void SetupSongs::ImportFile(const fw::FolderItem& f)
+{
+    if (!f.name().endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive)) {
+        fw::MsgBox(QStringLiteral("This does not appear to be a song file. The filename should end with: .txt"));
+        return;
+    }
+    const SongScript::Reading reading = SongScript::read(f.posixPath());
+    if (!reading.script) {
+        fw::MsgBox(reading.problem);
+        return;
+    }
+    const SongScript::Script& script = *reading.script;
+    const QString& title = script.song.at(0);
+    const std::unique_ptr<fw::RecordSet> same
+        = Code::db->SQLSelect(QStringLiteral("Select * From Songs where Title=") + fw::sqlQuoted(title));
+    if (same && !same->eof()
+        && !confirmed(QStringLiteral("A song named '") + title
+                      + QStringLiteral("' already exists in the database. You can have more than one song with the "
+                                       "same name. Do you want to import this song?")))
+        return;
+    const std::optional<qint64> id = storeScript(script);
+    if (!id)
+        return;
+    appendSongRow(title, script.song.at(1), script.song.at(2), *id);
+    fw::MsgBox(QStringLiteral("Song imported OK."));
+}
+
+// No yield while the transaction is open: another window's "BEGIN" and
+// commit would otherwise run inside it and commit half a song.
+std::optional<qint64> SetupSongs::storeScript(const SongScript::Script& script)
+{
+    fw::DatabaseRecord song;
+    for (qsizetype k = 0; k < SongScript::kSongColumns.size(); ++k)
+        song.Column(SongScript::kSongColumns[k], script.song.at(k));
+    if (!begin(kSongFailed))
+        return std::nullopt;
+    Code::db->InsertRecord(QStringLiteral("Songs"), song);
+    if (rolledBack(kSongFailed))
+        return std::nullopt;
+    const qint64 id = Code::db->LastRowID();
+    for (const QStringList& values : script.track) {
+        fw::DatabaseRecord row;
+        row.IntegerColumn(QStringLiteral("SongsID"), id);
+        for (qsizetype k = 0; k < SongScript::kTrackColumns.size(); ++k)
+            row.Column(SongScript::kTrackColumns[k], values.at(k));
+        Code::db->InsertRecord(QStringLiteral("Track"), row);
+        if (rolledBack(kTrackFailed))
+            return std::nullopt;
+    }
+    Code::db->Commit();
+    if (rolledBack(kSongFailed))
+        return std::nullopt;
+    return id;
+}
+
+// ---- opening and closing -------------------------------------------------------
+
+void SetupSongs::Event_Open()
+{
+    fw::lowerTextSize({List, pbAddNewSong, pbDeleteSong, pbEditSongInfo, pbEditSongTrack, pbExport, pbImport, pbHelp});
+    List->setHeadings(QStringLiteral("Song\tArtist\tCD\t"));
+    List->setColumnWidths(QStringLiteral("241,241,241"));
+    List->setColumnAlignment(0, fw::Alignment::Left);
+    const QPointer<SetupSongs> alive(this);
+    const std::unique_ptr<fw::RecordSet> songs
+        = Code::db->SQLSelect(QStringLiteral("Select * From Songs Order by Title"));
+    for (; songs && !songs->eof(); songs->MoveNext()) {
+        appendSongRow(songs->Field(QStringLiteral("Title")).StringValue(),
+                      songs->Field(QStringLiteral("Artist")).StringValue(),
+                      songs->Field(QStringLiteral("CD")).StringValue(),
+                      songs->Field(QStringLiteral("ID")).IntegerValue());
+        fw::YieldToEventLoop();
+        if (!alive || isClosed())
+            return;   // the user closed the window while it filled
+    }
+    List->setListIndex(0);
+    WindowPlace::restore(*this, kPlaceKey);
+}
+
+void SetupSongs::Event_Close()
+{
+    SaveSettings();
+}
+
+void SetupSongs::SaveSettings()
+{
+    WindowPlace::save(*this, kPlaceKey, true);
+}
+
+// ---- helpers -------------------------------------------------------------------
+
+int SetupSongs::selectedRow() const
+{
+    if (List->ListCount() == 0) {
+        fw::Beep();
+        return -1;
+    }
+    const int row = List->ListIndex();
+    if (row < 0)
+        fw::MsgBox(QStringLiteral("Please click on a song first."));
+    return row;
+}
+
+int SetupSongs::songIDOf(int row) const
+{
+    return List->Cell(row, IDCell).toInt();
+}
+
+void SetupSongs::appendSongRow(const QString& title, const QString& artist, const QString& cd, qint64 id)
+{
+    List->AddRow(title);
+    const int row = List->LastIndex();
+    List->setCell(row, 1, artist);
+    List->setCell(row, 2, cd);
+    List->setCell(row, IDCell, QString::number(id));
+}
+
+bool SetupSongs::begin(const QString& failureText)
+{
+    Code::db->SQLExecute(QStringLiteral("BEGIN"));
+    if (!Code::db->Error())
+        return true;
+    // A transaction already open is not ours to roll back.
+    fw::MsgBox(failureText + Code::db->ErrorMessage());
+    return false;
+}
+
+bool SetupSongs::rolledBack(const QString& failureText)
+{
+    if (!Code::db->Error())
+        return false;
+    const QString reason = Code::db->ErrorMessage();
+    Code::db->Rollback();
+    fw::MsgBox(failureText + reason);
+    return true;
+}

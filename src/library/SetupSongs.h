@@ -1,0 +1,64 @@
+#pragma once
+
+// Song set-up: every song by title, artist and album; new songs, deleting a
+// song with its track, export and import of song-script files, and the
+// song information form for a song.
+
+#include "framework/Controls.h"
+#include "framework/ListBox.h"
+#include "framework/Window.h"
+
+#include <optional>
+
+namespace SongScript {
+struct Script;
+}
+
+class SetupSongs final : public fw::SharedWindow<SetupSongs> {
+    Q_OBJECT
+public:
+    SetupSongs();
+
+    void List_DoubleClick();
+    void pbAddNewSong_Action();
+    void pbDeleteSong_Action();
+    void pbExport_Action();
+    void pbImport_Open();
+    void pbImport_DropObject(const fw::DragItem& item);
+    void pbImport_Action();
+    void pbHelp_Action();
+    void pbEditSongInfo_Action();
+    void pbEditSongTrack_Action();
+    void SaveSettings();
+    // Reads one song-script file into the database and this list.
+    void ImportFile(const fw::FolderItem& f);
+
+    fw::ListBox* List = nullptr;
+    fw::PushButton* pbAddNewSong = nullptr;
+    fw::PushButton* pbDeleteSong = nullptr;
+    fw::PushButton* pbExport = nullptr;
+    fw::PushButton* pbImport = nullptr;
+    fw::PushButton* pbHelp = nullptr;
+    fw::PushButton* pbEditSongInfo = nullptr;
+    fw::PushButton* pbEditSongTrack = nullptr;
+
+protected:
+    void CreateControls() override;
+    void Event_Open() override;
+    void Event_Close() override;
+
+private:
+    // The selected row; -1 after an empty list has beeped or the user has
+    // been asked to pick a song.
+    int selectedRow() const;
+    int songIDOf(int row) const;
+    void appendSongRow(const QString& title, const QString& artist, const QString& cd, qint64 id);
+    // "BEGIN"; false, after telling the user, when no transaction began.
+    bool begin(const QString& failureText);
+    // After a statement of our transaction: when it failed, rolls everything
+    // back, tells the user the failure text with the reason, and is true.
+    bool rolledBack(const QString& failureText);
+    // The song and its track in one transaction; the new ID, or nothing
+    // when nothing was stored.
+    std::optional<qint64> storeScript(const SongScript::Script& script);
+};

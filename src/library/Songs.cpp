@@ -1,0 +1,301 @@
+#include "library/Songs.h"
+
+#include "core/Code.h"
+#include "core/WindowPlace.h"
+#include "library/AddSong.h"
+#include "library/ListCells.h"
+#include "library/SongLocations.h"
+#include "library/SongPath.h"
+#include "player/FileMessage.h"
+#include "player/TheCount.h"
+
+#include "framework/Application.h"
+#include "framework/Database.h"
+#include "framework/Format.h"
+#include "framework/Platform.h"
+
+#include <QPointer>
+
+using namespace ListCells;
+
+namespace {
+const QString kPlay = QStringLiteral("Play");
+const QString kStop = QStringLiteral("Stop");
+const QString kYes = QStringLiteral("yes");
+const QString kNo = QStringLiteral("no");
+const QColor kMissingRed(255, 0, 0);
+const QString kSelectSong = QStringLiteral("Select * From Songs where ID=");
+// Songs whose file is missing are numbered from here on, after the found ones.
+constexpr int kFirstMissingKey = 100000;
+} // namespace
+
+Songs::Songs()
+    : SharedWindow(QStringLiteral("Songs"))
+{
+}
+
+void Songs::CreateControls()
+{
+    SongList = control<fw::ListBox>(QStringLiteral("SongList"));
+    pbPlay = control<fw::PushButton>(QStringLiteral("pbPlay"));
+    pbAdd = control<fw::PushButton>(QStringLiteral("pbAdd"));
+    pbArtistInfo = control<fw::PushButton>(QStringLiteral("pbArtistInfo"));
+    efNotes = control<fw::EditField>(QStringLiteral("efNotes"));
+    connect(SongList, &fw::ListBox::doubleClick, this, &Songs::SongList_DoubleClick);
+    connect(SongList, &fw::ListBox::change, this, &Songs::SongList_Change);
+    SongList->CellTextPaint = [this](fw::Graphics& g, int row, int column, int x, int y) {
+        return SongList_CellTextPaint(g, row, column, x, y);
+    };
+    SongList->CompareRows = [this](int row1, int row2, int column, int& result) {
+        return SongList_CompareRows(row1, row2, column, result);
+    };
+    connect(pbPlay, &fw::PushButton::action, this, &Songs::pbPlay_Action);
+    connect(pbAdd, &fw::PushButton::action, this, &Songs::pbAdd_Action);
+    connect(pbArtistInfo, &fw::PushButton::action, this, &Songs::pbArtistInfo_Action);
+}
+
+// ---- the list's events -----------------------------------------------------
+
+void Songs::SongList_DoubleClick()
+{
+    // A red row's Play button is disabled, but its double-click still takes
+    // the missing-file road through the Play action.
+    if (SongList->ListIndex() < 0)
+        return;
+    pbPlay_Action();
+}
+
+void Songs::SongList_Change()
+{
+    if (!DoneLoading)
+        return;
+    const int row = SongList->ListIndex();
+    if (row < 0) {
+        efNotes->setText(QString());
+        return;
+    }
+    pbArtistInfo->setEnabled(!SongList->Cell(row, LinkCell).isEmpty());
+    const bool missing = SongList->Cell(row, FoundCell) == kNo;
+    pbPlay->setEnabled(!missing);
+    pbAdd->setEnabled(missing);
+    const std::unique_ptr<fw::RecordSet> song = selectSong(row, QStringLiteral("Select Notes from Songs where ID="));
+    efNotes->setText(song ? song->Field(QStringLiteral("Notes")).StringValue() : QString());
+}
+
+bool Songs::SongList_CellTextPaint(fw::Graphics& g, int row, int column, int x, int y)
+{
+    Q_UNUSED(column);
+    Q_UNUSED(x);
+    Q_UNUSED(y);
+    if (SongList->Cell(row, FoundCell) != kYes)
+        g.ForeColor = kMissingRed;
+    return false;
+}
+
+bool Songs::SongList_CompareRows(int row1, int row2, int column, int& result)
+{
+    Q_UNUSED(column);
+    if (DoneLoading)
+        return false;   // the list's own text order of the sorted column
+    const int key1 = SongList->Cell(row1, SortKeyCell).toInt();
+    const int key2 = SongList->Cell(row2, SortKeyCell).toInt();
+    // Equal keys compare equal, so the sort keeps such rows in read order.
+    result = key2 < key1 ? 1 : (key2 == key1 ? 0 : -1);
+    return true;
+}
+
+// ---- the buttons -----------------------------------------------------------
+
+void Songs::pbPlay_Action()
+{
+    if (pbPlay->caption() != kPlay) {
+        TheCount::instance().StopCounting();
+        pbPlay->setCaption(kPlay);
+        return;
+    }
+    const int row = SongList->ListIndex();
+    if (row < 0)
+        return;
+    const std::optional<int> id = songIDOf(row);
+    const std::unique_ptr<fw::RecordSet> song = selectSong(row, kSelectSong);
+    if (!song)
+        return;   // deleted since the list was filled
+    if (!SongPath::found(song->Field(QStringLiteral("Path")).StringValue())) {
+        showMissingFile(song->Field(QStringLiteral("Title")).StringValue());
+        return;
+    }
+    // The caption says "Stop" whatever the player then makes of the song.
+    pbPlay->setCaption(kStop);
+    TheCount& player = TheCount::instance();
+    player.Show();
+    player.TheSongID = *id;
+    player.StartCounting(0.0, -1.0);
+}
+
+void Songs::pbAdd_Action()
+{
+    const int row = SongList->ListIndex();
+    if (row < 0)
+        return;
+    const std::optional<int> id = songIDOf(row);
+    const std::unique_ptr<fw::RecordSet> song = selectSong(row, kSelectSong);
+    if (!song) {
+        fw::Beep();
+        return;
+    }
+    if (song->Field(QStringLiteral("Install")).StringValue().isEmpty()) {
+        fw::MsgBox(QStringLiteral("Sorry, there are no instructions to add this song."));
+        return;
+    }
+    AddSong& window = fw::newWindow<AddSong>();
+    window.Show();
+    window.Init(*id);
+}
+
+void Songs::pbArtistInfo_Action()
+{
+    const int row = SongList->ListIndex();
+    if (row < 0)
+        return;
+    const QString link = SongList->Cell(row, LinkCell);
+    if (!link.isEmpty())
+        fw::ShowURL(link);
+}
+
+// ---- opening and closing -----------------------------------------------------
+
+void Songs::Event_Close()
+{
+    SaveSettings();
+    Code::SongsOpen = false;
+}
+
+void Songs::Event_Open()
+{
+    Code::SongsOpen = true;
+    DoneLoading = false;
+    fw::lowerTextSize({SongList, efNotes, pbArtistInfo, pbPlay, pbAdd});
+    efNotes->setText(QString());
+    setUpColumns();
+    const QPointer<Songs> alive(this);
+    LoadList();
+    if (!alive || isClosed() || !WindowPlace::restore(*this, QStringLiteral("Songs")))
+        return;   // without a settings row the list stays inert
+    DoneLoading = true;
+    SongList->setListIndex(0);
+    if (Code::FirstRun)
+        playFirstFoundSong();
+}
+
+void Songs::setUpColumns()
+{
+    SongList->setHeadings(QStringLiteral("Title\tBPM\tArtist\tCD\t"));
+    SongList->setColumnWidths(QStringLiteral("170,50,107,150"));
+    SongList->setColumnAlignment(0, fw::Alignment::Left);
+    SongList->setColumnAlignment(1, fw::Alignment::Center);
+    SongList->setColumnAlignment(2, fw::Alignment::Left);
+    SongList->setColumnAlignment(3, fw::Alignment::Left);
+}
+
+// ---- filling the list ------------------------------------------------------
+
+void Songs::LoadList()
+{
+    int foundCount = 0;
+    int missingCount = kFirstMissingKey;
+    bool foundAny = false;
+    const QPointer<Songs> alive(this);
+    std::unique_ptr<fw::RecordSet> songs = Code::db->SQLSelect(QStringLiteral("Select * from Songs Order by Title ASC"));
+    while (songs && !songs->eof()) {
+        SongList->AddRow(songs->Field(QStringLiteral("Title")).StringValue());
+        // New rows go at the end, also when the list was not empty.
+        const int row = SongList->LastIndex();
+        SongList->setCell(row, 1, songs->Field(QStringLiteral("BPM")).StringValue());
+        SongList->setCell(row, 2, songs->Field(QStringLiteral("Artist")).StringValue());
+        SongList->setCell(row, 3, songs->Field(QStringLiteral("CD")).StringValue());
+        SongList->setCell(row, LinkCell, songs->Field(QStringLiteral("Link")).StringValue());
+        SongList->setCell(row, IDCell, songs->Field(QStringLiteral("ID")).StringValue());
+        if (SongPath::found(songs->Field(QStringLiteral("Path")).StringValue())) {
+            SongList->setCell(row, FoundCell, kYes);
+            SongList->setCell(row, SortKeyCell, fw::Format(++foundCount, QStringLiteral("000000")));
+            foundAny = true;
+        } else {
+            SongList->setCell(row, FoundCell, kNo);
+            SongList->setCell(row, SortKeyCell, fw::Format(++missingCount, QStringLiteral("000000")));
+        }
+        songs->MoveNext();
+        fw::YieldToEventLoop();
+        if (!alive || isClosed())
+            return;   // the user closed the window while it filled
+    }
+    SongList->setSortedColumn(0);
+    SongList->setColumnSortDirection(0, 1);
+    SongList->Sort();
+    if (!foundAny)
+        showNoSongs();
+}
+
+void Songs::SaveSettings()
+{
+    WindowPlace::save(*this, QStringLiteral("Songs"), true);
+}
+
+void Songs::ReloadList()
+{
+    SongList->DeleteAllRows();
+    const QPointer<Songs> alive(this);
+    LoadList();
+    if (alive && !isClosed())
+        SongList->setListIndex(0);
+}
+
+// ---- helpers ---------------------------------------------------------------
+
+std::optional<int> Songs::songIDOf(int row) const
+{
+    bool ok = false;
+    const int id = SongList->Cell(row, IDCell).toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    return id;
+}
+
+std::unique_ptr<fw::RecordSet> Songs::selectSong(int row, const QString& selectByID) const
+{
+    const std::optional<int> id = songIDOf(row);
+    if (!id)
+        return nullptr;
+    std::unique_ptr<fw::RecordSet> song = Code::db->SQLSelect(selectByID + QString::number(*id));
+    if (!song || song->eof())
+        return nullptr;
+    return song;
+}
+
+void Songs::showMissingFile(const QString& title)
+{
+    SongLocations& locations = SongLocations::instance();
+    locations.Show();
+    locations.ScrollToSong(title);
+    SongError::instance().Show();
+}
+
+void Songs::showNoSongs()
+{
+    SongLocations::instance().Show();
+    NoSongs::instance().Show();
+}
+
+void Songs::playFirstFoundSong()
+{
+    const QPointer<Songs> alive(this);
+    for (int row = 0; row < SongList->ListCount(); ++row) {
+        if (SongList->Cell(row, FoundCell) == kYes) {
+            SongList->setListIndex(row);
+            pbPlay_Action();
+            return;
+        }
+        fw::YieldToEventLoop();
+        if (!alive || isClosed())
+            return;
+    }
+}

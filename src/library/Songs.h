@@ -1,0 +1,62 @@
+#pragma once
+
+// The song list: every song with its tempo, artist and album, the songs
+// whose audio file is missing in red, the selected song's notes, and Play,
+// Add Song and Artist Info.
+
+#include "framework/Controls.h"
+#include "framework/ListBox.h"
+#include "framework/Window.h"
+
+#include <memory>
+#include <optional>
+
+namespace fw {
+class RecordSet;
+}
+
+class Songs final : public fw::SharedWindow<Songs> {
+    Q_OBJECT
+public:
+    Songs();
+
+    // False until the window has filled its list and restored its place:
+    // until then the list must not react to its own filling.
+    bool DoneLoading = false;
+
+    void SongList_DoubleClick();
+    void SongList_Change();
+    bool SongList_CellTextPaint(fw::Graphics& g, int row, int column, int x, int y);
+    bool SongList_CompareRows(int row1, int row2, int column, int& result);
+    void pbPlay_Action();
+    void pbAdd_Action();
+    void pbArtistInfo_Action();
+    void LoadList();
+    void SaveSettings();
+    // Empties the list, fills it again and selects its first row.
+    void ReloadList();
+
+    fw::ListBox* SongList = nullptr;
+    // Its caption is the play state: "Play", or "Stop" while a song started
+    // here plays. The player sets it back to "Play".
+    fw::PushButton* pbPlay = nullptr;
+    fw::PushButton* pbAdd = nullptr;
+    fw::PushButton* pbArtistInfo = nullptr;
+    fw::EditField* efNotes = nullptr;
+
+protected:
+    void CreateControls() override;
+    void Event_Open() override;
+    void Event_Close() override;
+
+private:
+    void setUpColumns();
+    // The song of a row, from its IDCell; nothing when the cell is no number.
+    std::optional<int> songIDOf(int row) const;
+    // The song of a row, read again by the select that ends in "ID=";
+    // null when there is no such song.
+    std::unique_ptr<fw::RecordSet> selectSong(int row, const QString& selectByID) const;
+    void showMissingFile(const QString& title);
+    void showNoSongs();
+    void playFirstFoundSong();
+};
