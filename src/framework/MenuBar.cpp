@@ -9,7 +9,7 @@ namespace fw {
 
 MenuItem::MenuItem(const QString& name, const QString& text)
     : m_text(text)
-    , m_action(new QAction(text, this))
+    , m_action(new QAction(text == QLatin1String("-") ? QString() : text, this))
 {
     setObjectName(name);
     m_action->setSeparator(isSeparator());

@@ -24,6 +24,7 @@ const QString kNewCD = QStringLiteral("and fill in the info for this song.");
 const QString kAddFailed = QStringLiteral("Error when trying to add new song: ");
 const QString kSongFailed = QStringLiteral("Could not create song record. Error: ");
 const QString kTrackFailed = QStringLiteral("Could not create Track record. Error: ");
+const QString kDeleteFailed = QStringLiteral("Could not delete the song. Error: ");
 
 bool confirmed(const QString& question)
 {
@@ -110,10 +111,19 @@ void SetupSongs::pbDeleteSong_Action()
     if (!confirmed(QStringLiteral("Really delete ") + title
                    + QStringLiteral("? This action cannot be undone, and will delete the song track.")))
         return;
-    Code::db->SQLExecute(QStringLiteral("BEGIN"));
+    // A delete the database refuses (a locked file) is undone whole and told,
+    // and the song stays listed.
+    if (!begin(kDeleteFailed))
+        return;
     Code::db->SQLExecute(QStringLiteral("Delete From Track Where SongsID=") + id);
+    if (rolledBack(kDeleteFailed))
+        return;
     Code::db->SQLExecute(QStringLiteral("Delete From Songs Where ID=") + id);
+    if (rolledBack(kDeleteFailed))
+        return;
     Code::db->Commit();
+    if (rolledBack(kDeleteFailed))
+        return;
     List->RemoveRow(row);
     List->setListIndex(-1);
 }

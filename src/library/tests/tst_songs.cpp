@@ -12,7 +12,6 @@
 #include "support/app/AppHarness.h"
 
 #include <QAbstractItemView>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QtTest>
 
@@ -29,10 +28,7 @@ QStringList cells(int col)
 }
 int rowOf(const QString& title) { return cells(0).indexOf(title); }
 void exec(const AppHarness& h, const QString& sql) { h.openDatabase()->SQLExecute(sql); }
-QString idOf(const AppHarness& h, const QString& title)
-{
-    return h.queryValue("Select ID from Songs where Title=" + fw::sqlQuoted(title));
-}
+QString idOf(const AppHarness& h, const QString& title) { return h.queryValue("Select ID from Songs where Title=" + fw::sqlQuoted(title)); }
 bool removeFile(const AppHarness& h, const QString& title) { return QFile::remove(h.env.appDataFolder() + "/" + title + ".wav"); }
 bool playing() { return TheCount::isOpen() && TheCount::instance().qtPlayer->isPlaying(); }
 
@@ -64,24 +60,21 @@ private slots:
     {
         AppHarness h;
         startAgain(h);
-        exec(h, "Insert into Songs (Title, Path) values ('Aardvark Stomp', '')");
+        // Lower case: the database reads it last, the list's own text order puts it first.
+        exec(h, "Insert into Songs (Title, Path) values ('aardvark Stomp', '')");
         QVERIFY(removeFile(h, "Dancer's Lantern"));
         fw::ListBox* list = Songs::instance().SongList;
-        QCOMPARE(cells(0), QStringList({"Copper Rooftops", "Low Tide Promenade", "Aardvark Stomp", "Dancer's Lantern",
-                                        "Midnight at the Velmora"}));
+        QCOMPARE(cells(0), QStringList({"Copper Rooftops", "Low Tide Promenade", "Dancer's Lantern",
+                                        "Midnight at the Velmora", "aardvark Stomp"}));
         QCOMPARE(cells(SortKeyCell), QStringList({"000001", "000002", "100001", "100002", "100003"}));
         QCOMPARE(cells(FoundCell), QStringList({"yes", "yes", "no", "no", "no"}));
-        QCOMPARE(list->Cell(0, IDCell), idOf(h, "Copper Rooftops"));
-        auto colourOf = [list](int row) {
+        const auto colourOf = [list](int row) {
             fw::Graphics g(50, 20, Qt::black);
             return list->CellTextPaint(g, row, 2, 0, 0) ? QColor() : g.ForeColor;
         };
-        QCOMPARE(colourOf(2), QColor(255, 0, 0));
-        QCOMPARE(colourOf(0), QColor(Qt::black));
-        list->setCell(0, FoundCell, "no");
-        QCOMPARE(colourOf(0), QColor(255, 0, 0));
+        QVERIFY(colourOf(4) == QColor(255, 0, 0) && colourOf(1) == QColor(Qt::black));
         Songs::instance().ReloadList();
-        QCOMPARE(cells(0), QStringList({"Aardvark Stomp", "Copper Rooftops", "Dancer's Lantern", "Low Tide Promenade",
+        QCOMPARE(cells(0), QStringList({"aardvark Stomp", "Copper Rooftops", "Dancer's Lantern", "Low Tide Promenade",
                                         "Midnight at the Velmora"}));
         QCOMPARE(list->ListIndex(), 0);
     }
@@ -111,8 +104,7 @@ private slots:
         startAgain(h);
         Songs& w = Songs::instance();
         w.pbPlay->push();
-        QCOMPARE(w.pbPlay->caption(), QStringLiteral("Stop"));
-        QVERIFY(TheCount::instance().isVisible());
+        QVERIFY(w.pbPlay->caption() == "Stop" && TheCount::instance().isVisible());
         QCOMPARE(QString::number(TheCount::instance().TheSongID), idOf(h, "Copper Rooftops"));
         QTRY_VERIFY_WITH_TIMEOUT(playing(), 3000);
         w.pbPlay->push();
@@ -179,8 +171,6 @@ private slots:
     {
         AppHarness h;
         startAgain(h);
-        Songs& w = Songs::instance();
-        QCOMPARE(QList<int>({w.top(), w.left(), w.height(), w.width()}), QList<int>({516, 177, 242, 488}));
         const QString place = "Select SongsTop || ',' || SongsWidth from Settings";
         for (const int top : {300, 0}) {   // a top of 0 writes nothing
             Songs::instance().setTop(top);
@@ -189,21 +179,7 @@ private slots:
             QVERIFY(!Code::SongsOpen);
             QCOMPARE(h.queryValue(place), QStringLiteral("300,220"));
         }
-    }
-
-    void fillsFiveThousandSongsQuickly()
-    {
-        AppHarness h;
-        startAgain(h);
-        exec(h, "Insert into Songs (Title, BPM, Artist, CD, Link, Path) with recursive n(k) as (select 1 union all "
-                "select k + 1 from n where k < 4996) select 'Song ' || k, '120', 'Artist', 'Album', 'link', case k % 2 "
-                "when 0 then (Select Path from Songs where Title='Copper Rooftops') else '' end from n");
-        QElapsedTimer clock;
-        clock.start();
-        Songs::instance().ReloadList();
-        const qint64 ms = clock.elapsed();
-        QCOMPARE(Songs::instance().SongList->ListCount(), 5000);
-        QVERIFY2(ms < 250, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+        QVERIFY(Songs::instance().top() == 300 && Songs::instance().width() == 220);
     }
 };
 

@@ -113,20 +113,15 @@ private slots:
         QCOMPARE(shown, shownRows);
     }
 
-    void beforeTheFirstRowNothingChanges()
-    {
-        TheCount& w = play({2.0, 3.0}, {1, 2});
-        w.stTime->setText(QStringLiteral("x"));
-        tickAt(w, 1.5);
-        QCOMPARE(w.stTime->text(), QStringLiteral("x"));
-        QCOMPARE(lit(w), QString());
-    }
-
     void countsNotesAndAdvice()
     {
         TheCount& w = play({1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6},
                            {"n1", "n2", "n3", "n4", "n5", ""},
                            {"Step back", "", "", "clear", "Turn", ""});
+        w.stTime->setText(QStringLiteral("x"));
+        tickAt(w, 0.5);   // before the first row nothing changes, the time included
+        QCOMPARE(w.stTime->text(), QStringLiteral("x"));
+        QCOMPARE(lit(w), QString());
         tickAt(w, 1.0);
         QCOMPARE(lit(w), QStringLiteral("1"));
         QCOMPARE(w.stAdvice->text(), QStringLiteral("Step back"));
