@@ -68,10 +68,22 @@ void Window::open()
     if (m_opened)
         return;
     m_opened = true;
-    applyWindowRecord();
-    for (const ControlRecord& record : m_layout.controls)
-        createControl(record);
-    CreateControls();
+    try {
+        applyWindowRecord();
+        for (const ControlRecord& record : m_layout.controls)
+            createControl(record);
+        CreateControls();
+    } catch (...) {
+        // A window that cannot be built is gone at once: it never opened,
+        // so it has no Close event to run.
+        m_closed = true;
+        discarded();
+        std::erase(liveWindows(), this);
+        if (m_frame)
+            m_frame->hide();
+        deleteLater();
+        throw;
+    }
     for (Control* control : m_controls) {
         if (m_closed)
             return;

@@ -4,7 +4,9 @@
 
 #include "core/Code.h"
 #include "core/MenuBar1.h"
+#include "framework/Layout.h"
 #include "player/TheCount.h"
+#include "practice/Feet.h"
 #include "support/app/AppHarness.h"
 
 #include <QAction>
@@ -100,6 +102,20 @@ private slots:
         // Nothing of the first run was written, and quitting wrote no flag.
         QCOMPARE(h.queryValue(QStringLiteral("Select SongsTop from Settings")), QStringLiteral("0"));
         QCOMPARE(h.queryValue(QStringLiteral("Select BeatOn1357 from Settings")), QStringLiteral("0"));
+    }
+
+    void windowThatCannotBeBuiltStopsTheStart()
+    {
+        const fw::LayoutRecords kept = fw::layoutRecords(QStringLiteral("Feet"));
+        fw::LayoutRecords broken = kept;
+        broken.controls.front().kind = QStringLiteral("NoSuchControl");
+        fw::registerLayout(broken);
+        AppHarness h;
+        h.start();
+        fw::registerLayout(kept);
+        QCOMPARE(h.fake->messageTexts(), QStringList{"Something went wrong in App.OpenWindows."});
+        QVERIFY(h.app->quitRequested());
+        QVERIFY(!Feet::isOpen());   // the half-built window is gone, not kept
     }
 
     void firstRunMakesPathsAbsoluteAndWritesThePlaces()

@@ -96,6 +96,8 @@ private slots:
         QTest::newRow("equal times, passed") << QList<double>{1.0, 2.0, 2.0, 3.0}
                                              << QList<double>{2.1} << QList<int>{2};
         QTest::newRow("no row twice") << QList<double>{1.0, 2.0} << QList<double>{1.2, 1.4, 1.9} << QList<int>{0};
+        // Times out of order: the row before the first one at or after the position.
+        QTest::newRow("out of order") << QList<double>{1.0, 3.0, 2.0} << QList<double>{2.5} << QList<int>{0};
     }
     void locatesTheRowTheMusicHasReached()
     {
