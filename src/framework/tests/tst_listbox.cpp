@@ -3,15 +3,14 @@
 
 #include "framework/ListBox.h"
 #include "framework/Window.h"
+#include "support/Windows.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
-#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
-#include <QUrl>
 
 namespace {
 
@@ -242,14 +241,8 @@ private slots:
         fill(m_list, {"a", "b", "c", "d", "e"});
         m_list->acceptFileDrop(QStringLiteral("special/any"));
         QSignalSpy dropped(m_list, &fw::Control::dropObject);
-        QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(QDir::temp().filePath(QStringLiteral("song.mp3")))});
-        const QPoint at = cellRect(m_list, 3).center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(viewport(m_list), &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(viewport(m_list), &drop);
+        QVERIFY(testing::dropFiles(viewport(m_list), cellRect(m_list, 3).center(),
+                                   {QDir::temp().filePath(QStringLiteral("song.mp3"))}));
         QCOMPARE(dropped.count(), 1);
         const auto item = dropped.first().first().value<fw::DragItem>();
         QCOMPARE(item.folderItem.name(), QStringLiteral("song.mp3"));

@@ -7,7 +7,6 @@
 #include "support/Windows.h"
 
 #include <QDropEvent>
-#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -150,16 +149,10 @@ private slots:
         auto* label = Probe::instance().control<fw::StaticText>(QStringLiteral("note"));
         QSignalSpy dropped(label, &fw::Control::dropObject);
         QTemporaryDir dir;
-        QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(dir.filePath("My Song.wav")), QUrl::fromLocalFile(dir.path())});
-        QDropEvent refused(QPointF(3, 4), Qt::CopyAction, &mime, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(label->widget(), &refused);   // not accepting drops yet
+        const QStringList files = {dir.filePath("My Song.wav"), dir.path()};
+        QVERIFY(!testing::dropFiles(label->widget(), QPoint(3, 4), files));   // not accepting drops yet
         label->acceptFileDrop(QStringLiteral("special/any"));
-        QDragEnterEvent enter(QPoint(3, 4), Qt::CopyAction, &mime, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(label->widget(), &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(3, 4), Qt::CopyAction, &mime, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(label->widget(), &drop);
+        QVERIFY(testing::dropFiles(label->widget(), QPoint(3, 4), files));
         QCOMPARE(dropped.count(), 1);
         const auto item = dropped.first().first().value<fw::DragItem>();
         QCOMPARE(item.folderItem.posixPath(), dir.filePath("My Song.wav"));

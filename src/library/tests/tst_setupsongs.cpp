@@ -6,10 +6,10 @@
 #include "library/ListCells.h"
 #include "library/SetupSongs.h"
 #include "library/SongInfo.h"
+#include "support/Windows.h"
 #include "support/app/AppHarness.h"
 
 #include <QDir>
-#include <QMimeData>
 #include <QtTest>
 #include <array>
 
@@ -42,15 +42,6 @@ QString songText(const AppHarness& h, const QString& id)
         + h.queryValue("Select group_concat(r, ';') from (Select TheCount||'|'||TheTime||'|'||Beat||'|'||Speed||'|'||"
                        "Note||'|'||Advice||'|'||Comment||typeof(TheTime) as r from Track where SongsID=" + id
                        + " order by TheCount)");
-}
-void dropOn(fw::Control* control, const QString& posixPath)
-{
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(posixPath)});
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(control->widget(), &enter);
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(control->widget(), &drop);
 }
 // A failed write must leave no transaction open behind it.
 bool transactionClosed()
@@ -235,7 +226,8 @@ private slots:
         const int tracks = count(h, "Track");
         if (!refusing.isEmpty())
             exec(h, "CREATE TRIGGER refuse BEFORE INSERT ON " + refusing + " BEGIN SELECT RAISE(ABORT, 'refused'); END");
-        dropOn(w.pbImport, name.isEmpty() ? h.env.desktopFolder() : writeFile(h, name, content));
+        const QString dropped = name.isEmpty() ? h.env.desktopFolder() : writeFile(h, name, content);
+        testing::dropFiles(w.pbImport->widget(), QPoint(5, 5), {dropped});
         QCOMPARE(h.fake->messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(h.fake->beeps, int(message.isEmpty()));
         const int stored = message == kImported ? 1 : 0;

@@ -3,11 +3,11 @@
 #include "core/Code.h"
 #include "library/SongInfo.h"
 #include "library/Songs.h"
+#include "support/Windows.h"
 #include "support/app/AppHarness.h"
 
 #include <QAbstractScrollArea>
 #include <QDir>
-#include <QMimeData>
 #include <QtTest>
 
 using testing::AppHarness;
@@ -47,15 +47,6 @@ SongInfo& openFor(int id)
     return w;
 }
 
-void dropOn(fw::Control* control, const QString& posixPath)
-{
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(posixPath)});
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(control->widget(), &enter);
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(control->widget(), &drop);
-}
 } // namespace
 
 class SongInfoTest : public QObject {
@@ -130,7 +121,7 @@ private slots:
         w.efTitle->setText("Ghost");
         sql(h, statement);
         w.pbSave->push();
-        dropOn(w.stPath, h.env.root() + "/x.wav");
+        testing::dropFiles(w.stPath->widget(), QPoint(5, 5), {h.env.root() + "/x.wav"});
         QCOMPARE(h.fake->messageTexts(), messages);
         QCOMPARE(h.queryValue("Select count(*) from Songs where Title='Ghost' or Path like '%x.wav'"), "0");
         QVERIFY(editable(w) && w.stPath->text() == label);
@@ -145,13 +136,13 @@ private slots:
         const int id = openLibrary(h);
         SongInfo& w = openFor(id);
         const QString file = h.env.root() + "/My Music/New: Take.wav";
-        dropOn(w.stPath, file);
+        testing::dropFiles(w.stPath->widget(), QPoint(5, 5), {file});
         const QString stored = fw::colonPathFromPosix(file, false);
         QVERIFY(col(h, id, "Path") == stored && w.stPath->text() == stored && !w.pbSave->enabled());
         QVERIFY(!Songs::isOpen());   // a closed song list stays closed
         Songs::instance();
         sql(h, QString("Update Songs Set Title='A Renamed Song' where ID=%1").arg(id));   // only a refill shows it
-        dropOn(w.stPath, file);
+        testing::dropFiles(w.stPath->widget(), QPoint(5, 5), {file});
         QCOMPARE(Songs::instance().SongList->Cell(0, 0), "A Renamed Song");
         w.efTitle->setText("Lost");
         w.pbCancel->push();

@@ -4,11 +4,11 @@
 #include "library/ListCells.h"
 #include "library/SongLocations.h"
 #include "library/Songs.h"
+#include "support/Windows.h"
 #include "support/app/AppHarness.h"
 
 #include <QAbstractItemView>
 #include <QDir>
-#include <QMimeData>
 #include <QtTest>
 
 using testing::AppHarness;
@@ -23,16 +23,6 @@ QString pathOf(const AppHarness& h, const QString& id) { return h.queryValue("Se
 QAbstractItemView* viewOf(fw::ListBox* list) { return qobject_cast<QAbstractItemView*>(list->widget()); }
 QPoint rowCentre(fw::ListBox* list, int row) { return viewOf(list)->visualRect(viewOf(list)->model()->index(row, 0)).center(); }
 
-// A file dragged from the desktop and dropped at a point of the list's rows.
-void dropFile(fw::ListBox* list, const QString& posixPath, QPoint at)
-{
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(posixPath)});
-    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewOf(list)->viewport(), &enter);
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewOf(list)->viewport(), &drop);
-}
 
 QColor textColour(fw::ListBox* list, int row, int column)
 {
@@ -103,7 +93,7 @@ private slots:
         QVERIFY(!fileExists || (QDir().mkpath(h.env.root() + "/Music") && testing::writeWav(file, 0.2)));
         fw::ListBox* list = SongLocations::instance().SongList;
         const QString id = list->Cell(3, IDCell);
-        dropFile(list, file, rowCentre(list, 3));
+        testing::dropFiles(viewOf(list)->viewport(), rowCentre(list, 3), {file});
         const QString stored = fw::colonPathFromPosix(file, false);
         QVERIFY(pathOf(h, id) == stored && list->Cell(3, 1) == stored);
         QCOMPARE(list->Cell(3, FoundCell), fileExists ? "yes" : "no");
@@ -136,7 +126,7 @@ private slots:
             other->SQLExecute(how == "deleted" ? "Delete from Songs where ID=" + list->Cell(3, IDCell) : "BEGIN IMMEDIATE");
         const QString before = h.queryValue("Select group_concat(Path, '|') from Songs");
         const QPoint at = below ? QPoint(20, viewOf(list)->viewport()->height() - 5) : rowCentre(list, 3);
-        dropFile(list, h.env.root() + "/song.wav", at);
+        testing::dropFiles(viewOf(list)->viewport(), at, {h.env.root() + "/song.wav"});
         other->SQLExecute("ROLLBACK");
         QCOMPARE(h.fake->messageTexts(), messages);
         QCOMPARE(h.fake->beeps, beeps);
