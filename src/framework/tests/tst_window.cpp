@@ -6,7 +6,6 @@
 #include "support/FakePlatform.h"
 #include "support/Windows.h"
 
-#include <QDropEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
