@@ -35,8 +35,7 @@ void EditContextMenu::cmEdit_Action(const QString& item)
 
 bool EditContextMenu::field_MouseDown(fw::EditField* field)
 {
-    // The framework hands a disabled field its presses too; it takes none.
-    if (!field->enabled() || !fw::IsContextualClick())
+    if (!fw::IsContextualClick())
         return false;
     ActiveControl = field;
     // Handled: the field does not see the press, so its selection stays

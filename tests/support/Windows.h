@@ -1,17 +1,45 @@
 #pragma once
 
-// Closes every open window (each runs its Close event, as when the user
-// closes it) and lets the deleted windows go, so each test starts afresh.
+// Driving windows as a user would, in tests.
 
+#include "framework/Window.h"
+
+#include <QColor>
 #include <QPoint>
 #include <QStringList>
 
 class QWidget;
+namespace fw { class ListBox; }
 
 namespace testing {
+// Closes every open window (each runs its Close event, as when the user
+// closes it) and lets the deleted windows go, so each test starts afresh.
 void closeAllWindows();
 
 // Drags files from the desktop onto a widget and drops them at a point, as
 // the file manager does; answers whether the widget accepted the drag.
 bool dropFiles(QWidget* target, const QPoint& at, const QStringList& posixPaths);
+
+// A window as the program opens one on a record: built, shown, then given
+// the record's ID.
+template <class W>
+W& openWindowOn(int id)
+{
+    W& window = fw::newWindow<W>();
+    window.Show();
+    window.Init(id);
+    return window;
 }
+
+// The texts of one column of a list, row by row.
+QStringList columnTexts(const fw::ListBox* list, int column);
+// The colour the list's text hook leaves a cell's text in (black before);
+// an invalid colour when the hook paints the text itself.
+QColor textColour(const fw::ListBox* list, int row, int column);
+// The list's rows area, and the middle of a row in it (-1: just below the
+// last row).
+QWidget* viewportOf(const fw::ListBox* list);
+QPoint rowPoint(const fw::ListBox* list, int row);
+// A click, or a double-click, on a row (-1: below the last row).
+void clickRow(const fw::ListBox* list, int row, bool twice = false);
+} // namespace testing

@@ -12,6 +12,7 @@
 #include <QtTest>
 
 using testing::AppHarness;
+using testing::setting;
 
 class MenuCommandsTest : public QObject {
     Q_OBJECT
@@ -30,20 +31,14 @@ private slots:
     // without building it again, and builds a closed one afresh.
     void windowCommands_data()
     {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("window");
-        QTest::newRow("Songs") << "mSongs" << "Songs";
-        QTest::newRow("The Count") << "mTheCount" << "TheCount";
-        QTest::newRow("Basic Step") << "mFeet" << "Feet";
-        QTest::newRow("Song Locations") << "mSongLocations" << "SongLocations";
-        QTest::newRow("Setup Songs") << "mSetupSongs" << "SetupSongs";
-        QTest::newRow("Settings") << "mSettings" << "Settings";
-        QTest::newRow("About") << "mAbout" << "About";
+        QTest::addColumn<QString>("window");   // its command is "m" and the window's name
+        for (const char* window : {"Songs", "TheCount", "Feet", "SongLocations", "SetupSongs", "Settings", "About"})
+            QTest::newRow(window) << QString::fromLatin1(window);
     }
     void windowCommands()
     {
-        QFETCH(QString, item);
         QFETCH(QString, window);
+        const QString item = QLatin1Char('m') + window;
         AppHarness h;
         h.start();
         auto find = [&] {
@@ -77,16 +72,13 @@ private slots:
     {
         AppHarness h;
         h.start();
-        h.app->chooseMenuItem(QStringLiteral("mUserManual"));
+        for (const char* item : {"mUserManual", "mAppDataFolder", "mProgramFolder"})
+            h.app->chooseMenuItem(QLatin1String(item));
         QCOMPARE(h.fake->urls, QStringList{"https://corvantis.example.org/melvaro/docs"});
-        h.app->chooseMenuItem(QStringLiteral("mAppDataFolder"));
-        QCOMPARE(h.fake->folders, QStringList{h.env.appDataFolder()});
-        h.fake->folders.clear();
-        h.app->chooseMenuItem(QStringLiteral("mProgramFolder"));
-        if (Code::fApp.valid())
-            QCOMPARE(h.fake->folders, QStringList{Code::fApp.posixPath()});
-        else
-            QCOMPARE(h.fake->beeps, 1);
+        // A program folder that cannot be found gets a beep.
+        const QStringList program = Code::fApp.valid() ? QStringList{Code::fApp.posixPath()} : QStringList();
+        QCOMPARE(h.fake->folders, QStringList{h.env.appDataFolder()} + program);
+        QCOMPARE(h.fake->beeps, program.isEmpty() ? 1 : 0);
     }
 
     void aboutWindow()
@@ -94,67 +86,62 @@ private slots:
         AppHarness h;
         h.start();
         h.app->chooseMenuItem(QStringLiteral("mAbout"));
-        QVERIFY(About::isOpen());
-        About& about = About::instance();
-        auto* home = about.control<fw::StaticText>(QStringLiteral("stHomePage"));
-        QCOMPARE(home->text(), QStringLiteral("corvantis.example.org/melvaro"));
-        QCOMPARE(about.control<fw::StaticText>(QStringLiteral("stVersion"))->text(),
-                 QStringLiteral("Version: ") + QCoreApplication::applicationVersion());
-        QCOMPARE(about.control<fw::StaticText>(QStringLiteral("stProgramName"))->textSize(), 22);
-        QCOMPARE(about.control<fw::StaticText>(QStringLiteral("stBy"))->textSize(), 10);
-        QCOMPARE(home->textSize(), 10);
-        QTest::mouseClick(home->widget(), Qt::LeftButton, {}, QPoint(10, 5));
+        const auto label = [](const char* name) {
+            return About::instance().control<fw::StaticText>(QLatin1String(name));
+        };
+        QCOMPARE(QStringList({label("stHomePage")->text(), label("stVersion")->text()}),
+                 QStringList({"corvantis.example.org/melvaro", "Version: " + QCoreApplication::applicationVersion()}));
+        QCOMPARE(QList<int>({label("stProgramName")->textSize(), label("stBy")->textSize(),
+                             label("stHomePage")->textSize()}),
+                 QList<int>({22, 10, 10}));
+        QTest::mouseClick(label("stHomePage")->widget(), Qt::LeftButton, {}, QPoint(10, 5));
         QCOMPARE(h.fake->urls, QStringList{Code::HomePage});
         // The About window cannot be resized.
-        QCOMPARE(about.frame()->minimumSize(), about.frame()->maximumSize());
-        about.Close();
+        QCOMPARE(About::instance().frame()->minimumSize(), About::instance().frame()->maximumSize());
+        About::instance().Close();
         h.app->chooseMenuItem(QStringLiteral("mAbout"));
-        QCOMPARE(About::instance().control<fw::StaticText>(QStringLiteral("stBy"))->textSize(), 10);
+        QCOMPARE(label("stBy")->textSize(), 10);
     }
 
-    void settingsWindowOpensWithTheFlag_data()
+    // The window opens with the stored flag; a choice takes effect at once,
+    // Save stores it as a word that reads back as a Boolean at the next start,
+    // and closing without Save keeps the row as it was.
+    void settingsWindowOpensWithTheFlagAndSaveStoresTheWord_data()
     {
-        QTest::addColumn<bool>("useQuickTime");
-        QTest::newRow("true") << true;
-        QTest::newRow("false") << false;
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("True") << "True";
+        QTest::newRow("False") << "False";
     }
-    void settingsWindowOpensWithTheFlag()
+    void settingsWindowOpensWithTheFlagAndSaveStoresTheWord()
     {
-        QFETCH(bool, useQuickTime);
+        QFETCH(QString, stored);
+        const bool useQuickTime = stored == "True";
+        const QString other = useQuickTime ? "False" : "True";
         AppHarness h;
+        testing::execute(h, "Update Settings Set UseQuickTime='" + stored + "'");
         h.start();
-        Code::UseQuickTime = useQuickTime;
         h.app->chooseMenuItem(QStringLiteral("mSettings"));
         Settings& w = Settings::instance();
-        QCOMPARE(w.control<fw::RadioButton>(QStringLiteral("rbQuickTime"))->value(), useQuickTime);
-        QCOMPARE(w.control<fw::RadioButton>(QStringLiteral("rbWMP"))->value(), !useQuickTime);
-        QVERIFY(!w.control<fw::PushButton>(QStringLiteral("pbSave"))->enabled());
+        auto* quickTime = w.control<fw::RadioButton>(QStringLiteral("rbQuickTime"));
+        auto* wmp = w.control<fw::RadioButton>(QStringLiteral("rbWMP"));
+        auto* save = w.control<fw::PushButton>(QStringLiteral("pbSave"));
+        QCOMPARE(QList<bool>({quickTime->value(), wmp->value(), save->enabled()}),
+                 QList<bool>({useQuickTime, !useQuickTime, false}));
         // The one window that keeps its laid-out text sizes.
         QCOMPARE(w.control<fw::StaticText>(QStringLiteral("StaticText1"))->textSize(), 12);
-    }
-
-    void settingsSaveStoresTheWord()
-    {
-        AppHarness h;
-        h.start();
-        Code::UseQuickTime = true;
-        Settings& w = Settings::instance();
-        auto* save = w.control<fw::PushButton>(QStringLiteral("pbSave"));
-        QTest::mouseClick(w.control<fw::RadioButton>(QStringLiteral("rbWMP"))->widget(), Qt::LeftButton);
-        QVERIFY(!Code::UseQuickTime);   // the choice takes effect at once
-        QVERIFY(save->enabled());
+        QTest::mouseClick((useQuickTime ? wmp : quickTime)->widget(), Qt::LeftButton);
+        QCOMPARE(QList<bool>({Code::UseQuickTime, save->enabled()}), QList<bool>({!useQuickTime, true}));
         save->push();
         QVERIFY(!save->enabled());
-        QCOMPARE(h.queryValue(QStringLiteral("Select UseQuickTime from Settings")), QStringLiteral("False"));
-        w.control<fw::RadioButton>(QStringLiteral("rbQuickTime"))->setValue(true);
-        w.Close();   // closing without Save keeps the row as it was
-        QVERIFY(Code::UseQuickTime);
-        QCOMPARE(h.queryValue(QStringLiteral("Select UseQuickTime from Settings")), QStringLiteral("False"));
-        // The stored word reads back as a Boolean at the next start.
+        QCOMPARE(setting(h, "UseQuickTime"), other);
+        (useQuickTime ? quickTime : wmp)->setValue(true);
+        w.Close();
+        QCOMPARE(Code::UseQuickTime, useQuickTime);
+        QCOMPARE(setting(h, "UseQuickTime"), other);
         h.quit();
         h.restart();
         h.start();
-        QVERIFY(!Code::UseQuickTime);
+        QCOMPARE(Code::UseQuickTime, !useQuickTime);
     }
 };
 

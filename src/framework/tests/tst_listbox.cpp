@@ -5,12 +5,8 @@
 #include "framework/Window.h"
 #include "support/Windows.h"
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QDir>
 #include <QHeaderView>
-#include <QSignalSpy>
-#include <QTest>
+#include <QtTest>
 
 namespace {
 
@@ -19,11 +15,11 @@ const char* const layoutJson = R"({
   "controls": [{"name": "List", "kind": "ListBox", "left": 10, "top": 10, "width": 420, "height": 260,
                 "columns": 4, "heading": true}]})";
 
+using namespace testing;
+
 QAbstractItemView* viewOf(fw::ListBox* list) { return qobject_cast<QAbstractItemView*>(list->widget()); }
-QWidget* viewport(fw::ListBox* list) { return viewOf(list)->viewport(); }
 QWidget* editor(fw::ListBox* list) { return dynamic_cast<QWidget*>(list->ActiveCell()); }
-QPoint belowRows(fw::ListBox* list) { return QPoint(20, viewport(list)->height() - 5); }
-void click(fw::ListBox* list, QPoint at) { QTest::mouseClick(viewport(list), Qt::LeftButton, {}, at); }
+QString activeText(fw::ListBox* list) { return list->ActiveCell() ? list->ActiveCell()->text() : "<none>"; }
 bool isRed(QColor c) { return c.red() > 160 && c.green() < 90 && c.blue() < 90; }
 bool isDark(QColor c) { return c.lightness() < 100; }
 
@@ -36,7 +32,7 @@ QRect cellRect(fw::ListBox* list, int row, int col = 0)
 // (ColumnFromXY, RowFromXY) of a point of the viewport.
 QPoint hit(fw::ListBox* list, QPoint inViewport)
 {
-    const QPoint at = viewport(list)->mapTo(list->widget(), inViewport);
+    const QPoint at = viewportOf(list)->mapTo(list->widget(), inViewport);
     return {list->ColumnFromXY(at.x(), at.y()), list->RowFromXY(at.x(), at.y())};
 }
 
@@ -63,20 +59,9 @@ private slots:
         window->open();
         QVERIFY(QTest::qWaitForWindowActive(window->frame()));
         m_list = window->control<fw::ListBox>(QStringLiteral("List"));
-        m_log.clear();
-        const auto entry = [this](const char* what) {
-            return [this, what](int r, int c) { m_log << QStringLiteral("%1 %2 %3").arg(what).arg(r).arg(c); };
-        };
-        connect(m_list, &fw::ListBox::cellGotFocus, this, entry("focus"));
-        connect(m_list, &fw::ListBox::cellTextChange, this, entry("text"));
-        connect(m_list, &fw::ListBox::cellAction, this, entry("action"));
     }
 
-    void cleanup()
-    {
-        fw::Window::closeAll();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { closeAllWindows(); }
 
     // Rows are tagged in hidden cell 97 with their place before the sort;
     // hidden cells go with their rows through the sort and a RemoveRow.
@@ -122,12 +107,13 @@ private slots:
     // Past a handful of rows an unstable sort would mix up equal ones.
     void manyTiesKeepTheirOrder()
     {
+        QStringList numbers;
         for (int r = 0; r < 100; ++r)
-            m_list->AddRow(QString::number(r));
+            numbers << QString::number(r);
+        fill(m_list, numbers);
         m_list->setSortedColumn(1);   // empty throughout
         m_list->Sort();
-        for (int r = 0; r < 100; ++r)
-            QCOMPARE(m_list->Cell(r, 0).toInt(), r);
+        QCOMPARE(columnTexts(m_list, 0), numbers);
     }
 
     // A new row's hidden cells are empty; out-of-range arguments do nothing
@@ -156,17 +142,16 @@ private slots:
             return state;
         };
         m_list->setListIndex(2);
-        QCOMPARE(seen(), "1 changes, row 2");
         m_list->setListIndex(2);
-        click(m_list, cellRect(m_list, 2).center());
-        QCOMPARE(seen(), "0 changes, row 2");
-        click(m_list, cellRect(m_list, 0).center());
+        clickRow(m_list, 2);
+        QCOMPARE(seen(), "1 changes, row 2");
+        clickRow(m_list, 0);
         QCOMPARE(seen(), "1 changes, row 0");
         m_list->setSortedColumn(0);
         m_list->Sort();   // the selection follows its row, silently
         QCOMPARE(seen(), "0 changes, row 4");
-        click(m_list, belowRows(m_list));
-        click(m_list, belowRows(m_list));
+        clickRow(m_list, -1);
+        clickRow(m_list, -1);
         QCOMPARE(seen(), "1 changes, row -1");
         m_list->setListIndex(2);
         m_list->RemoveRow(0);   // renumbers the selected row without a change
@@ -196,15 +181,16 @@ private slots:
             return false;
         };
         m_list->setListIndex(3);
-        const QImage image = viewport(m_list)->grab().toImage();
-        auto rowImage = [&](int row) { return image.copy(cellRect(m_list, row)); };
-        QVERIFY(countPixels(rowImage(0), isRed) > 20);
-        QCOMPARE(countPixels(rowImage(1), isRed), 0);
-        QVERIFY(countPixels(rowImage(1), isDark) > 20);
-        QCOMPARE(countPixels(rowImage(2), isDark), 0);
-        QCOMPARE(image.pixelColor(cellRect(m_list, 0, 2).center()), even);
-        QCOMPARE(image.pixelColor(cellRect(m_list, 1, 2).center()), odd);
-        QCOMPARE_NE(image.pixelColor(cellRect(m_list, 3, 2).center()), odd);
+        const QImage image = viewportOf(m_list)->grab().toImage();
+        const auto ink = [&](int row) {
+            const QImage cell = image.copy(cellRect(m_list, row));
+            return countPixels(cell, isRed) > 20 ? "red" : countPixels(cell, isDark) > 20 ? "dark"
+                 : countPixels(cell, isDark) == 0 ? "none" : "faint";
+        };
+        QCOMPARE(QStringList({ink(0), ink(1), ink(2)}), QStringList({"red", "dark", "none"}));
+        const auto background = [&](int row) { return image.pixelColor(cellRect(m_list, row, 2).center()); };
+        QCOMPARE(QList<QColor>({background(0), background(1)}), QList<QColor>({even, odd}));
+        QCOMPARE_NE(background(3), odd);
     }
 
     // Every cell painted sets the row's third cell, the third one's too:
@@ -218,31 +204,30 @@ private slots:
             m_list->setCell(row, 2, QStringLiteral("I") + m_list->Cell(row, 0));
             return false;
         };
-        viewport(m_list)->repaint();
+        viewportOf(m_list)->repaint();
         QTest::qWait(50);
         calls = 0;
-        viewport(m_list)->repaint();
+        viewportOf(m_list)->repaint();
         QTest::qWait(100);
         QCOMPARE(calls, 3 * 4);
         QCOMPARE(m_list->Cell(2, 2), QStringLiteral("I3"));
     }
 
-    void hitTesting()
+    // Above the rows is the heading; points there and below the rows hit
+    // nothing. A file dropped on a row tells the row and adds none.
+    void hitTestingFileDropOnRowAndDoubleClickOnRowsOnly()
     {
         fill(m_list, {"a", "b", "c", "d", "e"});
-        QCOMPARE(hit(m_list, cellRect(m_list, 0).center()), QPoint(0, 0));
-        QCOMPARE(hit(m_list, cellRect(m_list, 3, 2).center()), QPoint(2, 3));
-        QCOMPARE(hit(m_list, QPoint(30, -5)), QPoint(-1, -1));   // the heading, above the rows
-        QCOMPARE(hit(m_list, belowRows(m_list)), QPoint(-1, -1));
-    }
-
-    void fileDropOnRow()
-    {
-        fill(m_list, {"a", "b", "c", "d", "e"});
+        QCOMPARE(QList<QPoint>({hit(m_list, rowPoint(m_list, 0)), hit(m_list, cellRect(m_list, 3, 2).center()),
+                                hit(m_list, QPoint(30, -5)), hit(m_list, rowPoint(m_list, -1))}),
+                 QList<QPoint>({{0, 0}, {2, 3}, {-1, -1}, {-1, -1}}));
+        QSignalSpy doubleClicked(m_list, &fw::ListBox::doubleClick);
+        clickRow(m_list, 1, true);
+        clickRow(m_list, -1, true);
+        QCOMPARE(doubleClicked.count(), 1);
         m_list->acceptFileDrop(QStringLiteral("special/any"));
         QSignalSpy dropped(m_list, &fw::Control::dropObject);
-        QVERIFY(testing::dropFiles(viewport(m_list), cellRect(m_list, 3).center(),
-                                   {QDir::temp().filePath(QStringLiteral("song.mp3"))}));
+        QVERIFY(dropFiles(viewportOf(m_list), rowPoint(m_list, 3), {QDir::temp().filePath("song.mp3")}));
         QCOMPARE(dropped.count(), 1);
         const auto item = dropped.first().first().value<fw::DragItem>();
         QCOMPARE(item.folderItem.name(), QStringLiteral("song.mp3"));
@@ -268,24 +253,30 @@ private slots:
     {
         QFETCH(int, key);
         QFETCH(bool, hookMovesOn);
+        QStringList log;   // the editing events, in order
+        const auto entry = [&](const char* what) {
+            return [&log, what](int r, int c) { log << QStringLiteral("%1 %2 %3").arg(what).arg(r).arg(c); };
+        };
+        connect(m_list, &fw::ListBox::cellGotFocus, this, entry("focus"));
+        connect(m_list, &fw::ListBox::cellTextChange, this, entry("text"));
+        connect(m_list, &fw::ListBox::cellAction, this, entry("action"));
         fill(m_list, {"a", "b"});
         m_list->setCell(1, 1, QStringLiteral("old"));
         m_list->setCell(1, 2, QStringLiteral("next"));
         m_list->CellKeyDown = [&](int r, int c, const QString& key) {
-            m_log << QStringLiteral("key %1").arg(key.at(0).unicode());
+            log << QStringLiteral("key %1").arg(key.at(0).unicode());
             if (hookMovesOn && key == QLatin1String("\t"))
                 m_list->EditCell(r, c + 1);
             return hookMovesOn && key == QLatin1String("\t");
         };
         m_list->EditCell(1, 1);
-        QVERIFY(editor(m_list));
-        QCOMPARE(m_list->ActiveCell()->text(), QStringLiteral("old"));
+        QCOMPARE(activeText(m_list), QStringLiteral("old"));
         QTest::keyClicks(editor(m_list), QStringLiteral("42"));
         QCOMPARE(m_list->Cell(1, 1), QStringLiteral("old"));   // stored when the edit ends
         QTest::keyClick(editor(m_list), Qt::Key(key));
-        QTEST(m_log.join(", "), "events");
+        QTEST(log.join(", "), "events");
         QTEST(m_list->Cell(1, 1), "stored");
-        QCOMPARE(m_list->ActiveCell() ? m_list->ActiveCell()->text() : QString(), hookMovesOn ? "next" : "");
+        QCOMPARE(activeText(m_list), hookMovesOn ? "next" : "<none>");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -299,7 +290,7 @@ private slots:
         // No further than the last row needs.
         m_list->setScrollPosition(10000);
         QVERIFY(m_list->ScrollPosition() > 150 && m_list->ScrollPosition() < 199);
-        QVERIFY(cellRect(m_list, 199).bottom() < viewport(m_list)->height());
+        QVERIFY(cellRect(m_list, 199).bottom() < viewportOf(m_list)->height());
     }
 
     void headingClickSortsThenReverses()
@@ -308,22 +299,12 @@ private slots:
         auto* heading = m_list->widget()->findChild<QHeaderView*>();
         for (const char* expected : {"abc", "cba"}) {
             QTest::mouseClick(heading->viewport(), Qt::LeftButton, {}, QPoint(10, heading->height() / 2));
-            QCOMPARE(m_list->Cell(0, 0) + m_list->Cell(1, 0) + m_list->Cell(2, 0), QLatin1String(expected));
+            QCOMPARE(columnTexts(m_list, 0).join(""), QLatin1String(expected));
         }
-    }
-
-    void doubleClickOnRowsOnly()
-    {
-        fill(m_list, {"a", "b"});
-        QSignalSpy spy(m_list, &fw::ListBox::doubleClick);
-        QTest::mouseDClick(viewport(m_list), Qt::LeftButton, {}, cellRect(m_list, 1).center());
-        QTest::mouseDClick(viewport(m_list), Qt::LeftButton, {}, belowRows(m_list));
-        QCOMPARE(spy.count(), 1);
     }
 
 private:
     fw::ListBox* m_list = nullptr;
-    QStringList m_log;   // the editing events of m_list, in order
 };
 
 QTEST_MAIN(TestListBox)

@@ -6,8 +6,6 @@
 #include "support/FakePlatform.h"
 #include "support/Windows.h"
 
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -65,8 +63,8 @@ private slots:
     void buildsInCreationOrderThenOpens()
     {
         Probe& w = Probe::instance();
-        QCOMPARE(Probe::s_events.mid(0, 3), QStringList({"CreateControls", "box", "count(0)"}));
-        QCOMPARE(Probe::s_events.last(), QStringLiteral("Open"));
+        QCOMPARE(Probe::s_events.mid(0, 3) << Probe::s_events.last(),
+                 QStringList({"CreateControls", "box", "count(0)", "Open"}));
         QVERIFY(w.isVisible());
         QCOMPARE(w.control<fw::StaticText>(QStringLiteral("count"), 1)->text(), QStringLiteral("2"));
         QVERIFY(w.findControl(QStringLiteral("count")) == nullptr);   // the array has no unindexed member
@@ -81,8 +79,7 @@ private slots:
         QCOMPARE(&Probe::instance(), &first);
         first.control<fw::EditField>(QStringLiteral("field"))->setText(QStringLiteral("changed"));
         first.Close();
-        QVERIFY(Probe::s_events.contains(QStringLiteral("Close")));
-        QVERIFY(!Probe::isOpen());
+        QVERIFY(Probe::s_events.contains(QStringLiteral("Close")) && !Probe::isOpen());
         Probe& second = Probe::instance();
         QCOMPARE(Probe::s_built, before + 2);
         QCOMPARE(second.control<fw::EditField>(QStringLiteral("field"))->text(), QStringLiteral("abc"));
@@ -94,11 +91,11 @@ private slots:
         const auto rect = [&w](const char* name, int index = -1) { return w.findControl(name, index)->rect(); };
         w.setWidth(400);
         w.setHeight(260);
-        QCOMPARE(rect("box"), QRect(10, 10, 300, 100));      // stretched across
-        QCOMPARE(rect("note"), QRect(60, 30, 200, 20));      // stretched with its box
-        QCOMPARE(rect("count", 0), QRect(20, 30, 30, 20));      // no edges: stays
-        QCOMPARE(rect("corner"), QRect(320, 230, 70, 22));   // moves with both edges
-        QCOMPARE(rect("floor"), QRect(10, 230, 70, 22));     // moves down only
+        // The box and its note stretch across, the count (no edges) stays, the
+        // corner button moves with both edges, the floor button down only.
+        QCOMPARE(QList<QRect>({rect("box"), rect("note"), rect("count", 0), rect("corner"), rect("floor")}),
+                 QList<QRect>({{10, 10, 300, 100}, {60, 30, 200, 20}, {20, 30, 30, 20}, {320, 230, 70, 22},
+                               {10, 230, 70, 22}}));
         // Widgets sit where the records say, inside their containers.
         QCOMPARE(w.findControl(QStringLiteral("note"))->widget()->geometry(), QRect(50, 20, 200, 20));
         // A control moved by code keeps the move through later resizes.
@@ -106,7 +103,8 @@ private slots:
         w.setHeight(270);
         QCOMPARE(rect("corner").top(), 110);
     }
-    void tabPagesShowTheirOwnControls()
+
+    void tabPagesShowTheirOwnControlsDisabledButtonAndRadioGroup()
     {
         Probe& w = Probe::instance();
         auto* onA = w.findControl(QStringLiteral("onA"));
@@ -115,11 +113,6 @@ private slots:
         QVERIFY(onB->visible());   // its own flag stays: only its page is hidden
         w.control<fw::TabPanel>(QStringLiteral("tabs"))->setValue(1);
         QVERIFY(!onA->widget()->isVisible() && onB->widget()->isVisible());
-    }
-
-    void disabledButtonAndRadioGroup()
-    {
-        Probe& w = Probe::instance();
         QSignalSpy pressed(w.control<fw::PushButton>("floor"), &fw::PushButton::action);
         w.control<fw::PushButton>("floor")->push();
         QCOMPARE(pressed.count(), 0);
@@ -130,7 +123,7 @@ private slots:
         QVERIFY(!w.control<fw::RadioButton>("one")->value());
     }
 
-    void mouseDownClaimsTheRelease()
+    void mouseDownClaimsTheReleaseFileDropReportsTheFirstFile()
     {
         auto* label = Probe::instance().control<fw::StaticText>(QStringLiteral("note"));
         QStringList seen;
@@ -141,20 +134,15 @@ private slots:
         QVERIFY(!fw::IsContextualClick());
         QTest::mouseClick(label->widget(), Qt::RightButton, {}, QPoint(5, 6));
         QVERIFY(fw::IsContextualClick());
-    }
-
-    void fileDropReportsTheFirstFile()
-    {
-        auto* label = Probe::instance().control<fw::StaticText>(QStringLiteral("note"));
+        // A file drop reports the first file.
         QSignalSpy dropped(label, &fw::Control::dropObject);
-        QTemporaryDir dir;
-        const QStringList files = {dir.filePath("My Song.wav"), dir.path()};
+        const QStringList files = {QDir::temp().filePath("My Song.wav"), QDir::tempPath()};
         QVERIFY(!testing::dropFiles(label->widget(), QPoint(3, 4), files));   // not accepting drops yet
         label->acceptFileDrop(QStringLiteral("special/any"));
         QVERIFY(testing::dropFiles(label->widget(), QPoint(3, 4), files));
         QCOMPARE(dropped.count(), 1);
         const auto item = dropped.first().first().value<fw::DragItem>();
-        QCOMPARE(item.folderItem.posixPath(), dir.filePath("My Song.wav"));
+        QCOMPARE(item.folderItem.posixPath(), files.first());
         QCOMPARE(item.position, QPoint(3, 4));
     }
 
@@ -166,8 +154,7 @@ private slots:
         tick->setMode(fw::Timer::ModeSingle);
         QVERIFY(fired.wait(500));
         QTest::qWait(60);
-        QCOMPARE(fired.count(), 1);
-        QCOMPARE(tick->mode(), fw::Timer::ModeOff);
+        QVERIFY(fired.count() == 1 && tick->mode() == fw::Timer::ModeOff);
         tick->setMode(fw::Timer::ModeMultiple);
         QVERIFY(fired.wait(500));
         w.Close();
@@ -186,22 +173,19 @@ private slots:
         fake->menuChoices.push_back(QStringLiteral("Copy"));
         menu->Open();
         menu->Open();   // dismissed
-        QCOMPARE(chosen.count(), 1);
-        QCOMPARE(chosen.first().first().toString(), QStringLiteral("Copy"));
+        QCOMPARE(QList<QVariantList>(chosen), QList<QVariantList>({{QStringLiteral("Copy")}}));
         QCOMPARE(fake->menusShown, (std::vector<QStringList>(2, {"Cut", "Copy"})));
     }
 
     void malformedLayoutsAreRefused_data()
     {
         QTest::addColumn<QByteArray>("json");
+        const QByteArray x = R"({"window":{"name":"X"},"controls":[{"name":"a","kind":"StaticText")";
         QTest::newRow("not json") << QByteArray("{");
         QTest::newRow("no window name") << QByteArray(R"({"window":{},"controls":[]})");
-        QTest::newRow("twice the same control") << QByteArray(
-            R"({"window":{"name":"X"},"controls":[{"name":"a","kind":"StaticText"},{"name":"a","kind":"StaticText"}]})");
-        QTest::newRow("child before its box") << QByteArray(
-            R"({"window":{"name":"X"},"controls":[{"name":"a","kind":"StaticText","parent":"b"}]})");
-        QTest::newRow("bad edge") << QByteArray(
-            R"({"window":{"name":"X"},"controls":[{"name":"a","kind":"StaticText","lock":["middle"]}]})");
+        QTest::newRow("twice the same control") << x + R"(},{"name":"a","kind":"StaticText"}]})";
+        QTest::newRow("child before its box") << x + R"(,"parent":"b"}]})";
+        QTest::newRow("bad edge") << x + R"(,"lock":["middle"]}]})";
     }
     void malformedLayoutsAreRefused()
     {

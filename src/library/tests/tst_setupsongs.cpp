@@ -2,38 +2,24 @@
 // checks, Edit Song Info, and export and import of song-script
 // files through the window (dialog and drop).
 
-#include "core/Code.h"
 #include "library/ListCells.h"
 #include "library/SetupSongs.h"
 #include "library/SongInfo.h"
 #include "support/Windows.h"
 #include "support/app/AppHarness.h"
 
-#include <QDir>
 #include <QtTest>
 #include <array>
 
-using testing::AppHarness;
+using namespace testing;
 using ListCells::IDCell;
 
 namespace {
-const QString kLantern = "Dancer's Lantern";
 const QString kPick = "Please click on a song first.";
 const QString kImported = "Song imported OK.";
-const QByteArray kElevenLines = "Imported\nArtist\nCD\n\n96\n\nNotes\n0.0\n0.0\n\n\n";
 
 SetupSongs& openSetup(AppHarness& h) { h.startWithoutWindows(); return SetupSongs::instance(); }
-void exec(const AppHarness& h, const QString& sql) { h.openDatabase()->SQLExecute(sql); }
 int count(const AppHarness& h, const QString& table) { return h.queryValue("Select count(*) from " + table).toInt(); }
-QString idOf(const AppHarness& h, const QString& title)
-{
-    return h.queryValue("Select ID from Songs where Title=" + fw::sqlQuoted(title));
-}
-QString writeFile(const AppHarness& h, const QString& name, const QByteArray& content)
-{
-    QFile file(h.env.root() + "/" + name);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() ? file.fileName() : QString();
-}
 // Every value of a song and its track as one text, the IDs left out.
 QString songText(const AppHarness& h, const QString& id)
 {
@@ -42,14 +28,6 @@ QString songText(const AppHarness& h, const QString& id)
         + h.queryValue("Select group_concat(r, ';') from (Select TheCount||'|'||TheTime||'|'||Beat||'|'||Speed||'|'||"
                        "Note||'|'||Advice||'|'||Comment||typeof(TheTime) as r from Track where SongsID=" + id
                        + " order by TheCount)");
-}
-// A failed write must leave no transaction open behind it.
-bool transactionClosed()
-{
-    Code::db->SQLExecute("BEGIN");
-    const bool began = !Code::db->Error();
-    Code::db->Rollback();
-    return began;
 }
 } // namespace
 
@@ -60,31 +38,34 @@ private slots:
     {
         AppHarness h;
         h.startWithoutWindows();
-        exec(h, "Update Settings Set SetupSongsTop=120, SetupSongsLeft=40, SetupSongsHeight=300, SetupSongsWidth=600");
+        execute(h, "Update Settings Set SetupSongsTop=120, SetupSongsLeft=40, SetupSongsHeight=300, SetupSongsWidth=600");
         SetupSongs& w = SetupSongs::instance();
-        QVERIFY(w.List->ListCount() == 4 && w.List->ListIndex() == 0);
-        QCOMPARE(QList<int>({w.top(), w.left(), w.height(), w.width()}), QList<int>({120, 40, 300, 600}));
+        QCOMPARE(QList<int>({w.List->ListCount(), w.List->ListIndex(), w.top(), w.left(), w.height(), w.width()}),
+                 QList<int>({4, 0, 120, 40, 300, 600}));
         for (const int top : {150, 0}) {   // a top of 0 writes nothing
             SetupSongs::instance().setTop(top);
             SetupSongs::instance().Close();
-            QCOMPARE(h.queryValue("Select SetupSongsTop from Settings"), QStringLiteral("150"));
+            QCOMPARE(setting(h, "SetupSongsTop"), QStringLiteral("150"));
         }
     }
 
-    void addNewAppendsSelectedRows()
+    // A new song's row is selected, so Edit Song Info opens the new song.
+    void addNewAppendsSelectedRowsAndEditSongInfoOpensThem()
     {
         AppHarness h;
         SetupSongs& w = openSetup(h);
         w.pbAddNewSong->push();
         w.pbAddNewSong->push();
-        QVERIFY(w.List->ListCount() == 6 && w.List->ListIndex() == 5);
-        QVERIFY(w.List->Cell(4, IDCell) != w.List->Cell(5, IDCell));
+        QVERIFY(w.List->ListCount() == 6 && w.List->ListIndex() == 5 && w.List->Cell(4, IDCell) != w.List->Cell(5, IDCell));
         QCOMPARE(h.queryValue("Select Title||','||Artist||','||CD from Songs where ID=" + w.List->Cell(5, IDCell)),
                  "New Song,Click the Edit Song Info button,and fill in the info for this song.");
-        exec(h, "CREATE TRIGGER refuse BEFORE INSERT ON Songs BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        w.pbEditSongInfo->push();
+        auto* form = dynamic_cast<SongInfo*>(fw::Window::openWindows().back());
+        QVERIFY(form && form->isVisible() && QString::number(form->SongID) == w.List->Cell(5, IDCell));
+        execute(h, "CREATE TRIGGER refuse BEFORE INSERT ON Songs BEGIN SELECT RAISE(ABORT, 'refused'); END");
         w.pbAddNewSong->push();
         QCOMPARE(h.fake->messageTexts(), QStringList{"Error when trying to add new song: refused"});
-        QVERIFY(w.List->ListCount() == 6 && count(h, "Songs") == 6 && transactionClosed());
+        QVERIFY(w.List->ListCount() == 6 && noTransactionOpen());
     }
 
     void deleteAsksTwice_data()
@@ -101,24 +82,22 @@ private slots:
         QFETCH(bool, refused);
         AppHarness h;
         SetupSongs& w = openSetup(h);
-        const QString id = idOf(h, kLantern);
+        const QString id = songID(h, "Dancer's Lantern");
         if (refused)
-            exec(h, "CREATE TRIGGER refuse BEFORE DELETE ON Songs BEGIN SELECT RAISE(ABORT, 'refused'); END");
+            execute(h, "CREATE TRIGGER refuse BEFORE DELETE ON Songs BEGIN SELECT RAISE(ABORT, 'refused'); END");
         for (const QChar a : answers)
             h.fake->answers.push_back(a == 'O' ? fw::MsgAnswer::Ok : fw::MsgAnswer::Cancel);
         w.List->setListIndex(1);
         w.pbDeleteSong->push();
-        const QStringList questions = {"Delete Dancer's Lantern?", "Really delete Dancer's Lantern? This action "
-                                                                   "cannot be undone, and will delete the song track."};
-        QCOMPARE(h.fake->messageTexts(), questions.mid(0, answers.size())
-                                             + (refused ? QStringList{"Could not delete the song. Error: refused"}
-                                                        : QStringList{}));
+        const QStringList messages = {"Delete Dancer's Lantern?", "Really delete Dancer's Lantern? This action cannot be "
+                                      "undone, and will delete the song track.", "Could not delete the song. Error: refused"};
+        QCOMPARE(h.fake->messageTexts(), messages.mid(0, answers.size() + int(refused)));
         QVERIFY(h.fake->messages[0].title == "Corvantis" && h.fake->messages[0].icon == fw::MsgIcon::Caution);
         // A refused delete is undone whole: the track stays with its song.
         const bool deleted = answers == "OO" && !refused;
-        QCOMPARE(h.queryValue("Select count(*) from Track where SongsID=" + id) == "0", deleted);
-        QCOMPARE(QList<int>({count(h, "Songs"), w.List->ListCount(), w.List->ListIndex()}),
-                 deleted ? QList<int>({3, 3, -1}) : QList<int>({4, 4, 1}));
+        QCOMPARE(QList<int>({count(h, "Track where SongsID=" + id) > 0, count(h, "Songs"), w.List->ListCount(),
+                             w.List->ListIndex()}),
+                 deleted ? QList<int>({0, 3, 3, -1}) : QList<int>({1, 4, 4, 1}));
     }
 
     void actionsNeedASelectedSong_data()
@@ -137,21 +116,11 @@ private slots:
         const auto run = [&] { action < 4 ? buttons[size_t(action)]->push() : w.List_DoubleClick(); };
         w.List->setListIndex(-1);
         run();
-        QVERIFY(h.fake->messageTexts() == QStringList{kPick} && h.fake->beeps == 0);
+        QCOMPARE(messagesAndBeeps(h), QStringList{kPick});
         w.List->DeleteAllRows();
         run();
-        QVERIFY(h.fake->messageTexts() == QStringList{kPick} && h.fake->beeps == 1);
+        QCOMPARE(messagesAndBeeps(h), QStringList({kPick, "beep"}));
         QVERIFY(QDir(h.env.desktopFolder()).isEmpty() && fw::Window::openWindows().size() == 1 && count(h, "Songs") == 4);
-    }
-
-    void editSongInfoOpensTheSelectedSong()
-    {
-        AppHarness h;
-        SetupSongs& w = openSetup(h);
-        w.List->setListIndex(2);
-        w.pbEditSongInfo->push();
-        auto* form = dynamic_cast<SongInfo*>(fw::Window::openWindows().back());
-        QVERIFY(form && form->isVisible() && QString::number(form->SongID) == w.List->Cell(2, IDCell));
     }
 
     // Line breaks and TABs inside values are the song-script file's own test.
@@ -159,20 +128,19 @@ private slots:
     {
         AppHarness h;
         SetupSongs& w = openSetup(h);
-        const QString id = idOf(h, kLantern);
+        const QString id = songID(h, "Dancer's Lantern");
         w.List->setListIndex(1);
         w.pbExport->push();
         w.pbExport->push();   // replaces the file without a question
-        QCOMPARE(h.fake->messageTexts(), QStringList(2, "File created on desktop: Dancer's Lantern.txt"));
-        h.fake->clear();
         h.fake->chosenFiles.assign(2, h.env.desktopFolder() + "/Dancer's Lantern.txt");
         h.fake->answers = {fw::MsgAnswer::Cancel, fw::MsgAnswer::Ok};
         w.pbImport->push();
         w.pbImport->push();
+        const QString created = "File created on desktop: Dancer's Lantern.txt";
         const QString question = "A song named 'Dancer's Lantern' already exists in the database. You can have more "
                                  "than one song with the same name. Do you want to import this song?";
-        QCOMPARE(h.fake->messageTexts(), QStringList({question, question, kImported}));
-        QVERIFY(w.List->ListCount() == 5 && w.List->ListIndex() == 1 && w.List->Cell(4, 0) == kLantern);
+        QCOMPARE(h.fake->messageTexts(), QStringList({created, created, question, question, kImported}));
+        QVERIFY(w.List->ListCount() == 5 && w.List->ListIndex() == 1 && w.List->Cell(4, 0) == "Dancer's Lantern");
         const QString newID = w.List->Cell(4, IDCell);
         QVERIFY(newID != id && songText(h, id).contains("real"));
         QCOMPARE(songText(h, newID), songText(h, id));
@@ -181,21 +149,20 @@ private slots:
     void exportNamesAndFailures()
     {
         AppHarness h;
-        exec(h, "Update Songs Set Title='Copper/Rooftops' where Title='Copper Rooftops'");
+        execute(h, "Update Songs Set Title='Copper/Rooftops' where Title='Copper Rooftops'");
         SetupSongs& w = openSetup(h);
         w.pbExport->push();
-        QCOMPARE(h.fake->lastMessage(), "File created on desktop: Copper-Rooftops.txt");
         QVERIFY(QDir(h.env.desktopFolder()).mkdir("Low Tide Promenade.txt"));
         w.List->setListIndex(2);
         w.pbExport->push();
-        QCOMPARE(h.fake->lastMessage(), "Couldn't create the file.");
         w.pbAddNewSong->push();
         w.pbExport->push();
-        QCOMPARE(h.fake->lastMessage(), "Couldn't find track data.");
-        exec(h, "Delete from Songs where Title='Midnight at the Velmora'");
+        execute(h, "Delete from Songs where Title='Midnight at the Velmora'");
         w.List->setListIndex(3);
         w.pbExport->push();
-        QCOMPARE(h.fake->lastMessage(), "Couldn't find song record.");
+        QCOMPARE(h.fake->messageTexts(), QStringList({"File created on desktop: Copper-Rooftops.txt",
+                                                      "Couldn't create the file.", "Couldn't find track data.",
+                                                      "Couldn't find song record."}));
     }
 
     // A dropped file: a song and its track are stored whole or not at all.
@@ -204,10 +171,10 @@ private slots:
         QTest::addColumn<QString>("name");   // empty: a folder is dropped
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("refusing");   // the table whose inserts fail
-        QTest::addColumn<QString>("message");    // empty: a beep
-        const QByteArray song = kElevenLines + "1\t1.5\t1\t\n";
+        QTest::addColumn<QString>("told");
+        const QByteArray song = "Imported\nArtist\nCD\n\n96\n\nNotes\n0.0\n0.0\n\n\n1\t1.5\t1\t\n";
         QTest::newRow("capitals") << "a.tXT" << song << "" << kImported;
-        QTest::newRow("folder") << "" << song << "" << "";
+        QTest::newRow("folder") << "" << song << "" << "beep";
         QTest::newRow("other extension") << "c.text" << song << ""
                                          << "This does not appear to be a song file. The filename should end with: .txt";
         QTest::newRow("damaged line") << "f.txt" << song + "x\n" << ""
@@ -220,20 +187,20 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, content);
         QFETCH(QString, refusing);
-        QFETCH(QString, message);
+        QFETCH(QString, told);
         AppHarness h;
         SetupSongs& w = openSetup(h);
         const int tracks = count(h, "Track");
         if (!refusing.isEmpty())
-            exec(h, "CREATE TRIGGER refuse BEFORE INSERT ON " + refusing + " BEGIN SELECT RAISE(ABORT, 'refused'); END");
-        const QString dropped = name.isEmpty() ? h.env.desktopFolder() : writeFile(h, name, content);
-        testing::dropFiles(w.pbImport->widget(), QPoint(5, 5), {dropped});
-        QCOMPARE(h.fake->messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(h.fake->beeps, int(message.isEmpty()));
-        const int stored = message == kImported ? 1 : 0;
+            execute(h, "CREATE TRIGGER refuse BEFORE INSERT ON " + refusing + " BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        QFile file(h.env.root() + "/" + name);
+        QVERIFY(name.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(content) > 0 && file.flush()));
+        dropFiles(w.pbImport->widget(), QPoint(5, 5), {name.isEmpty() ? h.env.desktopFolder() : file.fileName()});
+        QCOMPARE(messagesAndBeeps(h), QStringList{told});
+        const int stored = told == kImported ? 1 : 0;
         QCOMPARE(QList<int>({count(h, "Songs"), w.List->ListCount(), count(h, "Track")}),
                  QList<int>({4 + stored, 4 + stored, tracks + stored}));
-        QVERIFY(transactionClosed());
+        QVERIFY(noTransactionOpen());
     }
 };
 

@@ -4,25 +4,22 @@
 #include "core/Code.h"
 #include "core/MenuBar1.h"
 #include "practice/Feet.h"
-#include "support/Windows.h"
 #include "support/app/AppHarness.h"
 
 #include "framework/MenuBar.h"
 
-#include <QDir>
 #include <QtTest>
 
-using testing::AppHarness;
+using namespace testing;
 
 namespace {
 
-// Starts the program, closes the windows it opened, runs the statement on
-// the settings row, then opens the basic-step window alone.
+// A later run of the program with the statement run on the settings row,
+// then the basic-step window opened alone.
 Feet& openFeet(AppHarness& h, const QString& settingsStatement)
 {
-    h.start();
-    testing::closeAllWindows();
-    h.openDatabase()->SQLExecute(settingsStatement);
+    startAgain(h);
+    execute(h, settingsStatement);
     return Feet::instance();
 }
 
@@ -35,9 +32,8 @@ QString shown(const Feet& w)
         if (c->visible())
             feet += c->name().back();
     }
-    return QStringList{feet, w.stFeetTop->text(), w.stFeetMiddle->text(),
-                       w.stFeetBottom->text(), QString::number(w.Foot2->top()),
-                       QString::number(w.Foot3->top())}.join(u';');
+    return QStringList{feet, w.stFeetTop->text(), w.stFeetMiddle->text(), w.stFeetBottom->text(),
+                       QString::number(w.Foot2->top()), QString::number(w.Foot3->top())}.join(u';');
 }
 
 void click(fw::RadioButton* button)
@@ -47,8 +43,7 @@ void click(fw::RadioButton* button)
     QVERIFY(button->value());
 }
 
-const QString kSeed = QStringLiteral(
-    "Update Settings Set FeetOnOne='False', FeetOnLady='True', FeetTop=77, FeetLeft=88");
+const QString kSeed = "Update Settings Set FeetOnOne='False', FeetOnLady='True', FeetTop=77, FeetLeft=88";
 
 } // namespace
 
@@ -74,31 +69,27 @@ private slots:
         QFETCH(bool, settingsRow);
         AppHarness h;
         Feet& w = openFeet(h, statement);
-        QCOMPARE(w.rbOnOne->value(), onOne);
-        QCOMPARE(w.rbOnTwo->value(), !onOne);
-        QCOMPARE(w.rbLadies->value(), lady);
-        QCOMPARE(w.rbMens->value(), !lady);
-        QCOMPARE(mFeet()->checked(), settingsRow);
+        // The radio buttons, the menu item's check and the flag that the window is open.
+        QCOMPARE(QList<bool>({w.rbOnOne->value(), w.rbOnTwo->value(), w.rbLadies->value(), w.rbMens->value(),
+                              mFeet()->checked(), Code::FeetOn}),
+                 QList<bool>({onOne, !onOne, lady, !lady, settingsRow, true}));
         if (statement == kSeed)
             QCOMPARE(QPoint(w.left(), w.top()), QPoint(88, 77));
-        QVERIFY(Code::FeetOn);
         QCOMPARE(shown(w), QStringLiteral("23;;Ready;;65;65"));
-        QCOMPARE(w.rbOnTwo->textSize(), 10);
     }
 
     void picturesComeFromTheDataFolder()
     {
         AppHarness h;
-        const QDir data(h.env.appDataFolder());
         QImage red(31, 31, QImage::Format_RGB32);
         red.fill(Qt::red);
-        QVERIFY(red.save(data.filePath(QStringLiteral("LeftFoot.bmp")), "BMP"));
-        QVERIFY(QFile::remove(data.filePath(QStringLiteral("RightFoot.bmp"))));
+        QVERIFY(red.save(h.env.appDataFolder() + "/LeftFoot.bmp", "BMP"));
+        QVERIFY(QFile::remove(h.env.appDataFolder() + "/RightFoot.bmp"));
         Feet& w = openFeet(h, kSeed);
         QCOMPARE(w.Foot1->backdrop().value_or(QImage()).pixelColor(15, 15), QColor(Qt::red));
         QCOMPARE(w.Foot2->backdrop().value_or(QImage()).pixelColor(15, 15), QColor(Qt::red));
-        QVERIFY(!w.Foot3->backdrop() && !w.Foot4->backdrop());   // no built-in fallback
-        QVERIFY(h.fake->messageTexts().isEmpty());
+        // No built-in fallback for the missing picture, and no message.
+        QVERIFY(!w.Foot3->backdrop() && !w.Foot4->backdrop() && h.fake->messageTexts().isEmpty());
     }
 
     // Each step: the part chosen ("m" or "l") and the count passed to SetFeetTo.
@@ -148,30 +139,26 @@ private slots:
     void closing_data()
     {
         QTest::addColumn<bool>("onOne");
-        QTest::addColumn<int>("top");
-        QTest::addColumn<int>("left");
+        QTest::addColumn<QPoint>("place");   // left, top
         QTest::addColumn<QString>("saved");
-        QTest::newRow("two, men") << false << 52 << 356 << "False;False;52;356";
-        QTest::newRow("one, men") << true << 90 << 210 << "True;False;90;210";
-        QTest::newRow("top 0") << true << 0 << 210 << "False;True;77;88";   // nothing written
+        QTest::newRow("two, men") << false << QPoint(356, 52) << "False,False,52,356";
+        QTest::newRow("one, men") << true << QPoint(210, 90) << "True,False,90,210";
+        QTest::newRow("top 0") << true << QPoint(210, 0) << "False,True,77,88";   // nothing written
     }
     void closing()
     {
         QFETCH(bool, onOne);
-        QFETCH(int, top);
-        QFETCH(int, left);
+        QFETCH(QPoint, place);
         QFETCH(QString, saved);
         AppHarness h;
         Feet& w = openFeet(h, kSeed);
         click(onOne ? w.rbOnOne : w.rbOnTwo);
         click(w.rbMens);
-        w.setTop(top);
-        w.setLeft(left);
+        w.setTop(place.y());
+        w.setLeft(place.x());
         w.Close();
-        QCOMPARE(h.queryValue(QStringLiteral("Select FeetOnOne || ';' || FeetOnLady || ';' || "
-                                             "FeetTop || ';' || FeetLeft from Settings")), saved);
-        QVERIFY(!Code::FeetOn);
-        QVERIFY(!mFeet()->checked());
+        QCOMPARE(setting(h, "FeetOnOne,FeetOnLady,FeetTop,FeetLeft"), saved);
+        QVERIFY(!Code::FeetOn && !mFeet()->checked());
     }
 };
 

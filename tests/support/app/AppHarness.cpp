@@ -101,4 +101,37 @@ QString AppHarness::queryValue(const QString& sql) const
     return rs->Field(rs->columnName(0)).StringValue();
 }
 
+void execute(const AppHarness& h, const QString& sql) { h.openDatabase()->SQLExecute(sql); }
+
+QString songID(const AppHarness& h, const QString& title)
+{
+    return h.queryValue(QStringLiteral("Select ID from Songs where Title=") + fw::sqlQuoted(title));
+}
+
+void startAgain(AppHarness& h)
+{
+    h.start();
+    closeAllWindows();
+    Code::FirstRun = false;
+}
+
+bool noTransactionOpen()
+{
+    Code::db->SQLExecute(QStringLiteral("BEGIN"));
+    const bool began = !Code::db->Error();
+    Code::db->Rollback();
+    return began;
+}
+
+QString setting(const AppHarness& h, const QString& columns)
+{
+    return h.queryValue(QStringLiteral("Select ") + columns.split(QLatin1Char(',')).join(QStringLiteral(" || ',' || "))
+                        + QStringLiteral(" from Settings"));
+}
+
+QStringList messagesAndBeeps(AppHarness& h)
+{
+    return h.fake->messageTexts() + QStringList(h.fake->beeps, QStringLiteral("beep"));
+}
+
 } // namespace testing

@@ -46,4 +46,21 @@ public:
     std::unique_ptr<App> app;
 };
 
+// Runs one statement on a connection of the test's own.
+void execute(const AppHarness& h, const QString& sql);
+// The ID of the first song of this title ("<no row>" when none has it).
+QString songID(const AppHarness& h, const QString& title);
+// A later run: the program started, the windows it opened closed, and no
+// song list that starts a song by itself.
+void startAgain(AppHarness& h);
+// True when the program's own connection has no transaction left open, as
+// every write that fails must leave it.
+bool noTransactionOpen();
+// Columns of the settings row (named as in "SongsTop, SongsLeft"), their
+// values joined by ','.
+QString setting(const AppHarness& h, const QString& columns);
+// What the user was told: the texts of the boxes shown, in order, then
+// "beep" once for each beep.
+QStringList messagesAndBeeps(AppHarness& h);
+
 } // namespace testing
