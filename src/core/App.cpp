@@ -12,8 +12,8 @@
 
 #include "framework/Controls.h"
 #include "framework/FolderItem.h"
-#include "generator/StarterLibrary.h"
 #include "framework/Platform.h"
+#include "generator/StarterLibrary.h"
 
 #include <QApplication>
 #include <exception>

@@ -1,6 +1,7 @@
 #include "library/AddSong.h"
 
 #include "core/Code.h"
+#include "core/SongRow.h"
 
 #include "framework/Database.h"
 #include "framework/Platform.h"
@@ -33,9 +34,8 @@ void AddSong::Event_Open()
 void AddSong::Init(int songID)
 {
     SongID = songID;
-    std::unique_ptr<fw::RecordSet> song =
-        Code::db->SQLSelect(QStringLiteral("Select * From Songs where ID=") + QString::number(songID));
-    if (!song || song->eof()) {
+    const std::unique_ptr<fw::RecordSet> song = SongRow::select(songID);
+    if (!song) {
         fw::MsgBox(QStringLiteral("Couldn't find song info."));
         Close();
         return;

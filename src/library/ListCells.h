@@ -2,9 +2,22 @@
 
 // Hidden cells of the program's lists, kept with each row beyond the
 // visible columns.
+
+#include <optional>
+
+namespace fw {
+class ListBox;
+}
+
 namespace ListCells {
 constexpr int IDCell = 99;       // Songs.ID (the track editor: Track.ID), as text
 constexpr int FoundCell = 98;    // "yes" when the song's audio file exists, else "no"
 constexpr int LinkCell = 97;     // Songs.Link
 constexpr int SortKeyCell = 96;  // the first fill's order: found songs first
+
+// The ID a row keeps in its IDCell; nothing when the cell holds no number.
+std::optional<int> idOf(const fw::ListBox& list, int row);
+// The FoundCell: "yes" when the song's audio file was found, else "no".
+void setFound(fw::ListBox& list, int row, bool found);
+bool found(const fw::ListBox& list, int row);
 } // namespace ListCells

@@ -1,6 +1,7 @@
 #include "library/SetupSongs.h"
 
 #include "core/Code.h"
+#include "core/SongRow.h"
 #include "core/WindowPlace.h"
 #include "library/ListCells.h"
 #include "library/SongInfo.h"
@@ -163,9 +164,8 @@ void SetupSongs::pbExport_Action()
         fw::MsgBox(QStringLiteral("Couldn't create the file."));
         return;
     }
-    const std::unique_ptr<fw::RecordSet> song
-        = Code::db->SQLSelect(QStringLiteral("Select * from Songs where ID = ") + QString::number(songIDOf(row)));
-    if (!song || song->eof()) {
+    const std::unique_ptr<fw::RecordSet> song = SongRow::select(songIDOf(row));
+    if (!song) {
         writer.close();
         fw::MsgBox(QStringLiteral("Couldn't find song record."));
         return;
@@ -322,7 +322,8 @@ int SetupSongs::selectedRow() const
 
 int SetupSongs::songIDOf(int row) const
 {
-    return List->Cell(row, IDCell).toInt();
+    // A cell that holds no number names no song (no song has ID 0).
+    return ListCells::idOf(*List, row).value_or(0);
 }
 
 void SetupSongs::appendSongRow(const QString& title, const QString& artist, const QString& cd, qint64 id)

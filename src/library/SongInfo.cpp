@@ -1,6 +1,7 @@
 #include "library/SongInfo.h"
 
 #include "core/Code.h"
+#include "core/SongRow.h"
 #include "library/SongPath.h"
 #include "library/Songs.h"
 
@@ -86,7 +87,7 @@ void SongInfo::Event_Open()
 void SongInfo::Init(int songID)
 {
     SongID = songID;
-    const std::unique_ptr<fw::RecordSet> song = selectSong();
+    const std::unique_ptr<fw::RecordSet> song = SongRow::select(SongID);
     if (!song) {
         fw::Beep();
         Close();
@@ -121,7 +122,7 @@ void SongInfo::pbCancel_Action()
 
 void SongInfo::pbSave_Action()
 {
-    const std::unique_ptr<fw::RecordSet> song = selectSong();
+    const std::unique_ptr<fw::RecordSet> song = SongRow::select(SongID);
     if (!song) {
         fw::MsgBox(kNoSongRecord);
         return;
@@ -151,7 +152,7 @@ void SongInfo::stPath_Open()
 // The dropped file becomes the song's location at once, apart from Save.
 void SongInfo::stPath_DropObject(const fw::DragItem& item)
 {
-    const std::unique_ptr<fw::RecordSet> song = selectSong();
+    const std::unique_ptr<fw::RecordSet> song = SongRow::select(SongID);
     if (!song) {
         fw::MsgBox(kNoSongRecord);
         return;
@@ -184,13 +185,4 @@ void SongInfo::stPath_MouseUp(int x, int y)
         return;
     }
     SongPath::openFolder(SongPath::folderOf(location));
-}
-
-std::unique_ptr<fw::RecordSet> SongInfo::selectSong() const
-{
-    std::unique_ptr<fw::RecordSet> song =
-        Code::db->SQLSelect(QStringLiteral("Select * From Songs where ID=") + QString::number(SongID));
-    if (!song || song->eof())
-        return nullptr;
-    return song;
 }

@@ -67,6 +67,4 @@ private:
         bool number;   // the test times: written as numbers
     };
     std::vector<FieldColumn> fieldColumns() const;
-    // The form's song read again; null when it is gone.
-    std::unique_ptr<fw::RecordSet> selectSong() const;
 };

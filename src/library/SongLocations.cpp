@@ -1,6 +1,7 @@
 #include "library/SongLocations.h"
 
 #include "core/Code.h"
+#include "core/SongRow.h"
 #include "core/WindowPlace.h"
 #include "library/ListCells.h"
 #include "library/SongPath.h"
@@ -14,11 +15,6 @@ namespace {
 const QColor kMissingText(255, 0, 0);
 const QColor kEvenRow(255, 255, 255);
 const QColor kOddRow(204, 255, 255);
-
-QString foundText(bool found)
-{
-    return found ? QStringLiteral("yes") : QStringLiteral("no");
-}
 } // namespace
 
 SongLocations::SongLocations()
@@ -46,7 +42,7 @@ bool SongLocations::SongList_CellTextPaint(fw::Graphics& g, int row, int column,
     Q_UNUSED(column);
     Q_UNUSED(x);
     Q_UNUSED(y);
-    if (SongList->Cell(row, ListCells::FoundCell) != QLatin1String("yes"))
+    if (!ListCells::found(*SongList, row))
         g.ForeColor = kMissingText;
     return false;
 }
@@ -72,10 +68,9 @@ void SongLocations::SongList_DropObject(const fw::DragItem& item)
         fw::Beep();   // below the rows or on the heading: no song to give it to
         return;
     }
-    const int id = SongList->Cell(row, ListCells::IDCell).toInt();
-    std::unique_ptr<fw::RecordSet> song =
-        Code::db->SQLSelect(QStringLiteral("Select * From Songs where ID=") + QString::number(id));
-    if (!song || song->eof()) {
+    const std::optional<int> id = ListCells::idOf(*SongList, row);
+    const std::unique_ptr<fw::RecordSet> song = id ? SongRow::select(*id) : nullptr;
+    if (!song) {
         fw::MsgBox(QStringLiteral("Something went wrong. Can't find song record."));
         return;
     }
@@ -85,7 +80,7 @@ void SongLocations::SongList_DropObject(const fw::DragItem& item)
         return;
     }
     SongList->setCell(row, 1, path);
-    SongList->setCell(row, ListCells::FoundCell, foundText(item.folderItem.exists()));
+    ListCells::setFound(*SongList, row, item.folderItem.exists());
     SongList->refresh();
     if (Code::SongsOpen)
         Songs::instance().ReloadList();
@@ -133,7 +128,7 @@ void SongLocations::LoadList()
         SongList->AddRow(songs->Field(QStringLiteral("Title")).StringValue());
         SongList->setCell(r, 1, path);
         SongList->setCell(r, ListCells::IDCell, songs->Field(QStringLiteral("ID")).StringValue());
-        SongList->setCell(r, ListCells::FoundCell, foundText(SongPath::found(path)));
+        ListCells::setFound(*SongList, r, SongPath::found(path));
         ++r;
         songs->MoveNext();
         fw::YieldToEventLoop();

@@ -1,6 +1,7 @@
 #include "library/Songs.h"
 
 #include "core/Code.h"
+#include "core/SongRow.h"
 #include "core/WindowPlace.h"
 #include "library/AddSong.h"
 #include "library/ListCells.h"
@@ -21,10 +22,7 @@ using namespace ListCells;
 namespace {
 const QString kPlay = QStringLiteral("Play");
 const QString kStop = QStringLiteral("Stop");
-const QString kYes = QStringLiteral("yes");
-const QString kNo = QStringLiteral("no");
 const QColor kMissingRed(255, 0, 0);
-const QString kSelectSong = QStringLiteral("Select * From Songs where ID=");
 // Songs whose file is missing are numbered from here on, after the found ones.
 constexpr int kFirstMissingKey = 100000;
 } // namespace
@@ -75,10 +73,10 @@ void Songs::SongList_Change()
         return;
     }
     pbArtistInfo->setEnabled(!SongList->Cell(row, LinkCell).isEmpty());
-    const bool missing = SongList->Cell(row, FoundCell) == kNo;
+    const bool missing = !ListCells::found(*SongList, row);
     pbPlay->setEnabled(!missing);
     pbAdd->setEnabled(missing);
-    const std::unique_ptr<fw::RecordSet> song = selectSong(row, QStringLiteral("Select Notes from Songs where ID="));
+    const std::unique_ptr<fw::RecordSet> song = selectSong(row, QStringLiteral("Notes"));
     efNotes->setText(song ? song->Field(QStringLiteral("Notes")).StringValue() : QString());
 }
 
@@ -87,7 +85,7 @@ bool Songs::SongList_CellTextPaint(fw::Graphics& g, int row, int column, int x, 
     Q_UNUSED(column);
     Q_UNUSED(x);
     Q_UNUSED(y);
-    if (SongList->Cell(row, FoundCell) != kYes)
+    if (!ListCells::found(*SongList, row))
         g.ForeColor = kMissingRed;
     return false;
 }
@@ -116,8 +114,7 @@ void Songs::pbPlay_Action()
     const int row = SongList->ListIndex();
     if (row < 0)
         return;
-    const std::optional<int> id = songIDOf(row);
-    const std::unique_ptr<fw::RecordSet> song = selectSong(row, kSelectSong);
+    const std::unique_ptr<fw::RecordSet> song = selectSong(row);
     if (!song)
         return;   // deleted since the list was filled
     if (!SongPath::found(song->Field(QStringLiteral("Path")).StringValue())) {
@@ -128,7 +125,7 @@ void Songs::pbPlay_Action()
     pbPlay->setCaption(kStop);
     TheCount& player = TheCount::instance();
     player.Show();
-    player.TheSongID = *id;
+    player.TheSongID = *ListCells::idOf(*SongList, row);
     player.StartCounting(0.0, -1.0);
 }
 
@@ -137,8 +134,7 @@ void Songs::pbAdd_Action()
     const int row = SongList->ListIndex();
     if (row < 0)
         return;
-    const std::optional<int> id = songIDOf(row);
-    const std::unique_ptr<fw::RecordSet> song = selectSong(row, kSelectSong);
+    const std::unique_ptr<fw::RecordSet> song = selectSong(row);
     if (!song) {
         fw::Beep();
         return;
@@ -149,7 +145,7 @@ void Songs::pbAdd_Action()
     }
     AddSong& window = fw::newWindow<AddSong>();
     window.Show();
-    window.Init(*id);
+    window.Init(*ListCells::idOf(*SongList, row));
 }
 
 void Songs::pbArtistInfo_Action()
@@ -216,11 +212,11 @@ void Songs::LoadList()
         SongList->setCell(row, LinkCell, songs->Field(QStringLiteral("Link")).StringValue());
         SongList->setCell(row, IDCell, songs->Field(QStringLiteral("ID")).StringValue());
         if (SongPath::found(songs->Field(QStringLiteral("Path")).StringValue())) {
-            SongList->setCell(row, FoundCell, kYes);
+            ListCells::setFound(*SongList, row, true);
             SongList->setCell(row, SortKeyCell, fw::Format(++foundCount, QStringLiteral("000000")));
             foundAny = true;
         } else {
-            SongList->setCell(row, FoundCell, kNo);
+            ListCells::setFound(*SongList, row, false);
             SongList->setCell(row, SortKeyCell, fw::Format(++missingCount, QStringLiteral("000000")));
         }
         songs->MoveNext();
@@ -251,24 +247,10 @@ void Songs::ReloadList()
 
 // ---- helpers ---------------------------------------------------------------
 
-std::optional<int> Songs::songIDOf(int row) const
+std::unique_ptr<fw::RecordSet> Songs::selectSong(int row, const QString& columns) const
 {
-    bool ok = false;
-    const int id = SongList->Cell(row, IDCell).toInt(&ok);
-    if (!ok)
-        return std::nullopt;
-    return id;
-}
-
-std::unique_ptr<fw::RecordSet> Songs::selectSong(int row, const QString& selectByID) const
-{
-    const std::optional<int> id = songIDOf(row);
-    if (!id)
-        return nullptr;
-    std::unique_ptr<fw::RecordSet> song = Code::db->SQLSelect(selectByID + QString::number(*id));
-    if (!song || song->eof())
-        return nullptr;
-    return song;
+    const std::optional<int> id = ListCells::idOf(*SongList, row);
+    return id ? SongRow::select(*id, columns) : nullptr;
 }
 
 void Songs::showMissingFile(const QString& title)
@@ -289,7 +271,7 @@ void Songs::playFirstFoundSong()
 {
     const QPointer<Songs> alive(this);
     for (int row = 0; row < SongList->ListCount(); ++row) {
-        if (SongList->Cell(row, FoundCell) == kYes) {
+        if (ListCells::found(*SongList, row)) {
             SongList->setListIndex(row);
             pbPlay_Action();
             return;

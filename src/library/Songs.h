@@ -51,11 +51,8 @@ protected:
 
 private:
     void setUpColumns();
-    // The song of a row, from its IDCell; nothing when the cell is no number.
-    std::optional<int> songIDOf(int row) const;
-    // The song of a row, read again by the select that ends in "ID=";
-    // null when there is no such song.
-    std::unique_ptr<fw::RecordSet> selectSong(int row, const QString& selectByID) const;
+    // The song of a row, read again by its IDCell; null when there is none.
+    std::unique_ptr<fw::RecordSet> selectSong(int row, const QString& columns = QStringLiteral("*")) const;
     void showMissingFile(const QString& title);
     void showNoSongs();
     void playFirstFoundSong();

@@ -1,6 +1,7 @@
 #include "player/TheCount.h"
 
 #include "core/Code.h"
+#include "core/SongRow.h"
 #include "core/WindowPlace.h"
 #include "library/Songs.h"
 #include "practice/Feet.h"
@@ -73,16 +74,15 @@ void TheCount::StartCounting(double start, double lastDone)
 {
     LastTimeDone = lastDone;
     StopNow = false;
-    const QString id = QString::number(TheSongID);
-    std::unique_ptr<fw::RecordSet> song = Code::db->SQLSelect(QStringLiteral("Select * From Songs where ID=") + id);
+    const std::unique_ptr<fw::RecordSet> song = SongRow::select(TheSongID);
     std::unique_ptr<fw::RecordSet> track = Code::db->SQLSelect(
-        QStringLiteral("Select * From Track where SongsID=") + id + QStringLiteral(" Order By TheCount"));
+        QStringLiteral("Select * From Track where SongsID=%1 Order By TheCount").arg(TheSongID));
     if (!track || track->eof()) {
         fw::MsgBox(QStringLiteral("No song track found."));
         return;
     }
     // A song row gone while its track remains counts as a missing file.
-    const QString path = (song && !song->eof()) ? song->Field(QStringLiteral("Path")).StringValue() : QString();
+    const QString path = song ? song->Field(QStringLiteral("Path")).StringValue() : QString();
     const fw::FolderItem file = fw::FolderItem::fromAbsolutePath(path);
     if (!file.valid() || !file.exists()) {
         fw::MsgBox(QStringLiteral("Can't find song file. Please check the location setting."));
