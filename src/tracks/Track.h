@@ -1,0 +1,80 @@
+#pragma once
+
+// The track editor: the counts of one song, edited in place, played from any
+// count, and changed by the tools on its tab panel (shift, add, delete,
+// change speed, reduce beats). While the player plays, the editor follows it.
+
+#include "framework/Controls.h"
+#include "framework/ListBox.h"
+#include "framework/Window.h"
+
+#include <QString>
+
+class Track final : public fw::SharedWindow<Track> {
+    Q_OBJECT
+public:
+    Track();
+
+    // The song whose track is shown; 0 until a track is loaded.
+    QString TheSongTitle;
+    int TheSongID = 0;
+
+    void TrackList_DoubleClick();
+    bool TrackList_CompareRows(int row1, int row2, int column, int& result);
+    bool TrackList_CellTextPaint(fw::Graphics& g, int row, int column, int x, int y);
+    void TrackList_CellTextChange(int row, int column);
+    void TrackList_CellAction(int row, int column);
+    bool TrackList_CellKeyDown(int row, int column, const QString& key);
+    void TrackList_CellGotFocus(int row, int column);
+    void pbPlayFrom_Action();
+    void pbHelp_Action();
+    void pbShift_Action();
+    void pbAdd_Action();
+    void pbDeleteBeats_Action();
+    void pbChangeSpeed_Action();
+    void pbReduceBeats_Action();
+
+    // Shows the track of the song with this Songs.ID.
+    void LoadTrack(int songID);
+    // Makes the first row showing this count current and scrolls it to the top.
+    void ScrollToCount(const QString& count);
+    void SaveSettings();
+    // Creates n counts numbered from firstCount, the first with firstBeat at
+    // startTime, each further one interval seconds later, all at speed.
+    void AddCounts(int firstBeat, int firstCount, int n, double startTime, double interval, double speed);
+    void MakeFirstTrack(double bpm, int minutes, int seconds);
+
+    fw::ListBox* TrackList = nullptr;
+    fw::StaticText* stStatus = nullptr;
+    fw::PushButton* pbPlayFrom = nullptr;
+    fw::PushButton* pbHelp = nullptr;
+    fw::TabPanel* TabPanel1 = nullptr;
+    fw::RadioButton* rbForward = nullptr;
+    fw::RadioButton* rbBackward = nullptr;
+    fw::PushButton* pbShift = nullptr;
+    fw::EditField* efShift = nullptr;
+    fw::PushButton* pbAdd = nullptr;
+    fw::EditField* efCounts = nullptr;
+    fw::PushButton* pbDeleteBeats = nullptr;
+    fw::PushButton* pbChangeSpeed = nullptr;
+    fw::EditField* efSpeed = nullptr;
+    fw::PushButton* pbReduceBeats = nullptr;
+    fw::StaticText* st1 = nullptr;
+    fw::StaticText* st2 = nullptr;
+    fw::StaticText* st3 = nullptr;
+    fw::StaticText* st4 = nullptr;
+    fw::StaticText* st5 = nullptr;
+    fw::StaticText* st6 = nullptr;
+    fw::StaticText* st7 = nullptr;
+    fw::StaticText* st8 = nullptr;
+    fw::StaticText* st9 = nullptr;
+    fw::StaticText* st10 = nullptr;
+
+protected:
+    void CreateControls() override;
+    void Event_Open() override;
+    void Event_Close() override;
+
+private:
+    void LoadList();
+};
