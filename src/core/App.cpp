@@ -9,6 +9,7 @@
 #include "library/Songs.h"
 #include "player/TheCount.h"
 #include "practice/Feet.h"
+#include "tracks/SongSynch.h"
 
 #include "framework/Controls.h"
 #include "framework/FolderItem.h"
@@ -319,6 +320,7 @@ bool App::_mAppDataFolder_Action()
 
 bool App::_mSynch_Action()
 {
+    SongSynch::instance().Show();
     return false;
 }
 
