@@ -9,6 +9,7 @@
 #include "library/Songs.h"
 #include "player/TheCount.h"
 #include "practice/Feet.h"
+#include "tracks/MeasureSong.h"
 #include "tracks/SongSynch.h"
 
 #include "framework/Controls.h"
@@ -299,6 +300,7 @@ bool App::_mSongLocations_Action()
 
 bool App::_mMeasureSong_Action()
 {
+    MeasureSong::instance().Show();
     return false;
 }
 
