@@ -9,6 +9,8 @@
 #include "library/Songs.h"
 #include "player/TheCount.h"
 #include "practice/Feet.h"
+#include "tracks/MeasureSong.h"
+#include "tracks/SongSynch.h"
 
 #include "framework/Controls.h"
 #include "framework/FolderItem.h"
@@ -298,6 +300,7 @@ bool App::_mSongLocations_Action()
 
 bool App::_mMeasureSong_Action()
 {
+    MeasureSong::instance().Show();
     return false;
 }
 
@@ -319,6 +322,7 @@ bool App::_mAppDataFolder_Action()
 
 bool App::_mSynch_Action()
 {
+    SongSynch::instance().Show();
     return false;
 }
 

@@ -155,9 +155,24 @@ void YieldToEventLoop()
     lastYield.start();
 }
 
+namespace {
+std::function<qint64()>& tickSource()
+{
+    static std::function<qint64()> source;
+    return source;
+}
+} // namespace
+
 qint64 Ticks()
 {
+    if (tickSource())
+        return tickSource()();
     return sinceStart().elapsed() * 60 / 1000;
+}
+
+void setTickSource(std::function<qint64()> source)
+{
+    tickSource() = std::move(source);
 }
 
 } // namespace fw

@@ -72,5 +72,8 @@ void DoEvents();
 void YieldToEventLoop();
 // Sixtieths of a second since the program started.
 qint64 Ticks();
+// Replaces the clock Ticks reads (tests tap at chosen ticks); an empty
+// function gives the real clock back.
+void setTickSource(std::function<qint64()> source);
 
 } // namespace fw

@@ -224,6 +224,11 @@ void PushButton::push()
         emit action();
 }
 
+void PushButton::setFocus()
+{
+    m_button->setFocus(Qt::OtherFocusReason);
+}
+
 // ---- RadioButton ---------------------------------------------------------
 
 RadioButton::RadioButton(Window& window, const ControlRecord& record)

@@ -81,6 +81,7 @@ public:
     void setCaption(const QString& caption);
     // Presses the button as a click does: runs its action when it is enabled.
     void push();
+    void setFocus();
 
 signals:
     void action();

@@ -190,6 +190,20 @@ double CDbl(const QString& text)
     return ok ? value : 0;
 }
 
+std::optional<double> numberOf(const QString& text)
+{
+    QString trimmed = text.trimmed();
+    if (!trimmed.contains(u'.'))
+        trimmed.replace(u',', u'.');
+    if (trimmed.isEmpty() || numberLength(trimmed) != trimmed.size())
+        return std::nullopt;
+    bool ok = false;
+    const double value = QLocale::c().toDouble(trimmed, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 int CInt(double number)
 {
     if (std::isnan(number))

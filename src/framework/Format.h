@@ -11,6 +11,7 @@
 // the rest after it (a sign goes first). NaN and infinities are written as 0.
 
 #include <QString>
+#include <optional>
 
 namespace fw {
 
@@ -20,6 +21,11 @@ QString Format(double number, const QString& picture);
 // spaces ignored, the longest leading number taken ("12.5 s" gives 12.5),
 // a decimal comma accepted when the text has no point, 0 when nothing reads.
 double CDbl(const QString& text);
+
+// The number a user typed, when the whole text (spaces around it aside)
+// reads as one finite number in the forms CDbl takes; nothing for an empty
+// text, a word, or a number followed by anything ("12.5 s").
+std::optional<double> numberOf(const QString& text);
 
 // The program's one Double-to-Integer rule: the nearest whole number,
 // halves away from zero.
