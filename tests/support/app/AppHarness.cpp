@@ -117,10 +117,7 @@ void startAgain(AppHarness& h)
 
 bool noTransactionOpen()
 {
-    Code::db->SQLExecute(QStringLiteral("BEGIN"));
-    const bool began = !Code::db->Error();
-    Code::db->Rollback();
-    return began;
+    return !Code::db || !Code::db->inTransaction();
 }
 
 QString setting(const AppHarness& h, const QString& columns)

@@ -54,7 +54,7 @@ QString songID(const AppHarness& h, const QString& title);
 // song list that starts a song by itself.
 void startAgain(AppHarness& h);
 // True when the program's own connection has no transaction left open, as
-// every write that fails must leave it.
+// every write that fails must leave it. Asking ends nothing.
 bool noTransactionOpen();
 // Columns of the settings row (named as in "SongsTop, SongsLeft"), their
 // values joined by ','.
