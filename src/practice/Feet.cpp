@@ -5,6 +5,7 @@
 
 #include "framework/Database.h"
 #include "framework/MenuBar.h"
+#include "framework/Platform.h"
 
 namespace {
 
@@ -140,6 +141,7 @@ void Feet::Event_Open()
     FeetTop = Foot2->top();
     Code::FeetOn = true;
     ResetFeet();
+    m_storedChoices = {rbOnOne->value(), rbLadies->value()};
 
     std::unique_ptr<fw::RecordSet> row;
     if (Code::db)
@@ -154,6 +156,7 @@ void Feet::Event_Open()
     const bool lady = row->Field(QStringLiteral("FeetOnLady")).BooleanValue();
     rbLadies->setValue(lady);
     rbMens->setValue(!lady);
+    m_storedChoices = {onOne, lady};
     if (fw::MenuItem* item = mFeet())
         item->setChecked(true);
 }
@@ -227,7 +230,9 @@ void Feet::SaveSettings()
             .arg(word(rbOnOne->value()), word(rbLadies->value()))
             .arg(top())
             .arg(left());
-    Code::db->SQLExecute(QStringLiteral("BEGIN"));
-    Code::db->SQLExecute(statement);
-    Code::db->Commit();
+    if (Code::db->executeInTransaction(statement))
+        return;
+    // The place alone may go; choices the user changed are told lost.
+    if (m_storedChoices != std::pair(rbOnOne->value(), rbLadies->value()))
+        fw::MsgBox(QStringLiteral("Could not save the basic step choices. Error: ") + Code::db->ErrorMessage());
 }

@@ -47,6 +47,16 @@ private slots:
             SetupSongs::instance().Close();
             QCOMPARE(setting(h, "SetupSongsTop"), QStringLiteral("150"));
         }
+        // A place refused while another program reads the file is dropped
+        // quietly, and leaves the connection free for the next change.
+        std::optional<OtherProgram> other(std::in_place, h, OtherProgram::Hold::Reading);
+        SetupSongs::instance().setTop(170);
+        SetupSongs::instance().Close();
+        other.reset();
+        QVERIFY(h.fake->messages.empty() && noTransactionOpen());
+        QCOMPARE(setting(h, "SetupSongsTop"), QStringLiteral("150"));
+        SetupSongs::instance().pbAddNewSong->push();
+        QVERIFY(h.fake->messages.empty() && count(h, "Songs") == 5);
     }
 
     // A new song's row is selected, so Edit Song Info opens the new song.

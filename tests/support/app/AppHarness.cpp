@@ -101,6 +101,28 @@ QString AppHarness::queryValue(const QString& sql) const
     return rs->Field(rs->columnName(0)).StringValue();
 }
 
+OtherProgram::OtherProgram(const AppHarness& h, Hold hold)
+    : m_db(h.openDatabase())
+{
+    if (!m_db)
+        qFatal("no database to hold");
+    if (hold == Hold::Exclusive) {
+        m_db->SQLExecute(QStringLiteral("BEGIN EXCLUSIVE"));
+    } else {
+        m_db->SQLExecute(QStringLiteral("BEGIN"));
+        m_db->SQLSelect(QStringLiteral("Select count(*) from sqlite_master"));
+    }
+    if (m_db->Error() || !m_db->inTransaction())
+        qFatal("the database could not be held: %s", qPrintable(m_db->ErrorMessage()));
+}
+
+void OtherProgram::release()
+{
+    if (m_db)
+        m_db->Rollback();
+    m_db.reset();
+}
+
 void execute(const AppHarness& h, const QString& sql) { h.openDatabase()->SQLExecute(sql); }
 
 QString songID(const AppHarness& h, const QString& title)

@@ -46,6 +46,20 @@ public:
     std::unique_ptr<App> app;
 };
 
+// Another program holding the database file while this lives: Reading (a
+// read transaction: the program reads on, but its commits wait out the busy
+// timeout and are refused) or Exclusive (its reads are refused too).
+class OtherProgram {
+public:
+    enum class Hold { Reading, Exclusive };
+    OtherProgram(const AppHarness& h, Hold hold);
+    ~OtherProgram() { release(); }
+    void release();
+
+private:
+    std::unique_ptr<fw::Database> m_db;
+};
+
 // Runs one statement on a connection of the test's own.
 void execute(const AppHarness& h, const QString& sql);
 // The ID of the first song of this title ("<no row>" when none has it).
