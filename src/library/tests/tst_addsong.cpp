@@ -44,6 +44,11 @@ private slots:
         AddSong& missing = openWindowOn<AddSong>(0);
         QCOMPARE(h.fake->messageTexts(), QStringList{"Couldn't find song info."});
         QVERIFY(missing.isClosed());
+        // A library that cannot be read is told as such.
+        execute(h, "Alter Table Songs Rename To Gone");
+        AddSong& unread = openWindowOn<AddSong>(1);
+        QCOMPARE(h.fake->lastMessage(), "Could not read the song database. Error: no such table: Songs");
+        QVERIFY(unread.isClosed());
     }
 
     void withoutLinkTheFieldAndGoAreDisabled()

@@ -13,6 +13,7 @@ using namespace testing;
 
 namespace {
 const QString kGone = "Something went wrong. Can't find song record.";
+const QString kUnreadable = "Could not read the song database. Error: ";
 
 std::vector<fw::EditField*> fieldsOf(const SongInfo& w)
 {
@@ -64,8 +65,37 @@ private slots:
         SongInfo& typed = openWindowOn<SongInfo>(id);
         QTest::keyClicks(typed.efBPM->widget(), "5");
         QVERIFY(editable(w) && editable(typed));
-        SongInfo& none = openWindowOn<SongInfo>(9999);   // no such song: a beep, and the window closes
-        QVERIFY(h.fake->beeps == 1 && none.isClosed());
+    }
+
+    // No song to show: a beep when there is no such song, what the database
+    // said when it cannot be read; the window closes either way.
+    void initWithoutASong_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("no such song") << 9999 << "" << false << "beep";
+        QTest::newRow("library locked") << 0 << "" << true << kUnreadable + "database is locked";
+        QTest::newRow("library damaged") << 0 << "Alter Table Songs Rename To Gone" << false
+                                         << kUnreadable + "no such table: Songs";
+    }
+    void initWithoutASong()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, damage);
+        QFETCH(bool, locked);
+        QFETCH(QString, told);
+        AppHarness h;
+        const int song = openLibrary(h);
+        if (!damage.isEmpty())
+            execute(h, damage);
+        std::optional<OtherProgram> other;
+        if (locked)
+            other.emplace(h, OtherProgram::Hold::Exclusive);
+        SongInfo& w = openWindowOn<SongInfo>(id ? id : song);
+        QCOMPARE(messagesAndBeeps(h), QStringList{told});
+        QVERIFY(w.isClosed());
     }
 
     void saveWritesEveryColumnAndStaysOpen()
@@ -88,28 +118,51 @@ private slots:
         QVERIFY(!w.pbSave->enabled() && !w.pbCancel->enabled() && !w.isClosed());
     }
 
+    // Whatever keeps Save or a drop from storing is told; the typed values
+    // stay in the form to be saved again, and no transaction stays open.
     void songGoneOrSaveRefusedWritesNothing_data()
     {
         QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("hold");   // another program holding the file: Reading, Exclusive
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("song deleted") << "Delete from Songs" << QStringList{kGone, kGone};
+        const QString saveFailed = "Could not save the song. Error: ";
+        const QString dropFailed = "Could not store the song's location. Error: ";
+        QTest::newRow("song deleted") << "Delete from Songs" << "" << QStringList{kGone, kGone};
         QTest::newRow("update refused") << "Create Trigger no Before Update On Songs Begin Select Raise(Abort, 'no'); End"
-                                        << QStringList{};
+                                        << "" << QStringList{saveFailed + "no", dropFailed + "no"};
+        QTest::newRow("another program reads") << "" << "Reading"
+                                               << QStringList{saveFailed + "database is locked",
+                                                              dropFailed + "database is locked"};
+        QTest::newRow("library locked") << "" << "Exclusive"
+                                        << QStringList{kUnreadable + "database is locked",
+                                                       kUnreadable + "database is locked"};
+        QTest::newRow("library damaged") << "Alter Table Songs Rename To Gone" << ""
+                                         << QStringList{kUnreadable + "no such table: Songs",
+                                                        kUnreadable + "no such table: Songs"};
     }
     void songGoneOrSaveRefusedWritesNothing()
     {
         QFETCH(QString, statement);
+        QFETCH(QString, hold);
         QFETCH(QStringList, messages);
         AppHarness h;
         SongInfo& w = openForm(h);
         const QString label = w.stPath->text();
-        w.efTitle->setText("Ghost");
-        execute(h, statement);
+        QTest::keyClicks(w.efTitle->widget(), "Ghost");
+        const QString typed = w.efTitle->text();
+        if (!statement.isEmpty())
+            execute(h, statement);
+        std::optional<OtherProgram> other;
+        if (!hold.isEmpty())
+            other.emplace(h, hold == "Reading" ? OtherProgram::Hold::Reading : OtherProgram::Hold::Exclusive);
         w.pbSave->push();
         dropFiles(w.stPath->widget(), QPoint(5, 5), {h.env.root() + "/x.wav"});
+        other.reset();
+        if (statement.contains("Gone"))
+            execute(h, "Alter Table Gone Rename To Songs");
         QCOMPARE(h.fake->messageTexts(), messages);
-        QCOMPARE(h.queryValue("Select count(*) from Songs where Title='Ghost' or Path like '%x.wav'"), "0");
-        QVERIFY(editable(w) && w.stPath->text() == label && noTransactionOpen());
+        QCOMPARE(h.queryValue("Select count(*) from Songs where Title like '%Ghost' or Path like '%x.wav'"), "0");
+        QVERIFY(editable(w) && w.efTitle->text() == typed && w.stPath->text() == label && noTransactionOpen());
     }
 
     void dropStoresAtOnceAndCancelKeepsIt()

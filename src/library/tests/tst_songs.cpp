@@ -17,6 +17,7 @@ using namespace testing;
 using namespace ListCells;
 
 namespace {
+const QString kUnreadable = "Could not read the song database. Error: ";
 fw::ListBox* songList() { return Songs::instance().SongList; }
 void clickSong(const QString& title, bool twice = false) { clickRow(songList(), columnTexts(songList(), 0).indexOf(title), twice); }
 bool removeFile(const AppHarness& h, const QString& title) { return QFile::remove(h.env.appDataFolder() + "/" + title + ".wav"); }
@@ -108,6 +109,14 @@ private slots:
         QVERIFY(w.pbPlay->caption() == "Play" && !TheCount::isOpen());
         w.pbAdd_Action();
         QCOMPARE(messagesAndBeeps(h), QStringList({"Sorry, there are no instructions to add this song.", "beep"}));
+        // A library that can no longer be read says so, each time.
+        execute(h, "Alter Table Songs Rename To Gone");
+        h.fake->clear();
+        w.pbPlay->push();
+        w.pbAdd_Action();
+        clickRow(w.SongList, 1);
+        QCOMPARE(messagesAndBeeps(h), QStringList(3, kUnreadable + "no such table: Songs"));
+        QVERIFY(w.pbPlay->caption() == "Play" && !TheCount::isOpen() && w.efNotes->text().isEmpty());
     }
 
     void firstRunPlaysTheFirstFoundSong()
@@ -122,13 +131,34 @@ private slots:
         QVERIFY(Songs::instance().pbPlay->caption() == "Play" && !playing());
     }
 
+    // An empty library takes the no-songs road; one that cannot be read is
+    // told as such, not shown as a library without songs.
+    void emptyLibraryTakesTheNoSongsRoad_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("hold");   // another program holding the file exclusively
+        QTest::addColumn<QString>("told");
+        QTest::newRow("no songs") << "Delete from Songs" << "" << "";
+        QTest::newRow("library damaged") << "Alter Table Songs Rename To Gone" << ""
+                                         << kUnreadable + "no such table: Songs";
+        QTest::newRow("library locked") << "" << "Exclusive" << kUnreadable + "database is locked";
+    }
     void emptyLibraryTakesTheNoSongsRoad()
     {
+        QFETCH(QString, statement);
+        QFETCH(QString, hold);
+        QFETCH(QString, told);
         AppHarness h;
         startAgain(h);
-        execute(h, "Delete from Songs");
+        if (!statement.isEmpty())
+            execute(h, statement);
+        std::optional<OtherProgram> other;
+        if (!hold.isEmpty())
+            other.emplace(h, OtherProgram::Hold::Exclusive);
         Songs& w = Songs::instance();
-        QVERIFY(SongLocations::isOpen() && NoSongs::isOpen() && NoSongs::instance().isVisible());
+        const bool noSongsRoad = told.isEmpty();
+        QCOMPARE(QList<bool>({SongLocations::isOpen(), NoSongs::isOpen()}), QList<bool>(2, noSongsRoad));
+        QCOMPARE(h.fake->messageTexts(), noSongsRoad ? QStringList() : QStringList{told});
         QVERIFY(w.SongList->ListCount() == 0 && !w.pbPlay->enabled() && !w.pbAdd->enabled());
     }
 
