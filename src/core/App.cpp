@@ -217,7 +217,7 @@ void App::Event_Close()
     const QString lost = QStringLiteral("Could not save the choice Beat Only on 1,3,5,7. Error: ");
     std::unique_ptr<fw::RecordSet> row = Code::db->SQLSelect(QStringLiteral("Select * From Settings"));
     if (!row) {
-        fw::MsgBox(lost + Code::db->ErrorMessage());
+        Code::toldDatabaseFailure(lost);
         return;
     }
     if (row->eof())
@@ -228,8 +228,8 @@ void App::Event_Close()
     row->Update();
     // Refused (another program holding the file): told only when the flag
     // the user set is not the one stored.
-    if (Code::db->Error() && stored != Code::BeatOn1357)
-        fw::MsgBox(lost + Code::db->ErrorMessage());
+    if (stored != Code::BeatOn1357)
+        Code::toldDatabaseFailure(lost);
 }
 
 void App::Event_EnableMenuItems()

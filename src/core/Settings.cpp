@@ -2,8 +2,6 @@
 
 #include "core/Code.h"
 
-#include "framework/Platform.h"
-
 Settings::Settings()
     : SharedWindow(QStringLiteral("Settings"))
 {
@@ -55,7 +53,7 @@ void Settings::pbSave_Action()
                                   .arg(Code::UseQuickTime ? QStringLiteral("True") : QStringLiteral("False"));
     if (!Code::db->executeInTransaction(statement)) {
         // The choice holds for this run; Save stays offered to store it.
-        fw::MsgBox(QStringLiteral("Could not save the setting. Error: ") + Code::db->ErrorMessage());
+        Code::toldDatabaseFailure(QStringLiteral("Could not save the setting. Error: "));
         return;
     }
     pbSave->setEnabled(false);

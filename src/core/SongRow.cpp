@@ -27,7 +27,7 @@ bool storePath(fw::RecordSet& song, const QString& path)
 {
     if (song.editInTransaction([&] { song.Field(QStringLiteral("Path")).setStringValue(path); }))
         return true;
-    fw::MsgBox(QStringLiteral("Could not store the song's location. Error: ") + Code::db->ErrorMessage());
+    Code::toldDatabaseFailure(QStringLiteral("Could not store the song's location. Error: "));
     return false;
 }
 

@@ -595,8 +595,8 @@ void RecordSet::Update()
         return;
 
     // RETURNING hands back the values as stored (after the column's affinity),
-    // which become the record set's own copy of the row.
-    // The row ID comes back too: an edited integer key moves the row.
+    // which become the record set's own copy of the row, and the row ID,
+    // which an edited integer key changes.
     QStringList assignments;
     QStringList returned;
     for (const auto& entry : m_pending) {

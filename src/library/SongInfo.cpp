@@ -134,7 +134,7 @@ void SongInfo::pbSave_Action()
     });
     // Save stays offered while nothing was saved, and the typed values stay.
     if (!written) {
-        fw::MsgBox(QStringLiteral("Could not save the song. Error: ") + Code::db->ErrorMessage());
+        Code::toldDatabaseFailure(QStringLiteral("Could not save the song. Error: "));
         return;
     }
     pbCancel->setEnabled(false);

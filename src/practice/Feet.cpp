@@ -5,7 +5,6 @@
 
 #include "framework/Database.h"
 #include "framework/MenuBar.h"
-#include "framework/Platform.h"
 
 namespace {
 
@@ -234,5 +233,5 @@ void Feet::SaveSettings()
         return;
     // The place alone may go; choices the user changed are told lost.
     if (m_storedChoices != std::pair(rbOnOne->value(), rbLadies->value()))
-        fw::MsgBox(QStringLiteral("Could not save the basic step choices. Error: ") + Code::db->ErrorMessage());
+        Code::toldDatabaseFailure(QStringLiteral("Could not save the basic step choices. Error: "));
 }
