@@ -45,9 +45,9 @@ private slots:
         QCOMPARE(h.fake->messageTexts(), QStringList{"Couldn't find song info."});
         QVERIFY(missing.isClosed());
         // A library that cannot be read is told as such.
-        execute(h, "Alter Table Songs Rename To Gone");
+        makeUnreadable(h, false);
         AddSong& unread = openWindowOn<AddSong>(1);
-        QCOMPARE(h.fake->lastMessage(), "Could not read the song database. Error: no such table: Songs");
+        QCOMPARE(h.fake->lastMessage(), unreadableMessage(false));
         QVERIFY(unread.isClosed());
     }
 

@@ -60,26 +60,15 @@ private slots:
     }
 
     // A library that cannot be read is told at once, not shown as empty.
-    void unreadableLibrary_data()
-    {
-        QTest::addColumn<bool>("locked");
-        QTest::addColumn<QString>("told");
-        QTest::newRow("locked") << true << "Could not read the song database. Error: database is locked";
-        QTest::newRow("damaged") << false << "Could not read the song database. Error: no such table: Songs";
-    }
+    void unreadableLibrary_data() { addUnreadableRows(); }
     void unreadableLibrary()
     {
         QFETCH(bool, locked);
-        QFETCH(QString, told);
         AppHarness h;
         h.startWithoutWindows();
-        std::optional<OtherProgram> other;
-        if (locked)
-            other.emplace(h, OtherProgram::Hold::Exclusive);
-        else
-            execute(h, "Alter Table Songs Rename To Gone");
+        const auto other = makeUnreadable(h, locked);
         QCOMPARE(SetupSongs::instance().List->ListCount(), 0);
-        QCOMPARE(messagesAndBeeps(h), QStringList{told});
+        QCOMPARE(messagesAndBeeps(h), QStringList{unreadableMessage(locked)});
     }
 
     // A new song's row is selected, so Edit Song Info opens the new song.

@@ -94,7 +94,7 @@ private slots:
         // Another program writes or reads the file: nothing is shown as stored.
         QTest::newRow("another program writes") << "writing" << refused;
         QTest::newRow("another program reads") << "reading" << refused;
-        QTest::newRow("library locked") << "exclusive" << "Could not read the song database. Error: database is locked";
+        QTest::newRow("library locked") << "exclusive" << unreadableMessage(true);
     }
     void refusedDrop()
     {
@@ -122,26 +122,15 @@ private slots:
     }
 
     // A library that cannot be read is told, not shown as a library without songs.
-    void unreadableLibrary_data()
-    {
-        QTest::addColumn<bool>("locked");
-        QTest::addColumn<QString>("told");
-        QTest::newRow("locked") << true << "Could not read the song database. Error: database is locked";
-        QTest::newRow("damaged") << false << "Could not read the song database. Error: no such table: Songs";
-    }
+    void unreadableLibrary_data() { addUnreadableRows(); }
     void unreadableLibrary()
     {
         QFETCH(bool, locked);
-        QFETCH(QString, told);
         AppHarness h;
         h.startWithoutWindows();
-        std::optional<OtherProgram> holder;
-        if (locked)
-            holder.emplace(h, OtherProgram::Hold::Exclusive);
-        else
-            execute(h, "Alter Table Songs Rename To Gone");
+        const auto other = makeUnreadable(h, locked);
         QCOMPARE(SongLocations::instance().SongList->ListCount(), 0);
-        QCOMPARE(messagesAndBeeps(h), QStringList{told});
+        QCOMPARE(messagesAndBeeps(h), QStringList{unreadableMessage(locked)});
     }
 
     // How a location gives its folder is the song information form's test.

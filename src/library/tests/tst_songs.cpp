@@ -17,7 +17,6 @@ using namespace testing;
 using namespace ListCells;
 
 namespace {
-const QString kUnreadable = "Could not read the song database. Error: ";
 fw::ListBox* songList() { return Songs::instance().SongList; }
 void clickSong(const QString& title, bool twice = false) { clickRow(songList(), columnTexts(songList(), 0).indexOf(title), twice); }
 bool removeFile(const AppHarness& h, const QString& title) { return QFile::remove(h.env.appDataFolder() + "/" + title + ".wav"); }
@@ -110,12 +109,12 @@ private slots:
         w.pbAdd_Action();
         QCOMPARE(messagesAndBeeps(h), QStringList({"Sorry, there are no instructions to add this song.", "beep"}));
         // A library that can no longer be read says so, each time.
-        execute(h, "Alter Table Songs Rename To Gone");
+        makeUnreadable(h, false);
         h.fake->clear();
         w.pbPlay->push();
         w.pbAdd_Action();
         clickRow(w.SongList, 1);
-        QCOMPARE(messagesAndBeeps(h), QStringList(3, kUnreadable + "no such table: Songs"));
+        QCOMPARE(messagesAndBeeps(h), QStringList(3, unreadableMessage(false)));
         QVERIFY(w.pbPlay->caption() == "Play" && !TheCount::isOpen() && w.efNotes->text().isEmpty());
     }
 
@@ -133,33 +132,25 @@ private slots:
 
     // An empty library takes the no-songs road; one that cannot be read is
     // told as such, not shown as a library without songs.
-    void emptyLibraryTakesTheNoSongsRoad_data()
-    {
-        QTest::addColumn<QString>("statement");
-        QTest::addColumn<QString>("hold");   // another program holding the file exclusively
-        QTest::addColumn<QString>("told");
-        QTest::newRow("no songs") << "Delete from Songs" << "" << "";
-        QTest::newRow("library damaged") << "Alter Table Songs Rename To Gone" << ""
-                                         << kUnreadable + "no such table: Songs";
-        QTest::newRow("library locked") << "" << "Exclusive" << kUnreadable + "database is locked";
-    }
     void emptyLibraryTakesTheNoSongsRoad()
     {
-        QFETCH(QString, statement);
-        QFETCH(QString, hold);
-        QFETCH(QString, told);
         AppHarness h;
         startAgain(h);
-        if (!statement.isEmpty())
-            execute(h, statement);
-        std::optional<OtherProgram> other;
-        if (!hold.isEmpty())
-            other.emplace(h, OtherProgram::Hold::Exclusive);
+        execute(h, "Delete from Songs");
         Songs& w = Songs::instance();
-        const bool noSongsRoad = told.isEmpty();
-        QCOMPARE(QList<bool>({SongLocations::isOpen(), NoSongs::isOpen()}), QList<bool>(2, noSongsRoad));
-        QCOMPARE(h.fake->messageTexts(), noSongsRoad ? QStringList() : QStringList{told});
+        QVERIFY(SongLocations::isOpen() && NoSongs::isOpen() && NoSongs::instance().isVisible());
         QVERIFY(w.SongList->ListCount() == 0 && !w.pbPlay->enabled() && !w.pbAdd->enabled());
+    }
+    void unreadableLibraryIsNoEmptyLibrary_data() { addUnreadableRows(); }
+    void unreadableLibraryIsNoEmptyLibrary()
+    {
+        QFETCH(bool, locked);
+        AppHarness h;
+        startAgain(h);
+        const auto other = makeUnreadable(h, locked);
+        QCOMPARE(Songs::instance().SongList->ListCount(), 0);
+        QVERIFY(!SongLocations::isOpen() && !NoSongs::isOpen());
+        QCOMPARE(h.fake->messageTexts(), QStringList{unreadableMessage(locked)});
     }
 
     void placeIsRestoredAndSaved()

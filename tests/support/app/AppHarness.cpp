@@ -7,6 +7,8 @@
 #include "framework/FolderItem.h"
 #include "framework/MenuBar.h"
 
+#include <QTest>
+
 namespace testing {
 
 AppHarness::AppHarness(TestEnvironment::Starter starter, double lengthScale)
@@ -121,6 +123,27 @@ void OtherProgram::release()
     if (m_db)
         m_db->Rollback();
     m_db.reset();
+}
+
+std::optional<OtherProgram> makeUnreadable(const AppHarness& h, bool locked)
+{
+    if (locked)
+        return std::optional<OtherProgram>(std::in_place, h, OtherProgram::Hold::Exclusive);
+    execute(h, QStringLiteral("Alter Table Songs Rename To Gone"));
+    return std::nullopt;
+}
+
+QString unreadableMessage(bool locked)
+{
+    return QStringLiteral("Could not read the song database. Error: ")
+        + (locked ? QStringLiteral("database is locked") : QStringLiteral("no such table: Songs"));
+}
+
+void addUnreadableRows()
+{
+    QTest::addColumn<bool>("locked");
+    QTest::newRow("library locked") << true;
+    QTest::newRow("library damaged") << false;
 }
 
 void execute(const AppHarness& h, const QString& sql) { h.openDatabase()->SQLExecute(sql); }

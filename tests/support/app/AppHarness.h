@@ -11,6 +11,7 @@
 #include "framework/Database.h"
 
 #include <memory>
+#include <optional>
 
 namespace testing {
 
@@ -59,6 +60,14 @@ public:
 private:
     std::unique_ptr<fw::Database> m_db;
 };
+
+// The song library made unreadable: locked by another program (held while
+// the answer lives) or damaged (its song table gone); and what the user is
+// told then. addUnreadableRows gives a data-driven test the column "locked"
+// with a row for each.
+std::optional<OtherProgram> makeUnreadable(const AppHarness& h, bool locked);
+QString unreadableMessage(bool locked);
+void addUnreadableRows();
 
 // Runs one statement on a connection of the test's own.
 void execute(const AppHarness& h, const QString& sql);
