@@ -127,7 +127,8 @@ bool App::LoadSettings()
 {
     try {
         std::unique_ptr<fw::RecordSet> row = Code::db->SQLSelect(QStringLiteral("Select * from Settings"));
-        if (!row || row->eof())
+        check(!row);   // a table that cannot be read is no missing row
+        if (row->eof())
             return true;   // no settings row: the flags stay false
         Code::BeatOn1357 = row->Field(QStringLiteral("BeatOn1357")).BooleanValue();
         if (fw::MenuItem* item = mBeatOn1357())
@@ -153,9 +154,10 @@ bool App::LoadSettings()
         return true;
     } catch (const LoadSettingsFailure&) {
         // The first-run write stops half-way: nothing of it is kept. Paths
-        // already committed stay.
+        // already committed stay. The user learns what the database said.
+        const QString reason = Code::db->ErrorMessage();
         Code::db->Rollback();
-        failStart(QStringLiteral("Something went wrong in App.LoadSettings."));
+        failStart(QStringLiteral("Something went wrong in App.LoadSettings. Error: ") + reason);
         return false;
     }
 }
@@ -214,12 +216,22 @@ void App::Event_Close()
     // A start that stopped before the settings row was read writes nothing.
     if (!m_settingsLoaded || !Code::db || !Code::db->isConnected())
         return;
+    const QString lost = QStringLiteral("Could not save the choice Beat Only on 1,3,5,7. Error: ");
     std::unique_ptr<fw::RecordSet> row = Code::db->SQLSelect(QStringLiteral("Select * From Settings"));
-    if (!row || row->eof())
+    if (!row) {
+        Code::toldDatabaseFailure(lost);
         return;
+    }
+    if (row->eof())
+        return;
+    const bool stored = row->Field(QStringLiteral("BeatOn1357")).BooleanValue();
     row->Edit();
     row->Field(QStringLiteral("BeatOn1357")).setBooleanValue(Code::BeatOn1357);
     row->Update();
+    // Refused (another program holding the file): told only when the flag
+    // the user set is not the one stored.
+    if (stored != Code::BeatOn1357)
+        Code::toldDatabaseFailure(lost);
 }
 
 void App::Event_EnableMenuItems()

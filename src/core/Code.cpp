@@ -1,5 +1,7 @@
 #include "core/Code.h"
 
+#include "framework/Platform.h"
+
 namespace Code {
 
 std::unique_ptr<fw::Database> db;
@@ -26,6 +28,14 @@ int InstrRev(const QString& source, const QString& find)
         return 0;
     // Searching backwards from the end finds the occurrence that begins last.
     return static_cast<int>(source.lastIndexOf(find, -1, Qt::CaseInsensitive)) + 1;
+}
+
+bool toldDatabaseFailure(const QString& failureText)
+{
+    if (!db || !db->Error())
+        return false;
+    fw::MsgBox(failureText + db->ErrorMessage());
+    return true;
 }
 
 void reset()

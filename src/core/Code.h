@@ -34,6 +34,14 @@ QString sitePage(const QString& path);
 // (occurrences may overlap); 0 when there is none or either text is empty.
 int InstrRev(const QString& source, const QString& find);
 
+// What a read of the songs that the database refused (a locked or damaged
+// file) is told with, before the database's own text.
+inline const QString kReadFailed = QStringLiteral("Could not read the song database. Error: ");
+// When the database's last statement failed: tells the user the failure text
+// followed by what the database said, and answers true. A select that gave
+// nothing without a failure found no row, which each caller tells its own way.
+bool toldDatabaseFailure(const QString& failureText);
+
 // Everything back as at program start (tests start each case from here).
 void reset();
 

@@ -49,9 +49,12 @@ void Settings::rbWMP_Action()
 
 void Settings::pbSave_Action()
 {
-    Code::db->SQLExecute(QStringLiteral("BEGIN"));
-    Code::db->SQLExecute(QStringLiteral("Update Settings Set UseQuickTime='%1'")
-                             .arg(Code::UseQuickTime ? QStringLiteral("True") : QStringLiteral("False")));
-    Code::db->Commit();
+    const QString statement = QStringLiteral("Update Settings Set UseQuickTime='%1'")
+                                  .arg(Code::UseQuickTime ? QStringLiteral("True") : QStringLiteral("False"));
+    if (!Code::db->executeInTransaction(statement)) {
+        // The choice holds for this run; Save stays offered to store it.
+        Code::toldDatabaseFailure(QStringLiteral("Could not save the setting. Error: "));
+        return;
+    }
     pbSave->setEnabled(false);
 }

@@ -14,4 +14,13 @@ namespace SongRow {
 // or null when the select fails or there is no such song.
 std::unique_ptr<fw::RecordSet> select(int songID, const QString& columns = QStringLiteral("*"));
 
+// The song's row to change, or null after telling the user why there is
+// none: what the database said when the select failed, else "Something went
+// wrong. Can't find song record.".
+std::unique_ptr<fw::RecordSet> selectToChange(int songID);
+
+// Stores a dropped file's path as the song's location, in a transaction of
+// its own. A change the database refuses is told with its reason (false).
+bool storePath(fw::RecordSet& song, const QString& path);
+
 } // namespace SongRow

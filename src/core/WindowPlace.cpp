@@ -30,11 +30,12 @@ void save(const fw::Window& window, const QString& prefix, bool inTransaction)
                                   .arg(window.left())
                                   .arg(window.height())
                                   .arg(window.width());
+    // A place the database refuses is dropped: the window opens where it
+    // was saved before. What matters is that no transaction stays open.
     if (inTransaction)
-        Code::db->SQLExecute(QStringLiteral("BEGIN"));
-    Code::db->SQLExecute(statement);
-    if (inTransaction)
-        Code::db->Commit();
+        Code::db->executeInTransaction(statement);
+    else
+        Code::db->SQLExecute(statement);
 }
 
 } // namespace WindowPlace

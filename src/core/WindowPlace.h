@@ -16,7 +16,8 @@ namespace WindowPlace {
 bool restore(fw::Window& window, const QString& prefix);
 
 // Writes the place, only when the window's top edge is below the screen's
-// top (greater than 0); inTransaction wraps the update in "BEGIN" and a commit.
+// top (greater than 0); inTransaction wraps the update in "BEGIN" and a commit
+// (rolled back when refused). A place not stored is dropped without a word.
 void save(const fw::Window& window, const QString& prefix, bool inTransaction);
 
 } // namespace WindowPlace

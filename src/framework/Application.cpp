@@ -37,8 +37,8 @@ void editFocusedField(const QString& itemName)
             line->copy();
         else if (itemName == QLatin1String("EditPaste"))
             line->paste();
-        else if (itemName == QLatin1String("EditClear"))
-            line->del();
+        else if (itemName == QLatin1String("EditClear") && line->hasSelectedText())
+            line->del();   // with nothing selected it would delete the next character
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus)) {
         if (itemName == QLatin1String("EditUndo"))
             plain->undo();

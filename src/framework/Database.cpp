@@ -1,5 +1,6 @@
 #include "framework/Database.h"
 
+#include <QRegularExpression>
 #include <sqlite3.h>
 
 namespace fw {
@@ -287,9 +288,23 @@ std::unique_ptr<RecordSet> Database::SQLSelect(const QString& sql)
 
     std::unique_ptr<RecordSet> set(new RecordSet(this));
     set->readColumns(statement.get());
+    int firstColumn = 0;
+    int rowIdColumn = -1;
+    if (!set->m_table.isEmpty()) {
+        // Rows of one table: the same select once more with the table's row
+        // ID in front, so that they can be edited whatever columns it names.
+        Statement withRowId(prepareWithRowId(sql, *set));
+        if (withRowId) {
+            statement = std::move(withRowId);
+            firstColumn = 1;
+            rowIdColumn = 0;
+        } else {
+            set->m_table.clear();   // not to be edited
+        }
+    }
     int rc;
     while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
-        set->appendRow(statement.get());
+        set->appendRow(statement.get(), firstColumn, rowIdColumn);
     if (rc != SQLITE_DONE) {
         setErrorFromEngine();
         return nullptr;
@@ -348,6 +363,8 @@ void Database::Commit()
 
 void Database::Rollback()
 {
+    if (!inTransaction())
+        return;
     const bool previousError = m_error;
     const QString previousMessage = m_errorMessage;
     SQLExecute(QStringLiteral("ROLLBACK"));
@@ -357,27 +374,80 @@ void Database::Rollback()
     }
 }
 
-// True when the column is its table's only primary-key column and declared
-// INTEGER, i.e. it holds the row ID itself.
-bool Database::isRowIdColumn(const char* schema, const char* table, const char* column)
+bool Database::inTransaction() const
 {
-    const char* declaredType = nullptr;
-    int primaryKey = 0;
-    if (sqlite3_table_column_metadata(m_db, schema, table, column, &declaredType, nullptr, nullptr,
-                                      &primaryKey, nullptr) != SQLITE_OK
-        || !primaryKey || !declaredType || sqlite3_stricmp(declaredType, "INTEGER") != 0)
-        return false;
-    // A column of a composite key is no row ID.
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM pragma_table_info(?1, ?2) WHERE pk > 0", -1,
-                           &raw, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(raw);
-        return false;
+    return m_db && !sqlite3_get_autocommit(m_db);
+}
+
+bool Database::executeInTransaction(const QString& sql)
+{
+    SQLExecute(QStringLiteral("BEGIN"));
+    if (m_error)
+        return false;   // a transaction already open is not ours to end
+    SQLExecute(sql);
+    return commitOrRollBack();
+}
+
+bool Database::commitOrRollBack()
+{
+    if (!m_error)
+        Commit();
+    if (!m_error)
+        return true;
+    // A commit refused (another program reading the file) leaves the
+    // transaction open; nothing may stay open when control goes back.
+    Rollback();
+    return false;
+}
+
+// A user's column may take one of the names; the engine then gives that
+// column's own declaration instead of the row ID's.
+QString Database::rowIdName(const QString& schema, const QString& table)
+{
+    const QByteArray schemaName = schema.toUtf8();
+    const QByteArray tableName = table.toUtf8();
+    for (const char* name : {"rowid", "_rowid_", "oid"}) {
+        const char* declaredType = nullptr;
+        int primaryKey = 0;
+        if (sqlite3_table_column_metadata(m_db, schemaName.constData(), tableName.constData(), name, &declaredType,
+                                          nullptr, nullptr, &primaryKey, nullptr) == SQLITE_OK
+            && primaryKey && declaredType && sqlite3_stricmp(declaredType, "INTEGER") == 0)
+            return QString::fromLatin1(name);
     }
-    Statement count(raw);
-    sqlite3_bind_text(raw, 1, table, -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(raw, 2, schema, -1, SQLITE_TRANSIENT);
-    return sqlite3_step(raw) == SQLITE_ROW && sqlite3_column_int(raw, 0) == 1;
+    return QString();
+}
+
+// The select's text with the row ID put first among its columns. Only a
+// plain select is rewritten; whatever else (DISTINCT, a compound, a row ID
+// that would not be the one table's, a table without row IDs) gives null,
+// and the record set is then not to be edited. The error state stays as
+// the original select left it.
+sqlite3_stmt* Database::prepareWithRowId(const QString& sql, RecordSet& set)
+{
+    static const QRegularExpression head(QStringLiteral("^\\s*+select\\b\\s*+(?:all\\b\\s*+)?(?!distinct\\b)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = head.match(sql);
+    if (!match.hasMatch())
+        return nullptr;
+    const QString name = rowIdName(set.m_schema, set.m_table);
+    if (name.isEmpty())
+        return nullptr;
+    const QByteArray utf8 = (sql.left(match.capturedEnd()) + name + QLatin1String(", ")
+                             + sql.mid(match.capturedEnd())).toUtf8();
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return nullptr;
+    }
+    Statement statement(raw);
+    if (!statement || sqlite3_column_count(raw) != set.m_columns.size() + 1)
+        return nullptr;
+    const char* table = sqlite3_column_table_name(raw, 0);
+    const char* schema = sqlite3_column_database_name(raw, 0);
+    if (!table || !schema || set.m_table != QString::fromUtf8(table) || set.m_schema != QString::fromUtf8(schema))
+        return nullptr;
+    set.m_rowIdName = name;
+    return statement.release();
 }
 
 // ---------------------------------------------------------------- RecordSet
@@ -414,23 +484,19 @@ void RecordSet::readColumns(sqlite3_stmt* statement)
     }
     if (!oneTable)
         return;
-    for (int i = 0; i < count; ++i) {
-        if (m_db->isRowIdColumn(schema, table, sqlite3_column_origin_name(statement, i))) {
-            m_schema = QString::fromUtf8(schema);
-            m_table = QString::fromUtf8(table);
-            m_keyColumn = i;
-            return;
-        }
-    }
+    m_schema = QString::fromUtf8(schema);
+    m_table = QString::fromUtf8(table);
 }
 
-void RecordSet::appendRow(sqlite3_stmt* statement)
+void RecordSet::appendRow(sqlite3_stmt* statement, int firstColumn, int rowIdColumn)
 {
     std::vector<sqlite3_value*> row;
     row.reserve(size_t(m_columns.size()));
     for (int i = 0; i < m_columns.size(); ++i)
-        row.push_back(sqlite3_value_dup(sqlite3_column_value(statement, i)));
+        row.push_back(sqlite3_value_dup(sqlite3_column_value(statement, firstColumn + i)));
     m_rows.push_back(std::move(row));
+    if (rowIdColumn >= 0)
+        m_rowIds.push_back(sqlite3_column_int64(statement, rowIdColumn));
 }
 
 bool RecordSet::eof() const
@@ -529,7 +595,8 @@ void RecordSet::Update()
         return;
 
     // RETURNING hands back the values as stored (after the column's affinity),
-    // which become the record set's own copy of the row.
+    // which become the record set's own copy of the row, and the row ID,
+    // which an edited integer key changes.
     QStringList assignments;
     QStringList returned;
     for (const auto& entry : m_pending) {
@@ -537,25 +604,28 @@ void RecordSet::Update()
         assignments << column + QLatin1String("=?");
         returned << column;
     }
+    const QString rowId = quoteIdentifier(m_rowIdName);
     const QString sql = QLatin1String("UPDATE ") + quoteIdentifier(m_schema) + QLatin1Char('.')
-        + quoteIdentifier(m_table) + QLatin1String(" SET ") + assignments.join(QLatin1Char(','))
-        + QLatin1String(" WHERE rowid=? RETURNING ") + returned.join(QLatin1Char(','));
+        + quoteIdentifier(m_table) + QLatin1String(" SET ") + assignments.join(QLatin1Char(',')) + QLatin1String(" WHERE ")
+        + rowId + QLatin1String("=? RETURNING ") + returned.join(QLatin1Char(',')) + QLatin1Char(',') + rowId;
     Statement statement(m_db->prepareOne(sql));
     if (!statement)
         return;
     int index = 1;
     for (const auto& entry : m_pending)
         bindValue(statement.get(), index++, entry.second);
-    sqlite3_bind_value(statement.get(), index, value(m_keyColumn));
+    sqlite3_bind_int64(statement.get(), index, m_rowIds[size_t(m_row)]);
 
     auto& row = m_rows[size_t(m_row)];
     int rc = sqlite3_step(statement.get());
     if (rc == SQLITE_ROW) {
-        for (int i = 0; i < int(m_pending.size()); ++i) {
+        const int count = int(m_pending.size());
+        for (int i = 0; i < count; ++i) {
             sqlite3_value*& cell = row[size_t(m_pending[size_t(i)].first)];
             sqlite3_value_free(cell);
             cell = sqlite3_value_dup(sqlite3_column_value(statement.get(), i));
         }
+        m_rowIds[size_t(m_row)] = sqlite3_column_int64(statement.get(), count);
         rc = sqlite3_step(statement.get());
     } else if (rc == SQLITE_DONE) {
         m_db->setError(QStringLiteral("the record is no longer in its table"));
@@ -591,13 +661,7 @@ bool RecordSet::editInTransaction(const std::function<void()>& setFields)
     Edit();
     setFields();
     Update();
-    if (!m_db->Error())
-        m_db->Commit();
-    if (m_db->Error()) {
-        m_db->Rollback();
-        return false;
-    }
-    return true;
+    return m_db->commitOrRollBack();
 }
 
 } // namespace fw

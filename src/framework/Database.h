@@ -82,8 +82,18 @@ public:
     void InsertRecord(const QString& table, const DatabaseRecord& record);
     qint64 LastRowID() const;
     void Commit();
-    // Leaves the error of the statement that made the caller roll back readable.
+    // Leaves the error of the statement that made the caller roll back
+    // readable. With no transaction open (the engine itself may have ended
+    // it on the failure) there is nothing to roll back and nothing changes.
     void Rollback();
+    // True while a transaction begun on this connection is neither committed
+    // nor rolled back. Asking runs no statement and changes nothing.
+    bool inTransaction() const;
+    // Runs one statement in a transaction of its own: "BEGIN", the statement,
+    // commit. When any of it fails (a commit refused while another program
+    // reads the file included) the transaction is rolled back, the error
+    // stays readable and the answer is false.
+    bool executeInTransaction(const QString& sql);
 
     bool Error() const { return m_error; }
     QString ErrorMessage() const { return m_errorMessage; }
@@ -96,7 +106,15 @@ private:
     void close();
     // The statement when the text holds exactly one; otherwise null with the error set.
     sqlite3_stmt* prepareOne(const QString& sql);
-    bool isRowIdColumn(const char* schema, const char* table, const char* column);
+    // The name under which the table's row ID can be selected: "rowid",
+    // "_rowid_" or "oid", the first that no other column of the table takes;
+    // empty when there is none (a table without row IDs).
+    QString rowIdName(const QString& schema, const QString& table);
+    // After "BEGIN" and the statements of one change: commits when they all
+    // went through, else (or when the commit fails) rolls back. True when
+    // the change is stored.
+    bool commitOrRollBack();
+    sqlite3_stmt* prepareWithRowId(const QString& sql, RecordSet& set);
 
     sqlite3* m_db = nullptr;
     bool m_error = false;
@@ -104,8 +122,9 @@ private:
 };
 
 // The rows of a select, read whole when the select runs. Edit/Update write
-// the current row back to its table by its row ID (needs a select of one
-// table whose columns include the table's integer primary key).
+// the current row back to its table by its row ID: a select whose columns
+// all come from one table can be edited whatever columns it names, since the
+// row ID is read alongside them when they do not include it.
 class RecordSet {
 public:
     ~RecordSet();
@@ -135,8 +154,10 @@ private:
     friend class Database;
     friend class DatabaseField;
     explicit RecordSet(Database* db);
+    // Takes the column names and, when they all come from one table, that table.
     void readColumns(sqlite3_stmt* statement);
-    void appendRow(sqlite3_stmt* statement);
+    // The columns from firstColumn on are the row; rowIdColumn holds its row ID.
+    void appendRow(sqlite3_stmt* statement, int firstColumn, int rowIdColumn);
     int columnIndex(const QString& name) const;
     sqlite3_value* value(int column) const;
     void setPending(int column, const DatabaseRecord::Value& v);
@@ -146,8 +167,9 @@ private:
     QStringList m_originColumns; // each column's name in its table (empty for expressions)
     QString m_schema;         // the database (schema) name of m_table
     QString m_table;          // the one table all columns come from, or empty
-    int m_keyColumn = -1;     // the column holding that table's row ID
+    QString m_rowIdName;      // how the row ID is named in statements
     std::vector<std::vector<sqlite3_value*>> m_rows;
+    std::vector<qint64> m_rowIds; // each row's row ID (when m_table is set)
     int m_row = 0;
     bool m_editing = false;
     std::vector<std::pair<int, DatabaseRecord::Value>> m_pending;

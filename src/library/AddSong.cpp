@@ -36,7 +36,8 @@ void AddSong::Init(int songID)
     SongID = songID;
     const std::unique_ptr<fw::RecordSet> song = SongRow::select(songID);
     if (!song) {
-        fw::MsgBox(QStringLiteral("Couldn't find song info."));
+        if (!Code::toldDatabaseFailure(Code::kReadFailed))
+            fw::MsgBox(QStringLiteral("Couldn't find song info."));
         Close();
         return;
     }

@@ -283,6 +283,8 @@ void SetupSongs::Event_Open()
     const QPointer<SetupSongs> alive(this);
     const std::unique_ptr<fw::RecordSet> songs
         = Code::db->SQLSelect(QStringLiteral("Select * From Songs Order by Title"));
+    if (!songs)
+        Code::toldDatabaseFailure(Code::kReadFailed);   // the list stays empty
     for (; songs && !songs->eof(); songs->MoveNext()) {
         appendSongRow(songs->Field(QStringLiteral("Title")).StringValue(),
                       songs->Field(QStringLiteral("Artist")).StringValue(),

@@ -9,10 +9,6 @@
 #include "framework/Format.h"
 #include "framework/Platform.h"
 
-namespace {
-const QString kNoSongRecord = QStringLiteral("Something went wrong. Can't find song record.");
-}
-
 SongInfo::SongInfo()
     : Window(QStringLiteral("SongInfo"))
 {
@@ -89,7 +85,8 @@ void SongInfo::Init(int songID)
     SongID = songID;
     const std::unique_ptr<fw::RecordSet> song = SongRow::select(SongID);
     if (!song) {
-        fw::Beep();
+        if (!Code::toldDatabaseFailure(Code::kReadFailed))
+            fw::Beep();   // no such song
         Close();
         return;
     }
@@ -122,11 +119,9 @@ void SongInfo::pbCancel_Action()
 
 void SongInfo::pbSave_Action()
 {
-    const std::unique_ptr<fw::RecordSet> song = SongRow::select(SongID);
-    if (!song) {
-        fw::MsgBox(kNoSongRecord);
+    const std::unique_ptr<fw::RecordSet> song = SongRow::selectToChange(SongID);
+    if (!song)
         return;
-    }
     const bool written = song->editInTransaction([this, &song] {
         fw::RecordSet& row = *song;
         for (const FieldColumn& fc : fieldColumns()) {
@@ -137,9 +132,11 @@ void SongInfo::pbSave_Action()
         }
         row.Field(QStringLiteral("Path")).setStringValue(stPath->text());
     });
-    // Save stays offered while nothing was saved.
-    if (!written)
+    // Save stays offered while nothing was saved, and the typed values stay.
+    if (!written) {
+        Code::toldDatabaseFailure(QStringLiteral("Could not save the song. Error: "));
         return;
+    }
     pbCancel->setEnabled(false);
     pbSave->setEnabled(false);
 }
@@ -152,16 +149,12 @@ void SongInfo::stPath_Open()
 // The dropped file becomes the song's location at once, apart from Save.
 void SongInfo::stPath_DropObject(const fw::DragItem& item)
 {
-    const std::unique_ptr<fw::RecordSet> song = SongRow::select(SongID);
-    if (!song) {
-        fw::MsgBox(kNoSongRecord);
+    const std::unique_ptr<fw::RecordSet> song = SongRow::selectToChange(SongID);
+    if (!song)
         return;
-    }
     const QString path = item.folderItem.absolutePath();
-    if (!song->editInTransaction([&] { song->Field(QStringLiteral("Path")).setStringValue(path); })) {
-        fw::Beep();   // the label keeps showing what is stored
-        return;
-    }
+    if (!SongRow::storePath(*song, path))
+        return;   // the label keeps showing what is stored
     stPath->setText(path);
     stPath->refresh();
     if (Code::SongsOpen)

@@ -68,17 +68,13 @@ void SongLocations::SongList_DropObject(const fw::DragItem& item)
         fw::Beep();   // below the rows or on the heading: no song to give it to
         return;
     }
-    const std::optional<int> id = ListCells::idOf(*SongList, row);
-    const std::unique_ptr<fw::RecordSet> song = id ? SongRow::select(*id) : nullptr;
-    if (!song) {
-        fw::MsgBox(QStringLiteral("Something went wrong. Can't find song record."));
+    // A cell that holds no number names no song (no song has ID 0).
+    const std::unique_ptr<fw::RecordSet> song = SongRow::selectToChange(ListCells::idOf(*SongList, row).value_or(0));
+    if (!song)
         return;
-    }
     const QString path = item.folderItem.absolutePath();
-    if (!song->editInTransaction([&] { song->Field(QStringLiteral("Path")).setStringValue(path); })) {
-        fw::Beep();   // the database refused the write: the row keeps showing what is stored
-        return;
-    }
+    if (!SongRow::storePath(*song, path))
+        return;   // the row keeps showing what is stored
     SongList->setCell(row, 1, path);
     ListCells::setFound(*SongList, row, item.folderItem.exists());
     SongList->refresh();
@@ -120,8 +116,10 @@ void SongLocations::Event_Close()
 void SongLocations::LoadList()
 {
     std::unique_ptr<fw::RecordSet> songs = Code::db->SQLSelect(QStringLiteral("Select * from Songs Order by Title"));
-    if (!songs)
+    if (!songs) {
+        Code::toldDatabaseFailure(Code::kReadFailed);
         return;
+    }
     int r = 0;
     while (!songs->eof()) {
         const QString path = songs->Field(QStringLiteral("Path")).StringValue();

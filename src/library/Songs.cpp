@@ -77,6 +77,8 @@ void Songs::SongList_Change()
     pbPlay->setEnabled(!missing);
     pbAdd->setEnabled(missing);
     const std::unique_ptr<fw::RecordSet> song = selectSong(row, QStringLiteral("Notes"));
+    if (!song)
+        Code::toldDatabaseFailure(Code::kReadFailed);
     efNotes->setText(song ? song->Field(QStringLiteral("Notes")).StringValue() : QString());
 }
 
@@ -115,8 +117,10 @@ void Songs::pbPlay_Action()
     if (row < 0)
         return;
     const std::unique_ptr<fw::RecordSet> song = selectSong(row);
-    if (!song)
-        return;   // deleted since the list was filled
+    if (!song) {
+        Code::toldDatabaseFailure(Code::kReadFailed);   // else deleted since the list was filled
+        return;
+    }
     if (!SongPath::found(song->Field(QStringLiteral("Path")).StringValue())) {
         showMissingFile(song->Field(QStringLiteral("Title")).StringValue());
         return;
@@ -136,7 +140,8 @@ void Songs::pbAdd_Action()
         return;
     const std::unique_ptr<fw::RecordSet> song = selectSong(row);
     if (!song) {
-        fw::Beep();
+        if (!Code::toldDatabaseFailure(Code::kReadFailed))
+            fw::Beep();
         return;
     }
     if (song->Field(QStringLiteral("Install")).StringValue().isEmpty()) {
@@ -202,7 +207,12 @@ void Songs::LoadList()
     bool foundAny = false;
     const QPointer<Songs> alive(this);
     std::unique_ptr<fw::RecordSet> songs = Code::db->SQLSelect(QStringLiteral("Select * from Songs Order by Title ASC"));
-    while (songs && !songs->eof()) {
+    if (!songs) {
+        // An unreadable library is no library without songs.
+        Code::toldDatabaseFailure(Code::kReadFailed);
+        return;
+    }
+    while (!songs->eof()) {
         SongList->AddRow(songs->Field(QStringLiteral("Title")).StringValue());
         // New rows go at the end, also when the list was not empty.
         const int row = SongList->LastIndex();
@@ -249,8 +259,8 @@ void Songs::ReloadList()
 
 std::unique_ptr<fw::RecordSet> Songs::selectSong(int row, const QString& columns) const
 {
-    const std::optional<int> id = ListCells::idOf(*SongList, row);
-    return id ? SongRow::select(*id, columns) : nullptr;
+    // A cell that holds no number names no song (no song has ID 0).
+    return SongRow::select(ListCells::idOf(*SongList, row).value_or(0), columns);
 }
 
 void Songs::showMissingFile(const QString& title)

@@ -140,6 +140,7 @@ void Feet::Event_Open()
     FeetTop = Foot2->top();
     Code::FeetOn = true;
     ResetFeet();
+    m_storedChoices = {rbOnOne->value(), rbLadies->value()};
 
     std::unique_ptr<fw::RecordSet> row;
     if (Code::db)
@@ -154,6 +155,7 @@ void Feet::Event_Open()
     const bool lady = row->Field(QStringLiteral("FeetOnLady")).BooleanValue();
     rbLadies->setValue(lady);
     rbMens->setValue(!lady);
+    m_storedChoices = {onOne, lady};
     if (fw::MenuItem* item = mFeet())
         item->setChecked(true);
 }
@@ -227,7 +229,9 @@ void Feet::SaveSettings()
             .arg(word(rbOnOne->value()), word(rbLadies->value()))
             .arg(top())
             .arg(left());
-    Code::db->SQLExecute(QStringLiteral("BEGIN"));
-    Code::db->SQLExecute(statement);
-    Code::db->Commit();
+    if (Code::db->executeInTransaction(statement))
+        return;
+    // The place alone may go; choices the user changed are told lost.
+    if (m_storedChoices != std::pair(rbOnOne->value(), rbLadies->value()))
+        Code::toldDatabaseFailure(QStringLiteral("Could not save the basic step choices. Error: "));
 }

@@ -6,6 +6,8 @@
 #include "framework/Controls.h"
 #include "framework/Window.h"
 
+#include <utility>
+
 class Feet final : public fw::SharedWindow<Feet> {
     Q_OBJECT
 public:
@@ -63,4 +65,9 @@ protected:
     void CreateControls() override;
     void Event_Open() override;
     void Event_Close() override;
+
+private:
+    // On The One, Lady's: as the settings row held them at opening (the
+    // laid-out choices without a row).
+    std::pair<bool, bool> m_storedChoices;
 };

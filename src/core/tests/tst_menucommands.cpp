@@ -143,6 +143,28 @@ private slots:
         h.start();
         QCOMPARE(Code::UseQuickTime, !useQuickTime);
     }
+
+    // A Save the database refuses (another program reading the file) is told;
+    // Save stays offered and a later one stores the choice.
+    void settingsSaveRefusedIsToldAndCanBeRepeated()
+    {
+        AppHarness h;
+        testing::execute(h, "Update Settings Set UseQuickTime='True'");
+        h.start();
+        h.app->chooseMenuItem(QStringLiteral("mSettings"));
+        Settings& w = Settings::instance();
+        auto* save = w.control<fw::PushButton>(QStringLiteral("pbSave"));
+        QTest::mouseClick(w.control<fw::RadioButton>(QStringLiteral("rbWMP"))->widget(), Qt::LeftButton);
+        std::optional<testing::OtherProgram> other(std::in_place, h, testing::OtherProgram::Hold::Reading);
+        save->push();
+        other.reset();
+        QCOMPARE(h.fake->messageTexts(), QStringList{"Could not save the setting. Error: database is locked"});
+        QVERIFY(save->enabled() && testing::noTransactionOpen());
+        QCOMPARE(setting(h, "UseQuickTime"), "True");
+        save->push();
+        QVERIFY(!save->enabled());
+        QCOMPARE(setting(h, "UseQuickTime"), "False");
+    }
 };
 
 QTEST_MAIN(MenuCommandsTest)

@@ -7,6 +7,7 @@
 #include "framework/Layout.h"
 #include "player/TheCount.h"
 #include "practice/Feet.h"
+#include "support/Windows.h"
 #include "support/app/AppHarness.h"
 
 #include <QMenuBar>
@@ -33,6 +34,35 @@ QStringList visibleCaptions(const QString& menuName)
         captions << caption;
     }
     return captions;
+}
+
+// The window places of a first run, as an installation's first start gives them.
+const std::pair<const char*, int> kFirstRunPlaces[] = {
+    {"SongsTop", 516}, {"SongsLeft", 177}, {"SongsHeight", 242}, {"SongsWidth", 488},
+    {"SetupSongsTop", 67}, {"SetupSongsLeft", 32}, {"SetupSongsHeight", 414}, {"SetupSongsWidth", 750},
+    {"TrackTop", 127}, {"TrackLeft", 11}, {"TrackHeight", 413}, {"TrackWidth", 796},
+    {"TheCountTop", 50}, {"TheCountLeft", 12}, {"TheCountHeight", 435}, {"TheCountWidth", 338},
+    {"FeetTop", 52}, {"FeetLeft", 356},
+    {"SongLocationsTop", 57}, {"SongLocationsLeft", 26}, {"SongLocationsHeight", 577}, {"SongLocationsWidth", 809},
+    {"TestTop", 50}, {"TestLeft", 50}, {"TestHeight", 388}, {"TestWidth", 640},
+};
+
+// The settings table of a database made by another copy of the program: the
+// flags and the places, and no ID column. The row is kept.
+void settingsWithoutID(const AppHarness& h)
+{
+    QStringList columns{"BeatOn1357", "UseQuickTime", "FirstRun", "FeetOnOne", "FeetOnLady"};
+    QStringList declared;
+    for (const QString& column : columns)
+        declared << column + " Boolean";
+    for (const auto& [key, value] : kFirstRunPlaces) {
+        columns << key;
+        declared << QLatin1String(key) + " Integer";
+    }
+    execute(h, "Create Table Bare (" + declared.join(", ") + ")");
+    execute(h, "Insert Into Bare Select " + columns.join(", ") + " From Settings");
+    execute(h, "Drop Table Settings");
+    execute(h, "Alter Table Bare Rename To Settings");
 }
 
 // Starts the program and checks that the start failed with this one message
@@ -81,14 +111,30 @@ private slots:
         QCOMPARE(file.readAll(), text);
     }
 
-    void brokenSettingsRowStopsTheStart()
+    // A settings row or song table that cannot be read stops the start with
+    // what the database said; nothing of the first run is written.
+    void unreadableSettingsStopTheStart_data()
     {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("left");   // SongsTop and BeatOn1357 afterwards
+        QTest::newRow("column missing") << "Alter Table Settings Drop Column FirstRun" << "no such column: FirstRun"
+                                        << "0,0";
+        QTest::newRow("no settings table") << "Alter Table Settings Rename To Gone" << "no such table: Settings"
+                                           << "<no row>";
+        QTest::newRow("no song table") << "Alter Table Songs Rename To Gone" << "no such table: Songs" << "0,0";
+    }
+    void unreadableSettingsStopTheStart()
+    {
+        QFETCH(QString, damage);
+        QFETCH(QString, reason);
+        QFETCH(QString, left);
         AppHarness h;
-        // A settings table without the first-run column cannot be loaded.
-        execute(h, QStringLiteral("ALTER TABLE Settings DROP COLUMN FirstRun"));
-        checkFailedStart(h, "Something went wrong in App.LoadSettings.");
-        // Nothing of the first run was written, and quitting wrote no flag.
-        QCOMPARE(setting(h, "SongsTop, BeatOn1357"), QStringLiteral("0,0"));
+        execute(h, damage);
+        checkFailedStart(h, "Something went wrong in App.LoadSettings. Error: " + reason);
+        // Quitting wrote no flag either.
+        QCOMPARE(setting(h, "SongsTop, BeatOn1357"), left);
+        QVERIFY(testing::noTransactionOpen());
     }
 
     void windowThatCannotBeBuiltStopsTheStart()
@@ -103,9 +149,20 @@ private slots:
         QVERIFY(!Feet::isOpen());   // the half-built window is gone, not kept
     }
 
+    // Also on a settings table without an ID column, as other copies of the
+    // program make it: the row is found by its row identity.
+    void firstRunMakesPathsAbsoluteAndWritesThePlaces_data()
+    {
+        QTest::addColumn<bool>("withoutID");
+        QTest::newRow("installed table") << false;
+        QTest::newRow("table without ID") << true;
+    }
     void firstRunMakesPathsAbsoluteAndWritesThePlaces()
     {
+        QFETCH(bool, withoutID);
         AppHarness h;
+        if (withoutID)
+            settingsWithoutID(h);
         // A song whose file is not in the data folder keeps its bare name.
         execute(h, QStringLiteral("Insert Into Songs (Title, Path) Values ('Elsewhere', 'nowhere.wav')"));
         const QString paths = QLatin1String("Select group_concat(Path, '|') from (Select Path from Songs order by ID)");
@@ -116,15 +173,26 @@ private slots:
         }
         QVERIFY(expected.filter(h.env.appDataFolder()).size() >= 2 && expected.contains("nowhere.wav"));
         h.start();
-        QVERIFY(h.fake->messages.empty());
+        QVERIFY(h.fake->messages.empty() && TheCount::isOpen());
         QVERIFY(Code::FirstRun);   // stays true for the whole run
-        QCOMPARE(setting(h, "FirstRun, SongsTop, SongsLeft, SongsHeight, SongsWidth, TestTop, TestWidth, FeetLeft,"
-                            "SongLocationsHeight"),
-                 QStringLiteral("0,516,177,242,488,50,640,356,577"));
+        QStringList keys{"FirstRun"};
+        QStringList values{"0"};
+        for (const auto& [key, value] : kFirstRunPlaces) {
+            keys << key;
+            values << QString::number(value);
+        }
+        QCOMPARE(setting(h, keys.join(',')), values.join(','));
         QStringList stored;
         for (const QString& path : h.queryValue(paths).split(QLatin1Char('|')))
             stored << fw::posixPathFromColon(path).value_or(path);
         QCOMPARE(stored, expected);
+        // Quitting keeps the flag the user set; the next start reads it.
+        h.app->chooseMenuItem(QStringLiteral("mBeatOn1357"));
+        h.quit();
+        QCOMPARE(setting(h, "BeatOn1357, FirstRun"), QStringLiteral("1,0"));
+        h.restart();
+        h.start();
+        QVERIFY(h.fake->messages.empty() && !Code::FirstRun && Code::BeatOn1357 && mBeatOn1357()->checked());
     }
 
     void secondRunWritesNothingAgain()
@@ -172,17 +240,23 @@ private slots:
                  MenuBar1::instance().child(QStringLiteral("FileMenu"))->menu());
     }
 
+    // The flag the user set is told lost when another program holds the
+    // file as the program quits (no word when the stored flag is the same).
     void quitWritesTheOddBeatsFlagBack_data()
     {
         QTest::addColumn<int>("toggles");
-        QTest::newRow("never") << 0;
-        QTest::newRow("once") << 1;
-        QTest::newRow("three times") << 3;
-        QTest::newRow("twice") << 2;
+        QTest::addColumn<bool>("otherReads");
+        QTest::newRow("never") << 0 << false;
+        QTest::newRow("once") << 1 << false;
+        QTest::newRow("three times") << 3 << false;
+        QTest::newRow("twice") << 2 << false;
+        QTest::newRow("once, refused") << 1 << true;
+        QTest::newRow("twice, refused") << 2 << true;
     }
     void quitWritesTheOddBeatsFlagBack()
     {
         QFETCH(int, toggles);
+        QFETCH(bool, otherReads);
         const bool on = toggles % 2 == 1;
         AppHarness h;
         h.start();
@@ -190,9 +264,20 @@ private slots:
             h.app->chooseMenuItem(QStringLiteral("mBeatOn1357"));
         QCOMPARE(QList<bool>({mBeatOn1357()->checked(), Code::BeatOn1357}), QList<bool>({on, on}));
         QCOMPARE(setting(h, "BeatOn1357"), QStringLiteral("0"));   // written only when quitting
+        std::optional<testing::OtherProgram> other;
+        if (otherReads) {
+            testing::closeAllWindows();   // their places are the windows' tests
+            other.emplace(h, testing::OtherProgram::Hold::Reading);
+        }
         h.quit();
-        QVERIFY(h.fake->messages.empty());   // quitting asks nothing
-        QCOMPARE(setting(h, "BeatOn1357"), on ? "1" : "0");
+        other.reset();
+        const bool lost = otherReads && on;
+        // Quitting asks nothing.
+        QCOMPARE(h.fake->messageTexts(),
+                 lost ? QStringList{"Could not save the choice Beat Only on 1,3,5,7. Error: database is locked"}
+                      : QStringList());
+        QCOMPARE(setting(h, "BeatOn1357"), on && !otherReads ? "1" : "0");
+        QVERIFY(testing::noTransactionOpen());
     }
 
     void storedFlagsAreLoaded()

@@ -14,7 +14,9 @@
 namespace {
 const char* kLayout = R"({
   "window": { "name": "Pane", "width": 200, "height": 100, "menuBar": true },
-  "controls": [ { "name": "field", "kind": "EditField", "left": 10, "top": 10, "width": 150, "height": 22, "text": "hello" } ]
+  "controls": [ { "name": "field", "kind": "EditField", "left": 10, "top": 10, "width": 150, "height": 22, "text": "hello" },
+                { "name": "notes", "kind": "EditField", "left": 10, "top": 40, "width": 150, "height": 50, "text": "hello",
+                  "multiline": true } ]
 })";
 
 class ProbeApp : public fw::Application {
@@ -44,6 +46,7 @@ std::unique_ptr<fw::MenuBar> makeBar()
     fw::MenuItem* edit = add(bar.get(), "mEdit", "&Edit");
     add(edit, "EditCopy", "&Copy", "Cmd+C");
     add(edit, "EditPaste", "&Paste", "Cmd+V");
+    add(edit, "EditClear", "Clear");
     return bar;
 }
 
@@ -132,6 +135,36 @@ private slots:
         field->setSelStart(5);
         action("EditPaste")->trigger();
         QCOMPARE(field->text(), QStringLiteral("hellohello"));
+    }
+
+    // Clear removes the selection and nothing else.
+    void editClearRemovesOnlyTheSelection_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("after");
+        for (const char* field : {"field", "notes"}) {
+            QTest::addRow("%s, selection", field) << field << 1 << 3 << "ho";
+            QTest::addRow("%s, nothing selected", field) << field << 2 << 0 << "hello";
+            QTest::addRow("%s, nothing selected at the start", field) << field << 0 << 0 << "hello";
+        }
+    }
+    void editClearRemovesOnlyTheSelection()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(QString, after);
+        fw::Window* pane = openPane();
+        pane->frame()->activateWindow();
+        auto* edit = pane->control<fw::EditField>(field);
+        edit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), edit->widget());
+        edit->setSelStart(start);
+        edit->setSelLength(length);
+        action("EditClear")->trigger();
+        QCOMPARE(edit->text(), after);
     }
 
     void quitClosesWindowsThenRaisesCloseOnce()

@@ -72,30 +72,55 @@ private slots:
         QVERIFY(rs->eof() && field.IntegerValue() == 0 && !field.BooleanValue());
     }
 
-    // Edit/Update writes the current row back by its row ID; a record set
-    // without one table's key is refused and changes nothing.
+    // Edit/Update writes the current row back by its row ID, whatever the
+    // columns selected; a record set whose rows are not one table's rows is
+    // refused and changes nothing. The other rows stay as they were.
     void editUpdate_data()
     {
+        QTest::addColumn<QStringList>("setup");
         QTest::addColumn<QString>("select");
         QTest::addColumn<QString>("column");
         QTest::addColumn<QVariant>("value");
-        QTest::addColumn<QString>("stored");   // none: refused, the title stays "First"
-        QTest::newRow("bool true") << "* FROM Settings" << "BeatOn1357" << QVariant(true) << "1";
-        QTest::newRow("bool false") << "* FROM Settings" << "feetonlady" << QVariant(false) << "0";
-        QTest::newRow("text") << "Title, ID FROM Songs" << "Title" << QVariant("It's") << "It's";
-        QTest::newRow("alias") << "ID AS k, TestEnd AS e FROM Songs" << "e" << QVariant(3.25) << "3.25";
-        QTest::newRow("no key") << "Title FROM Songs" << "Title" << QVariant("New") << "";
-        QTest::newRow("expression") << "ID, Title || '' AS Title FROM Songs" << "Title" << QVariant("New") << "";
-        QTest::newRow("join") << "s.ID, s.Title, t.SongsTop FROM Songs s JOIN Settings t" << "Title" << QVariant("New")
-                              << "";
+        QTest::addColumn<QString>("stored");   // none: refused, the first row keeps "First"
+        const QStringList second{"INSERT INTO Songs (Title) VALUES ('Second')"};
+        const QStringList noKey{"CREATE TABLE Plain (Title TEXT, FirstRun BOOLEAN)",
+                                "INSERT INTO Plain VALUES ('First', 1), ('First', 1)"};
+        QTest::newRow("bool true") << QStringList() << "* FROM Settings" << "BeatOn1357" << QVariant(true) << "1";
+        QTest::newRow("bool false") << QStringList() << "* FROM Settings" << "feetonlady" << QVariant(false) << "0";
+        QTest::newRow("text") << second << "Title, ID FROM Songs" << "Title" << QVariant("It's") << "It's";
+        QTest::newRow("alias") << second << "ID AS k, TestEnd AS e FROM Songs" << "e" << QVariant(3.25) << "3.25";
+        QTest::newRow("key not selected") << second << "Title FROM Songs" << "Title" << QVariant("New") << "New";
+        QTest::newRow("table alias, all") << second << "all s.Title FROM Songs s WHERE s.Title <> ''" << "Title"
+                                          << QVariant("New") << "New";
+        QTest::newRow("table without key") << noKey << "* FROM Plain" << "FirstRun" << QVariant(false) << "0";
+        QTest::newRow("twin rows") << noKey << "Title FROM Plain" << "Title" << QVariant("New") << "New";
+        QTest::newRow("column named rowid")
+            << QStringList{"CREATE TABLE Odd (rowid TEXT, Title TEXT)", "INSERT INTO Odd VALUES ('7', 'First'), ('7', 'x')"}
+            << "Title, rowid FROM Odd" << "Title" << QVariant("New") << "New";
+        QTest::newRow("without row IDs")
+            << QStringList{"CREATE TABLE Keyed (Title TEXT PRIMARY KEY) WITHOUT ROWID", "INSERT INTO Keyed VALUES ('First')"}
+            << "Title FROM Keyed" << "Title" << QVariant("New") << "";
+        QTest::newRow("distinct") << second << "DISTINCT Title FROM Songs" << "Title" << QVariant("New") << "";
+        QTest::newRow("expression") << QStringList() << "ID, Title || '' AS Title FROM Songs" << "Title"
+                                    << QVariant("New") << "";
+        QTest::newRow("join") << QStringList() << "s.ID, s.Title, t.SongsTop FROM Songs s JOIN Settings t" << "Title"
+                              << QVariant("New") << "";
+        QTest::newRow("one table's columns of a join") << QStringList() << "s.Title FROM Songs s, Settings t"
+                                                      << "Title" << QVariant("New") << "";
+        QTest::newRow("subquery") << QStringList() << "Title FROM (SELECT * FROM Songs)" << "Title" << QVariant("New")
+                                  << "";
     }
     void editUpdate()
     {
+        QFETCH(QStringList, setup);
         QFETCH(QString, select);
         QFETCH(QString, column);
         QFETCH(QVariant, value);
         QFETCH(QString, stored);
-        auto rs = m_db->SQLSelect("SELECT " + select);
+        for (const QString& statement : setup)
+            m_db->SQLExecute(statement);
+        const auto before = m_db->SQLSelect("SELECT " + select);
+        const auto rs = m_db->SQLSelect("SELECT " + select);
         QVERIFY(rs && !rs->eof());
         rs->Edit();
         auto field = rs->Field(column);
@@ -110,8 +135,17 @@ private slots:
         QCOMPARE(m_db->ErrorMessage(), stored.isEmpty() ? "record set cannot be updated" : "");
         if (!stored.isEmpty())
             QCOMPARE(field.StringValue(), stored);
-        const auto fresh = m_db->SQLSelect("SELECT " + select);
-        QCOMPARE(fresh->Field(column).StringValue(), stored.isEmpty() ? "First" : stored);
+        // The columns are the select's own: no row ID added to them.
+        QCOMPARE(rs->FieldCount(), before->FieldCount());
+        QStringList expected;
+        for (; !before->eof(); before->MoveNext())
+            expected << before->Field(column).StringValue();
+        if (!stored.isEmpty())
+            expected[0] = stored;
+        QStringList now;
+        for (const auto fresh = m_db->SQLSelect("SELECT " + select); !fresh->eof(); fresh->MoveNext())
+            now << fresh->Field(column).StringValue();
+        QCOMPARE(now, expected);
     }
 
     void insertRecord()
@@ -134,11 +168,62 @@ private slots:
         m_db->SQLExecute("BEGIN");
         m_db->SQLExecute("INSERT INTO Songs (Title) VALUES ('Gone')");
         m_db->SQLExecute("INSERT INTO Nowhere (Title) VALUES ('x')");
+        QVERIFY(m_db->inTransaction() && m_db->inTransaction());   // asking ends nothing
         m_db->Rollback();
-        QVERIFY(m_db->Error() && m_db->ErrorMessage().contains("Nowhere"));
+        m_db->Rollback();   // nothing left to roll back: the message stays
+        QVERIFY(m_db->Error() && m_db->ErrorMessage().contains("Nowhere") && !m_db->inTransaction());
         QCOMPARE(count("Songs"), 1);
-        m_db->Rollback();   // fails itself, no transaction being open: its own message replaces the last one
-        QVERIFY(m_db->ErrorMessage().contains("rollback"));
+    }
+
+    // Another program reading the file keeps a commit from going through:
+    // the change is rolled back, not left open in a transaction.
+    void changeInTransactionOfItsOwn_data()
+    {
+        QTest::addColumn<QString>("other");      // what a second connection holds meanwhile
+        QTest::addColumn<bool>("byRecordSet");   // the change made by Edit/Update, else by a statement
+        QTest::addColumn<QString>("error");      // empty: the change is stored
+        QTest::newRow("statement") << "" << false << "";
+        QTest::newRow("record set") << "" << true << "";
+        QTest::newRow("reader, statement") << "BEGIN; SELECT * FROM Songs" << false << "database is locked";
+        QTest::newRow("reader, record set") << "BEGIN; SELECT * FROM Songs" << true << "database is locked";
+        QTest::newRow("writer, statement") << "BEGIN IMMEDIATE" << false << "database is locked";
+        QTest::newRow("refused by a trigger")
+            << "CREATE TRIGGER no BEFORE UPDATE ON Songs BEGIN SELECT raise(ABORT, 'not here'); END" << true
+            << "not here";
+    }
+    void changeInTransactionOfItsOwn()
+    {
+        QFETCH(QString, other);
+        QFETCH(bool, byRecordSet);
+        QFETCH(QString, error);
+        sqlite3* reader = nullptr;
+        QCOMPARE(sqlite3_open(m_path.toUtf8().constData(), &reader), SQLITE_OK);
+        if (!other.isEmpty())
+            QCOMPARE(sqlite3_exec(reader, other.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        bool stored;
+        if (byRecordSet) {
+            const auto song = m_db->SQLSelect("SELECT Title FROM Songs");
+            stored = song->editInTransaction([&] { song->Field("Title").setStringValue("Changed"); });
+        } else {
+            stored = m_db->executeInTransaction("UPDATE Songs SET Title='Changed'");
+        }
+        QCOMPARE(stored, error.isEmpty());
+        QCOMPARE(m_db->ErrorMessage(), error);
+        QVERIFY(!m_db->inTransaction());
+        sqlite3_close(reader);
+        QCOMPARE(count("Songs WHERE Title='Changed'"), error.isEmpty() ? 1 : 0);
+        // The connection is free for the next change.
+        QVERIFY(m_db->executeInTransaction("UPDATE Settings SET SongsTop=9"));
+    }
+
+    void beginInsideATransactionEndsNothing()
+    {
+        m_db->SQLExecute("BEGIN");
+        m_db->SQLExecute("INSERT INTO Songs (Title) VALUES ('Kept')");
+        QVERIFY(!m_db->executeInTransaction("UPDATE Songs SET BPM='1'"));
+        QVERIFY(m_db->inTransaction());   // the transaction open before is its owner's to end
+        m_db->Commit();
+        QCOMPARE(count("Songs WHERE Title='Kept' AND BPM<>'1'"), 1);
     }
 
     void quotingAndDecimals()

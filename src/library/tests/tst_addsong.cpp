@@ -44,6 +44,11 @@ private slots:
         AddSong& missing = openWindowOn<AddSong>(0);
         QCOMPARE(h.fake->messageTexts(), QStringList{"Couldn't find song info."});
         QVERIFY(missing.isClosed());
+        // A library that cannot be read is told as such.
+        makeUnreadable(h, false);
+        AddSong& unread = openWindowOn<AddSong>(1);
+        QCOMPARE(h.fake->lastMessage(), unreadableMessage(false));
+        QVERIFY(unread.isClosed());
     }
 
     void withoutLinkTheFieldAndGoAreDisabled()
@@ -62,16 +67,19 @@ private slots:
     void editMenuActsOnTheContextClickedField_data()
     {
         QTest::addColumn<QString>("choice");
+        QTest::addColumn<int>("selected");    // characters selected from "beta" on
         QTest::addColumn<QString>("after");   // the text, its selection, the clipboard
-        QTest::newRow("Cut") << "Cut" << "alpha  gamma||beta";
-        QTest::newRow("Copy") << "Copy" << "alpha beta gamma|beta|beta";
-        QTest::newRow("Paste") << "Paste" << "alpha clip gamma||clip";
-        QTest::newRow("Clear") << "Clear" << "alpha  gamma||clip";
-        QTest::newRow("Cancel") << "Cancel" << "alpha beta gamma|beta|clip";
+        QTest::newRow("Cut") << "Cut" << 4 << "alpha  gamma||beta";
+        QTest::newRow("Copy") << "Copy" << 4 << "alpha beta gamma|beta|beta";
+        QTest::newRow("Paste") << "Paste" << 4 << "alpha clip gamma||clip";
+        QTest::newRow("Clear") << "Clear" << 4 << "alpha  gamma||clip";
+        QTest::newRow("Clear, nothing selected") << "Clear" << 0 << "alpha beta gamma||clip";
+        QTest::newRow("Cancel") << "Cancel" << 4 << "alpha beta gamma|beta|clip";
     }
     void editMenuActsOnTheContextClickedField()
     {
         QFETCH(QString, choice);
+        QFETCH(int, selected);
         QFETCH(QString, after);
         AppHarness h;
         AddSong& w = openVelmora(h);
@@ -79,7 +87,7 @@ private slots:
         QGuiApplication::clipboard()->setText("clip");
         w.efInstructions->setText("alpha beta gamma");
         w.efInstructions->setSelStart(6);
-        w.efInstructions->setSelLength(4);
+        w.efInstructions->setSelLength(selected);
         click(w.efURL, Qt::LeftButton);   // a plain press is the field's own: no menu
         // The menu acts on the field clicked last, with its selection as it was
         // before a press the field would take as its own.

@@ -47,6 +47,28 @@ private slots:
             SetupSongs::instance().Close();
             QCOMPARE(setting(h, "SetupSongsTop"), QStringLiteral("150"));
         }
+        // A place refused while another program reads the file is dropped
+        // quietly, and leaves the connection free for the next change.
+        std::optional<OtherProgram> other(std::in_place, h, OtherProgram::Hold::Reading);
+        SetupSongs::instance().setTop(170);
+        SetupSongs::instance().Close();
+        other.reset();
+        QVERIFY(h.fake->messages.empty() && noTransactionOpen());
+        QCOMPARE(setting(h, "SetupSongsTop"), QStringLiteral("150"));
+        SetupSongs::instance().pbAddNewSong->push();
+        QVERIFY(h.fake->messages.empty() && count(h, "Songs") == 5);
+    }
+
+    // A library that cannot be read is told at once, not shown as empty.
+    void unreadableLibrary_data() { addUnreadableRows(); }
+    void unreadableLibrary()
+    {
+        QFETCH(bool, locked);
+        AppHarness h;
+        h.startWithoutWindows();
+        const auto other = makeUnreadable(h, locked);
+        QCOMPARE(SetupSongs::instance().List->ListCount(), 0);
+        QCOMPARE(messagesAndBeeps(h), QStringList{unreadableMessage(locked)});
     }
 
     // A new song's row is selected, so Edit Song Info opens the new song.

@@ -68,48 +68,62 @@ private slots:
         QVERIFY(h.fake->beeps == 1 && none.isClosed());
     }
 
-    void saveWritesEveryColumnAndStaysOpen()
+    // No song to show because the library cannot be read: told, and the
+    // window closes as it does (with a beep) when there is no such song.
+    void initOnAnUnreadableLibrary_data() { addUnreadableRows(); }
+    void initOnAnUnreadableLibrary()
     {
+        QFETCH(bool, locked);
         AppHarness h;
         const int id = openLibrary(h);
+        const auto other = makeUnreadable(h, locked);
         SongInfo& w = openWindowOn<SongInfo>(id);
-        const QString label = w.stPath->text();
-        execute(h, "Update Songs Set Path='elsewhere:song.wav'");
-        for (fw::EditField* field : fieldsOf(w))
-            field->setText(field->objectName() + "'s\ntext");
-        w.efTestStart->setText("12.5");
-        w.efTestEnd->setText("soon");
-        QTest::mouseClick(w.pbSave->widget(), Qt::LeftButton);
-        for (const fw::EditField* field : fieldsOf(w)) {
-            if (!field->objectName().startsWith("efTest"))
-                QCOMPARE(col(h, id, columnOf(field)), field->text());
-        }
-        QCOMPARE(col(h, id, "typeof(TestStart) || (TestStart = 12.5) || (TestEnd = 0) || Path"), "real11" + label);
-        QVERIFY(!w.pbSave->enabled() && !w.pbCancel->enabled() && !w.isClosed());
+        QCOMPARE(messagesAndBeeps(h), QStringList{unreadableMessage(locked)});
+        QVERIFY(w.isClosed());
     }
 
+    // Whatever keeps Save or a drop from storing is told; the typed values
+    // stay in the form to be saved again, and no transaction stays open.
     void songGoneOrSaveRefusedWritesNothing_data()
     {
         QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("hold");   // another program holding the file: Reading, Exclusive
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("song deleted") << "Delete from Songs" << QStringList{kGone, kGone};
+        const QString saveFailed = "Could not save the song. Error: ";
+        const QString dropFailed = "Could not store the song's location. Error: ";
+        QTest::newRow("song deleted") << "Delete from Songs" << "" << QStringList{kGone, kGone};
         QTest::newRow("update refused") << "Create Trigger no Before Update On Songs Begin Select Raise(Abort, 'no'); End"
-                                        << QStringList{};
+                                        << "" << QStringList{saveFailed + "no", dropFailed + "no"};
+        QTest::newRow("another program reads") << "" << "Reading"
+                                               << QStringList{saveFailed + "database is locked",
+                                                              dropFailed + "database is locked"};
+        QTest::newRow("library locked") << "" << "Exclusive" << QStringList(2, unreadableMessage(true));
+        QTest::newRow("library damaged") << "Alter Table Songs Rename To Gone" << ""
+                                         << QStringList(2, unreadableMessage(false));
     }
     void songGoneOrSaveRefusedWritesNothing()
     {
         QFETCH(QString, statement);
+        QFETCH(QString, hold);
         QFETCH(QStringList, messages);
         AppHarness h;
         SongInfo& w = openForm(h);
         const QString label = w.stPath->text();
-        w.efTitle->setText("Ghost");
-        execute(h, statement);
+        QTest::keyClicks(w.efTitle->widget(), "Ghost");
+        const QString typed = w.efTitle->text();
+        if (!statement.isEmpty())
+            execute(h, statement);
+        std::optional<OtherProgram> other;
+        if (!hold.isEmpty())
+            other.emplace(h, hold == "Reading" ? OtherProgram::Hold::Reading : OtherProgram::Hold::Exclusive);
         w.pbSave->push();
         dropFiles(w.stPath->widget(), QPoint(5, 5), {h.env.root() + "/x.wav"});
+        other.reset();
+        if (statement.contains("Gone"))
+            execute(h, "Alter Table Gone Rename To Songs");
         QCOMPARE(h.fake->messageTexts(), messages);
-        QCOMPARE(h.queryValue("Select count(*) from Songs where Title='Ghost' or Path like '%x.wav'"), "0");
-        QVERIFY(editable(w) && w.stPath->text() == label && noTransactionOpen());
+        QCOMPARE(h.queryValue("Select count(*) from Songs where Title like '%Ghost' or Path like '%x.wav'"), "0");
+        QVERIFY(editable(w) && w.efTitle->text() == typed && w.stPath->text() == label && noTransactionOpen());
     }
 
     void dropStoresAtOnceAndCancelKeepsIt()

@@ -88,10 +88,13 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("told");
+        const QString refused = "Could not store the song's location. Error: database is locked";
         QTest::newRow("below the last row") << "below" << "beep";
         QTest::newRow("song deleted meanwhile") << "deleted" << "Something went wrong. Can't find song record.";
-        // Another program holds the write lock: nothing is shown as stored.
-        QTest::newRow("database refuses the write") << "locked" << "beep";
+        // Another program writes or reads the file: nothing is shown as stored.
+        QTest::newRow("another program writes") << "writing" << refused;
+        QTest::newRow("another program reads") << "reading" << refused;
+        QTest::newRow("library locked") << "exclusive" << unreadableMessage(true);
     }
     void refusedDrop()
     {
@@ -99,15 +102,35 @@ private slots:
         QFETCH(QString, told);
         AppHarness h;
         fw::ListBox* list = openLocations(h);
-        std::unique_ptr<fw::Database> other = h.openDatabase();
-        if (how != "below")
-            other->SQLExecute(how == "deleted" ? "Delete from Songs where ID=" + list->Cell(3, IDCell) : "BEGIN IMMEDIATE");
         const QString before = h.queryValue("Select group_concat(Path, '|') from Songs");
+        std::unique_ptr<fw::Database> other = h.openDatabase();
+        if (how == "deleted")
+            other->SQLExecute("Delete from Songs where ID=" + list->Cell(3, IDCell));
+        else if (how == "writing")
+            other->SQLExecute("BEGIN IMMEDIATE");
+        std::optional<OtherProgram> holder;
+        if (how == "reading" || how == "exclusive")
+            holder.emplace(h, how == "reading" ? OtherProgram::Hold::Reading : OtherProgram::Hold::Exclusive);
         dropFiles(viewportOf(list), rowPoint(list, how == "below" ? -1 : 3), {h.env.root() + "/song.wav"});
-        other->SQLExecute("ROLLBACK");
+        other->Rollback();
+        holder.reset();
         QCOMPARE(messagesAndBeeps(h), QStringList{told});
-        QCOMPARE(h.queryValue("Select group_concat(Path, '|') from Songs"), before);
+        if (how != "deleted")
+            QCOMPARE(h.queryValue("Select group_concat(Path, '|') from Songs"), before);
         QVERIFY(list->Cell(3, 1) == "Midnight at the Velmora.wav" && list->Cell(3, FoundCell) == "no");
+        QVERIFY(noTransactionOpen());
+    }
+
+    // A library that cannot be read is told, not shown as a library without songs.
+    void unreadableLibrary_data() { addUnreadableRows(); }
+    void unreadableLibrary()
+    {
+        QFETCH(bool, locked);
+        AppHarness h;
+        h.startWithoutWindows();
+        const auto other = makeUnreadable(h, locked);
+        QCOMPARE(SongLocations::instance().SongList->ListCount(), 0);
+        QCOMPARE(messagesAndBeeps(h), QStringList{unreadableMessage(locked)});
     }
 
     // How a location gives its folder is the song information form's test.

@@ -108,6 +108,14 @@ private slots:
         QVERIFY(w.pbPlay->caption() == "Play" && !TheCount::isOpen());
         w.pbAdd_Action();
         QCOMPARE(messagesAndBeeps(h), QStringList({"Sorry, there are no instructions to add this song.", "beep"}));
+        // A library that can no longer be read says so, each time.
+        makeUnreadable(h, false);
+        h.fake->clear();
+        w.pbPlay->push();
+        w.pbAdd_Action();
+        clickRow(w.SongList, 1);
+        QCOMPARE(messagesAndBeeps(h), QStringList(3, unreadableMessage(false)));
+        QVERIFY(w.pbPlay->caption() == "Play" && !TheCount::isOpen() && w.efNotes->text().isEmpty());
     }
 
     void firstRunPlaysTheFirstFoundSong()
@@ -122,6 +130,8 @@ private slots:
         QVERIFY(Songs::instance().pbPlay->caption() == "Play" && !playing());
     }
 
+    // An empty library takes the no-songs road; one that cannot be read is
+    // told as such, not shown as a library without songs.
     void emptyLibraryTakesTheNoSongsRoad()
     {
         AppHarness h;
@@ -130,6 +140,17 @@ private slots:
         Songs& w = Songs::instance();
         QVERIFY(SongLocations::isOpen() && NoSongs::isOpen() && NoSongs::instance().isVisible());
         QVERIFY(w.SongList->ListCount() == 0 && !w.pbPlay->enabled() && !w.pbAdd->enabled());
+    }
+    void unreadableLibraryIsNoEmptyLibrary_data() { addUnreadableRows(); }
+    void unreadableLibraryIsNoEmptyLibrary()
+    {
+        QFETCH(bool, locked);
+        AppHarness h;
+        startAgain(h);
+        const auto other = makeUnreadable(h, locked);
+        QCOMPARE(Songs::instance().SongList->ListCount(), 0);
+        QVERIFY(!SongLocations::isOpen() && !NoSongs::isOpen());
+        QCOMPARE(h.fake->messageTexts(), QStringList{unreadableMessage(locked)});
     }
 
     void placeIsRestoredAndSaved()

@@ -139,26 +139,42 @@ private slots:
     void closing_data()
     {
         QTest::addColumn<bool>("onOne");
-        QTest::addColumn<QPoint>("place");   // left, top
+        QTest::addColumn<bool>("lady");
+        QTest::addColumn<QPoint>("place");     // left, top
+        QTest::addColumn<bool>("otherReads");  // another program reads the file as it closes
         QTest::addColumn<QString>("saved");
-        QTest::newRow("two, men") << false << QPoint(356, 52) << "False,False,52,356";
-        QTest::newRow("one, men") << true << QPoint(210, 90) << "True,False,90,210";
-        QTest::newRow("top 0") << true << QPoint(210, 0) << "False,True,77,88";   // nothing written
+        QTest::addColumn<QString>("told");
+        const QString asSeeded = "False,True,77,88";
+        QTest::newRow("two, men") << false << false << QPoint(356, 52) << false << "False,False,52,356" << "";
+        QTest::newRow("one, men") << true << false << QPoint(210, 90) << false << "True,False,90,210" << "";
+        QTest::newRow("top 0") << true << false << QPoint(210, 0) << false << asSeeded << "";   // nothing written
+        QTest::newRow("refused, choices changed")
+            << true << true << QPoint(210, 90) << true << asSeeded
+            << "Could not save the basic step choices. Error: database is locked";
+        QTest::newRow("refused, place only") << false << true << QPoint(210, 90) << true << asSeeded << "";
     }
     void closing()
     {
         QFETCH(bool, onOne);
+        QFETCH(bool, lady);
         QFETCH(QPoint, place);
+        QFETCH(bool, otherReads);
         QFETCH(QString, saved);
+        QFETCH(QString, told);
         AppHarness h;
         Feet& w = openFeet(h, kSeed);
         click(onOne ? w.rbOnOne : w.rbOnTwo);
-        click(w.rbMens);
+        click(lady ? w.rbLadies : w.rbMens);
         w.setTop(place.y());
         w.setLeft(place.x());
+        std::optional<OtherProgram> other;
+        if (otherReads)
+            other.emplace(h, OtherProgram::Hold::Reading);
         w.Close();
+        other.reset();
         QCOMPARE(setting(h, "FeetOnOne,FeetOnLady,FeetTop,FeetLeft"), saved);
-        QVERIFY(!Code::FeetOn && !mFeet()->checked());
+        QCOMPARE(h.fake->messageTexts(), told.isEmpty() ? QStringList() : QStringList{told});
+        QVERIFY(!Code::FeetOn && !mFeet()->checked() && noTransactionOpen());
     }
 };
 

@@ -7,6 +7,8 @@
 #include "framework/FolderItem.h"
 #include "framework/MenuBar.h"
 
+#include <QTest>
+
 namespace testing {
 
 AppHarness::AppHarness(TestEnvironment::Starter starter, double lengthScale)
@@ -101,6 +103,49 @@ QString AppHarness::queryValue(const QString& sql) const
     return rs->Field(rs->columnName(0)).StringValue();
 }
 
+OtherProgram::OtherProgram(const AppHarness& h, Hold hold)
+    : m_db(h.openDatabase())
+{
+    if (!m_db)
+        qFatal("no database to hold");
+    if (hold == Hold::Exclusive) {
+        m_db->SQLExecute(QStringLiteral("BEGIN EXCLUSIVE"));
+    } else {
+        m_db->SQLExecute(QStringLiteral("BEGIN"));
+        m_db->SQLSelect(QStringLiteral("Select count(*) from sqlite_master"));
+    }
+    if (m_db->Error() || !m_db->inTransaction())
+        qFatal("the database could not be held: %s", qPrintable(m_db->ErrorMessage()));
+}
+
+void OtherProgram::release()
+{
+    if (m_db)
+        m_db->Rollback();
+    m_db.reset();
+}
+
+std::optional<OtherProgram> makeUnreadable(const AppHarness& h, bool locked)
+{
+    if (locked)
+        return std::optional<OtherProgram>(std::in_place, h, OtherProgram::Hold::Exclusive);
+    execute(h, QStringLiteral("Alter Table Songs Rename To Gone"));
+    return std::nullopt;
+}
+
+QString unreadableMessage(bool locked)
+{
+    return QStringLiteral("Could not read the song database. Error: ")
+        + (locked ? QStringLiteral("database is locked") : QStringLiteral("no such table: Songs"));
+}
+
+void addUnreadableRows()
+{
+    QTest::addColumn<bool>("locked");
+    QTest::newRow("library locked") << true;
+    QTest::newRow("library damaged") << false;
+}
+
 void execute(const AppHarness& h, const QString& sql) { h.openDatabase()->SQLExecute(sql); }
 
 QString songID(const AppHarness& h, const QString& title)
@@ -117,10 +162,7 @@ void startAgain(AppHarness& h)
 
 bool noTransactionOpen()
 {
-    Code::db->SQLExecute(QStringLiteral("BEGIN"));
-    const bool began = !Code::db->Error();
-    Code::db->Rollback();
-    return began;
+    return !Code::db || !Code::db->inTransaction();
 }
 
 QString setting(const AppHarness& h, const QString& columns)

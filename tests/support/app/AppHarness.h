@@ -11,6 +11,7 @@
 #include "framework/Database.h"
 
 #include <memory>
+#include <optional>
 
 namespace testing {
 
@@ -46,6 +47,28 @@ public:
     std::unique_ptr<App> app;
 };
 
+// Another program holding the database file while this lives: Reading (a
+// read transaction: the program reads on, but its commits wait out the busy
+// timeout and are refused) or Exclusive (its reads are refused too).
+class OtherProgram {
+public:
+    enum class Hold { Reading, Exclusive };
+    OtherProgram(const AppHarness& h, Hold hold);
+    ~OtherProgram() { release(); }
+    void release();
+
+private:
+    std::unique_ptr<fw::Database> m_db;
+};
+
+// The song library made unreadable: locked by another program (held while
+// the answer lives) or damaged (its song table gone); and what the user is
+// told then. addUnreadableRows gives a data-driven test the column "locked"
+// with a row for each.
+std::optional<OtherProgram> makeUnreadable(const AppHarness& h, bool locked);
+QString unreadableMessage(bool locked);
+void addUnreadableRows();
+
 // Runs one statement on a connection of the test's own.
 void execute(const AppHarness& h, const QString& sql);
 // The ID of the first song of this title ("<no row>" when none has it).
@@ -54,7 +77,7 @@ QString songID(const AppHarness& h, const QString& title);
 // song list that starts a song by itself.
 void startAgain(AppHarness& h);
 // True when the program's own connection has no transaction left open, as
-// every write that fails must leave it.
+// every write that fails must leave it. Asking ends nothing.
 bool noTransactionOpen();
 // Columns of the settings row (named as in "SongsTop, SongsLeft"), their
 // values joined by ','.
