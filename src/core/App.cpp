@@ -9,6 +9,7 @@
 #include "library/Songs.h"
 #include "player/TheCount.h"
 #include "practice/Feet.h"
+#include "practice/TestSongs.h"
 
 #include "framework/Controls.h"
 #include "framework/FolderItem.h"
@@ -269,6 +270,7 @@ bool App::_mFeet_Action()
 
 bool App::_mTest_Action()
 {
+    TestSongs::instance().Show();
     return false;
 }
 

@@ -118,7 +118,7 @@ void Songs::pbPlay_Action()
     if (!song)
         return;   // deleted since the list was filled
     if (!SongPath::found(song->Field(QStringLiteral("Path")).StringValue())) {
-        showMissingFile(song->Field(QStringLiteral("Title")).StringValue());
+        showMissingSongFile(song->Field(QStringLiteral("Title")).StringValue());
         return;
     }
     // The caption says "Stop" whatever the player then makes of the song.
@@ -251,14 +251,6 @@ std::unique_ptr<fw::RecordSet> Songs::selectSong(int row, const QString& columns
 {
     const std::optional<int> id = ListCells::idOf(*SongList, row);
     return id ? SongRow::select(*id, columns) : nullptr;
-}
-
-void Songs::showMissingFile(const QString& title)
-{
-    SongLocations& locations = SongLocations::instance();
-    locations.Show();
-    locations.ScrollToSong(title);
-    SongError::instance().Show();
 }
 
 void Songs::showNoSongs()
