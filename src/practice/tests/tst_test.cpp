@@ -310,8 +310,7 @@ private slots:
     {
         Test& w = Test::instance();
         w.Init(song({9.0, 11.0}, 3.0, 11.5));
-        QTRY_COMPARE(w.stCountdown->text(), kReady + "2");
-        QTRY_VERIFY(w.qtPlayer->position() > 1.2);   // the first test's next second is due
+        QTRY_VERIFY(w.qtPlayer->position() > 1.2);   // counting down, its next second due soon
         QStringList seenWhileFilling;
         double startedAt = -1.0;
         QTest::qWait(20);
