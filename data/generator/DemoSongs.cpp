@@ -95,8 +95,12 @@ std::vector<Count> buildTrack(const SongPlan& plan, int lengthCentis)
     return track;
 }
 
-// The timing test runs from the third eight's 1 for four eights; shorter
-// songs get the first two 1s they have.
+// The timing test runs from the third eight's 1 for four eights more;
+// shorter songs get the first two 1s they have. The test arms up to a second
+// before the section starts, so the section starts half a second before its
+// first 1: the first 1 the dancer hears once told to press is the first one
+// scored. It ends half a second after its last 1, so the last press still
+// falls in the music.
 void setTestSection(DemoSong& song)
 {
     std::vector<double> ones;
@@ -107,8 +111,8 @@ void setTestSection(DemoSong& song)
         return;
     const size_t start = std::min<size_t>(2, ones.size() - 2);
     const size_t end = std::min(start + 4, ones.size() - 1);
-    song.testStart = ones[start];
-    song.testEnd = ones[end];
+    song.testStart = ones[start] - 0.5;
+    song.testEnd = ones[end] + 0.5;
 }
 
 QString installText(const SongPlan& plan)

@@ -122,14 +122,38 @@ private slots:
         }
     }
 
-    void testSectionIsOnOnes()
+    // The demo test as a newcomer takes it: the test arms on the first tick
+    // (at most 0.1 s late) past ceil(TestStart) - 1 seconds of play; from then
+    // on, every 1 heard up to the section's end must be a 1 scored, the first
+    // heard the first scored, and the section must end inside the music.
+    void testSectionScoresTheOnesHeardOnceArmed_data()
     {
-        const auto song = std::find_if(m_songs.begin(), m_songs.end(), [](const DemoSong& s) { return s.testStart; });
-        QVERIFY(song != m_songs.end());
-        QCOMPARE(query("SELECT printf('%g', TheTime) FROM Track JOIN Songs ON Songs.ID = SongsID"
-                       " WHERE Beat = 1 AND TheTime IN (TestStart, TestEnd) AND TestStart > 0 ORDER BY TheTime"),
-                 QStringList({QString::number(song->testStart), QString::number(song->testEnd)}));
-        QVERIFY(song->testEnd < seconds(readWav(path(song->fileName))));
+        QTest::addColumn<double>("scale");
+        QTest::newRow("as the tests install it") << lengthScale;
+        QTest::newRow("half length") << 0.45;
+        QTest::newRow("full length") << 1.0;
+    }
+    void testSectionScoresTheOnesHeardOnceArmed()
+    {
+        QFETCH(double, scale);
+        const std::vector<DemoSong> songs = demoSongs(scale);
+        const auto song = std::find_if(songs.begin(), songs.end(), [](const DemoSong& s) { return s.testStart > 0; });
+        QVERIFY(song != songs.end());
+        const auto onesAfter = [&](double from) {
+            QList<double> ones;
+            for (const Count& count : song->track)
+                if (count.beat == 1 && count.theTime > from && count.theTime <= song->testEnd)
+                    ones << count.theTime;
+            return ones;
+        };
+        const double armed = std::ceil(song->testStart) - 1.0;
+        QVERIFY(onesAfter(song->testStart).size() >= 2);
+        QCOMPARE(onesAfter(armed), onesAfter(song->testStart));
+        QCOMPARE(onesAfter(armed + 0.1), onesAfter(song->testStart));
+        QVERIFY(song->testEnd < song->lengthSeconds);
+        if (scale == lengthScale)
+            QCOMPARE(query("SELECT TestStart || '|' || TestEnd FROM Songs WHERE TestStart > 0"),
+                     QStringList{QString::number(song->testStart) + '|' + QString::number(song->testEnd)});
     }
 
     // Dark foot prints on white.

@@ -9,6 +9,7 @@
 #include "library/Songs.h"
 #include "player/TheCount.h"
 #include "practice/Feet.h"
+#include "practice/TestSongs.h"
 #include "tracks/MeasureSong.h"
 #include "tracks/SongSynch.h"
 
@@ -283,6 +284,7 @@ bool App::_mFeet_Action()
 
 bool App::_mTest_Action()
 {
+    TestSongs::instance().Show();
     return false;
 }
 

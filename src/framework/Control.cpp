@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QWidget>
@@ -28,6 +29,22 @@ FolderItem firstDroppedFile(const QMimeData* mime)
 } // namespace
 
 bool IsContextualClick() { return s_lastPressContextual; }
+
+QString keyCharacter(const QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left: return QString(QChar(28));
+    case Qt::Key_Right: return QString(QChar(29));
+    case Qt::Key_Up: return QString(QChar(30));
+    case Qt::Key_Down: return QString(QChar(31));
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return QString(QChar(9));
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return QString(QChar(13));
+    case Qt::Key_Escape: return QString(QChar(27));
+    default: return event->text();
+    }
+}
 
 int pixelSizeForPoints(int points)
 {

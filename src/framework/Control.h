@@ -14,6 +14,7 @@
 #include <QRect>
 #include <functional>
 
+class QKeyEvent;
 class QWidget;
 
 namespace fw {
@@ -36,6 +37,11 @@ namespace fw {
 // Whether the mouse press being handled is a contextual click (the right
 // button, or the left one with Ctrl).
 bool IsContextualClick();
+
+// A key press as the program's key events see it: one character; arrows are
+// chr(28) left, 29 right, 30 up, 31 down, Tab chr(9), Return chr(13), Escape
+// chr(27); empty for a key that types nothing (a modifier alone).
+QString keyCharacter(const QKeyEvent* event);
 
 class Control : public QObject {
     Q_OBJECT

@@ -36,23 +36,6 @@ bool isEditKey(int key)
     }
 }
 
-// A key press as the CellKeyDown hook sees it: one character.
-QString keyCharacter(const QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Left: return QString(QChar(28));
-    case Qt::Key_Right: return QString(QChar(29));
-    case Qt::Key_Up: return QString(QChar(30));
-    case Qt::Key_Down: return QString(QChar(31));
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab: return QString(QChar(9));
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return QString(QChar(13));
-    case Qt::Key_Escape: return QString(QChar(27));
-    default: return event->text();
-    }
-}
-
 constexpr int textMargin = 4;
 
 } // namespace
@@ -419,6 +402,8 @@ private:
     std::vector<std::optional<int>> m_givenWidths;
     bool m_heading = false;
     bool m_resizable = false;
+    bool m_sortable = true;
+    bool m_doubleClickAnywhere = false;
     bool m_applyingWidths = false;
     bool m_userSized = false;   // the user dragged a column's edge
     int m_quiet = 0;
@@ -474,12 +459,16 @@ void ListView::configure(const QJsonObject& settings)
     m_resizable = settings.value(QLatin1String("columnsResizable")).toBool(false);
     m_delegate->gridLines = settings.value(QLatin1String("gridLines")).toBool(false);
     m_delegate->rowHeight = settings.value(QLatin1String("rowHeight")).toInt(0);
+    m_sortable = settings.value(QLatin1String("sortable")).toBool(true);
+    m_doubleClickAnywhere = settings.value(QLatin1String("doubleClickAnywhere")).toBool(false);
+    if (!settings.value(QLatin1String("focusable")).toBool(true))
+        setFocusPolicy(Qt::NoFocus);
     setVerticalScrollBarPolicy(settings.value(QLatin1String("scrollVertical")).toBool(true)
                                    ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(settings.value(QLatin1String("scrollHorizontal")).toBool(false)
                                      ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     header()->setVisible(m_heading);
-    header()->setSectionsClickable(m_heading);
+    header()->setSectionsClickable(m_heading && m_sortable);
     applyColumnSettings();
 }
 
@@ -550,7 +539,7 @@ void ListView::showSortIndicator()
 
 void ListView::headingClicked(int col)
 {
-    if (!m_heading)
+    if (!m_heading || !m_sortable)
         return;
     if (m_model.sortedColumn == col)
         m_box.setColumnSortDirection(col, -m_box.ColumnSortDirection(col));
@@ -594,6 +583,11 @@ void ListView::mousePressEvent(QMouseEvent* event)
     const QModelIndex index = indexAt(event->position().toPoint());
     const bool plain = !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
     m_clickToEdit = QPersistentModelIndex();
+    if (index.isValid() && m_box.CellClick) {
+        const QPoint inCell = event->position().toPoint() - visualRect(index).topLeft();
+        if (m_box.CellClick(index.row(), index.column(), inCell.x(), inCell.y()))
+            return;
+    }
     if (index.isValid() && plain && event->button() == Qt::LeftButton && m_model.column(index.column()).editable) {
         const std::vector<int> rows = selectedRows();
         if (rows.size() == 1 && rows.front() == index.row())
@@ -606,6 +600,10 @@ void ListView::mousePressEvent(QMouseEvent* event)
         selectionModel()->clearCurrentIndex();
     }
     QTreeView::mousePressEvent(event);
+    // Below the rows there is nothing of the list's to press: the window
+    // hears of the press as of one on no control.
+    if (!index.isValid())
+        event->ignore();
 }
 
 void ListView::mouseReleaseEvent(QMouseEvent* event)
@@ -620,7 +618,7 @@ void ListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     m_clickToEdit = QPersistentModelIndex();
     QTreeView::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
+    if (event->button() == Qt::LeftButton && (m_doubleClickAnywhere || indexAt(event->position().toPoint()).isValid()))
         emit m_box.doubleClick();
 }
 

@@ -50,7 +50,13 @@ class ListView;
 // Record settings: "columns" (count), "heading" (a heading row is shown),
 // "selection" ("single" or "multiple"), "columnsResizable", "gridLines",
 // "scrollVertical" (default true), "scrollHorizontal" (default false),
-// "rowHeight" (pixels; by default what the font needs).
+// "rowHeight" (pixels; by default what the font needs), "focusable" (default
+// true; false: the list never takes the keyboard focus, so keys go to its
+// window), "sortable" (default true: a click on a heading sorts by that
+// column), "doubleClickAnywhere" (default false: doubleClick is raised for a
+// double-click on a row only; true: also below the rows).
+// A press below the rows clears the selection and then goes on to the window
+// (Window::Event_MouseDown), as a press on no control would.
 class ListBox final : public Control {
     Q_OBJECT
 public:
@@ -132,6 +138,9 @@ public:
     // key: one character; arrows are chr(28) left, 29 right, 30 up, 31 down,
     // Tab chr(9), Return chr(13), Escape chr(27). True: the editor never sees it.
     std::function<bool(int row, int column, const QString& key)> CellKeyDown;
+    // A press on a cell, at x, y within the cell. True: the list does nothing
+    // more with the press (it neither selects nor edits).
+    std::function<bool(int row, int column, int x, int y)> CellClick;
 
 signals:
     void change();

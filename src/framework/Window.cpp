@@ -8,6 +8,8 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QMenuBar>
 #include <QScreen>
 #include <QWidget>
@@ -36,6 +38,20 @@ protected:
         m_window.frameResized();
     }
     void closeEvent(QCloseEvent* event) override { m_window.frameClosing(event); }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (m_window.frameKeyPress(event))
+            event->accept();
+        else
+            QWidget::keyPressEvent(event);
+    }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (m_window.frameMousePress(event->position().toPoint()))
+            event->accept();
+        else
+            QWidget::mousePressEvent(event);
+    }
     void changeEvent(QEvent* event) override
     {
         QWidget::changeEvent(event);
@@ -306,6 +322,22 @@ void Window::frameClosing(QEvent* event)
     event->accept();
     emit closed();
     deleteLater();
+}
+
+bool Window::frameKeyPress(const QKeyEvent* event)
+{
+    if (m_closed || event->isAutoRepeat())
+        return false;
+    const QString key = keyCharacter(event);
+    return !key.isEmpty() && Event_KeyDown(key);
+}
+
+bool Window::frameMousePress(const QPoint& framePosition)
+{
+    if (m_closed)
+        return false;
+    const QPoint at = m_content->mapFrom(m_frame.get(), framePosition);
+    return Event_MouseDown(at.x(), at.y());
 }
 
 std::vector<Window*> Window::openWindows()

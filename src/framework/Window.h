@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+class QKeyEvent;
 class QMenuBar;
 class QWidget;
 
@@ -84,6 +85,12 @@ protected:
     virtual void Event_Close() {}
     // True keeps the window open.
     virtual bool Event_CancelClose() { return false; }
+    // A key press that no control took (see keyCharacter); a key held down
+    // is one press, its repeats are not raised. True: the key is handled.
+    virtual bool Event_KeyDown(const QString& key) { Q_UNUSED(key); return false; }
+    // A press on the window where no control takes it (on its background,
+    // on a static text), in content coordinates. True: the press is handled.
+    virtual bool Event_MouseDown(int x, int y) { Q_UNUSED(x); Q_UNUSED(y); return false; }
     // The window is gone from the user's view: shared instances forget it.
     virtual void discarded() {}
 
@@ -93,6 +100,8 @@ private:
     void createControl(const ControlRecord& record);
     void frameResized();
     void frameClosing(QEvent* event);
+    bool frameKeyPress(const QKeyEvent* event);
+    bool frameMousePress(const QPoint& framePosition);
     int menuBarHeight() const;
     void applySizeLimits();
     [[noreturn]] void missingControl(const QString& name, int index) const;

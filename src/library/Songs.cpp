@@ -122,7 +122,7 @@ void Songs::pbPlay_Action()
         return;
     }
     if (!SongPath::found(song->Field(QStringLiteral("Path")).StringValue())) {
-        showMissingFile(song->Field(QStringLiteral("Title")).StringValue());
+        showMissingSongFile(song->Field(QStringLiteral("Title")).StringValue());
         return;
     }
     // The caption says "Stop" whatever the player then makes of the song.
@@ -261,14 +261,6 @@ std::unique_ptr<fw::RecordSet> Songs::selectSong(int row, const QString& columns
 {
     // A cell that holds no number names no song (no song has ID 0).
     return SongRow::select(ListCells::idOf(*SongList, row).value_or(0), columns);
-}
-
-void Songs::showMissingFile(const QString& title)
-{
-    SongLocations& locations = SongLocations::instance();
-    locations.Show();
-    locations.ScrollToSong(title);
-    SongError::instance().Show();
 }
 
 void Songs::showNoSongs()

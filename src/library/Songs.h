@@ -53,7 +53,6 @@ private:
     void setUpColumns();
     // The song of a row, read again by its IDCell; null when there is none.
     std::unique_ptr<fw::RecordSet> selectSong(int row, const QString& columns = QStringLiteral("*")) const;
-    void showMissingFile(const QString& title);
     void showNoSongs();
     void playFirstFoundSong();
 };

@@ -10,6 +10,10 @@
 // What both windows do when they open: the text 2 points smaller, 10 pixels lower.
 void openFileMessage(fw::Window& window);
 
+// A song's audio file cannot be found: the song locations window comes up
+// with the song's row selected, and the song-error window in front of it.
+void showMissingSongFile(const QString& title);
+
 class SongError final : public fw::SharedWindow<SongError> {
     Q_OBJECT
 public:

@@ -92,8 +92,7 @@ void TheCount::StartCounting(double start, double lastDone)
     if (isClosed())
         return;   // the window was closed (or the program quit) while the file loaded
     if (qtPlayer->duration() == 0.0) {
-        fw::MsgBox(QStringLiteral("QuickTime cannot open this song file. Please check the location and for "
-                                  "any odd characters in the filename."));
+        fw::MsgBox(kCannotOpenSongFile);
         return;
     }
 

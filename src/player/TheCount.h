@@ -12,6 +12,10 @@
 #include <array>
 #include <vector>
 
+// What the program says of a song file the movie player cannot open.
+inline const QString kCannotOpenSongFile = QStringLiteral(
+    "QuickTime cannot open this song file. Please check the location and for any odd characters in the filename.");
+
 class TheCount final : public fw::SharedWindow<TheCount> {
     Q_OBJECT
 public:
