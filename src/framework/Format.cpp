@@ -177,17 +177,32 @@ QString Format(double number, const QString& pictureText)
     return result + picture.suffix;
 }
 
-double CDbl(const QString& text)
+namespace {
+// The text as CDbl reads it: trimmed, a decimal comma made a point.
+QString numberText(const QString& text)
 {
     QString trimmed = text.trimmed();
     if (!trimmed.contains(u'.'))
         trimmed.replace(u',', u'.');
+    return trimmed;
+}
+} // namespace
+
+double CDbl(const QString& text)
+{
+    const QString trimmed = numberText(text);
     const qsizetype length = numberLength(trimmed);
     if (length == 0)
         return 0;
     bool ok = false;
     const double value = QLocale::c().toDouble(QStringView(trimmed).left(length), &ok);
     return ok ? value : 0;
+}
+
+bool IsNumeric(const QString& text)
+{
+    const QString trimmed = numberText(text);
+    return !trimmed.isEmpty() && numberLength(trimmed) == trimmed.size();
 }
 
 int CInt(double number)

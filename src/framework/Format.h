@@ -21,6 +21,10 @@ QString Format(double number, const QString& picture);
 // a decimal comma accepted when the text has no point, 0 when nothing reads.
 double CDbl(const QString& text);
 
+// Whether the whole text, spaces around it aside, reads as a number for CDbl
+// ("12.5" and "12,5" do; "", "abc" and "12.5 s" do not).
+bool IsNumeric(const QString& text);
+
 // The program's one Double-to-Integer rule: the nearest whole number,
 // halves away from zero.
 int CInt(double number);

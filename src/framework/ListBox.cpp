@@ -137,6 +137,7 @@ public:
         // one: paint hooks set cells while the list paints.
         if (!validRow(row) || col < 0 || cell(row, col) == text)
             return;
+        ++m_revision;
         Row& r = m_rows[row];
         if (col < m_columns) {
             r.cells[col] = text;
@@ -156,6 +157,7 @@ public:
     void insertRow(int row, const QString& first)
     {
         beginInsertRows(QModelIndex(), row, row);
+        ++m_revision;
         Row r{m_nextId++, std::vector<QString>(m_columns), {}};
         r.cells[0] = first;
         m_rows.insert(m_rows.begin() + row, std::move(r));
@@ -166,6 +168,7 @@ public:
     void removeRow(int row)
     {
         beginRemoveRows(QModelIndex(), row, row);
+        ++m_revision;
         m_rows.erase(m_rows.begin() + row);
         endRemoveRows();
         if (m_lastIndex == row)
@@ -177,6 +180,7 @@ public:
     void clear()
     {
         beginResetModel();
+        ++m_revision;
         m_rows.clear();
         endResetModel();
         m_lastIndex = -1;
@@ -184,6 +188,7 @@ public:
 
     int lastIndex() const { return m_lastIndex; }
     int columns() const { return m_columns; }
+    quint64 revision() const { return m_revision; }
 
     // Cells keep their column numbers: the ones that fall out of the visible
     // range become hidden cells, and hidden ones that come into it show.
@@ -209,6 +214,7 @@ public:
             r.hidden = std::move(hidden);
         }
         m_columns = count;
+        ++m_revision;
         endResetModel();
     }
 
@@ -231,6 +237,7 @@ public:
         for (int old : order)
             sorted.push_back(std::move(m_rows[old]));
         m_rows.swap(sorted);
+        ++m_revision;
         if (m_lastIndex >= 0)
             m_lastIndex = newRow[m_lastIndex];
         emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -257,6 +264,7 @@ private:
     int m_columns = 1;
     int m_lastIndex = -1;
     quint64 m_nextId = 0;
+    quint64 m_revision = 0;
 };
 
 // ---- the in-place editor ---------------------------------------------------
@@ -821,6 +829,7 @@ void ListBox::DeleteAllRows()
 
 int ListBox::ListCount() const { return m_model->rowCount(); }
 int ListBox::LastIndex() const { return m_model->lastIndex(); }
+quint64 ListBox::Revision() const { return m_model->revision(); }
 QString ListBox::Cell(int row, int column) const { return m_model->cell(row, column); }
 void ListBox::setCell(int row, int column, const QString& text) { m_model->setCell(row, column, text); }
 int ListBox::ColumnCount() const { return m_model->columns(); }

@@ -65,6 +65,9 @@ public:
     int ListCount() const;
     // The row the last AddRow or InsertRow made, -1 before any.
     int LastIndex() const;
+    // Changes whenever rows are added, removed or reordered or a cell's text
+    // changes, so what is worked out from the cells can be kept until then.
+    quint64 Revision() const;
     // Empty text for a row or cell that does not exist.
     QString Cell(int row, int column) const;
     void setCell(int row, int column, const QString& text);
