@@ -1,6 +1,7 @@
 // The track editor's figures: opening it on a 5,000-count track, repainting a
 // screenful, following the player's count, the player's lag with the editor
-// open on the playing song, and making a 5,000-count first track.
+// open on the playing song, making a 5,000-count first track, and the tools
+// on 5,000 selected counts.
 //
 // Run: QT_QPA_PLATFORM=offscreen build/bench/bench_track
 
@@ -10,6 +11,8 @@
 #include "support/Windows.h"
 #include "support/app/AppHarness.h"
 #include "tracks/Track.h"
+
+#include "framework/Format.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -135,8 +138,8 @@ void lagWithTheEditorOpen(const QString& name, const std::function<std::vector<d
     for (size_t k = 0; inOrder && k < order.size(); ++k)
         inOrder = order[k] == static_cast<int>(k);
     std::printf("lag with the editor open: %s, %zu counts, %zu lit, %s, %d selected in the editor\n",
-                qPrintable(name), times.size(), lags.size(), inOrder ? "all in order, none skipped" : "NOT all in order",
-                selected);
+                qPrintable(name), times.size(), lags.size(),
+                inOrder ? "all in order, none skipped" : "NOT all in order", selected);
     std::printf("  lag median %.1f ms, p95 %.1f ms, max %.1f ms\n", median(lags), percentile(lags, 0.95),
                 percentile(lags, 1.0));
     w.StopCounting();
@@ -161,6 +164,61 @@ void makingAFirstTrack()
     report("Make Track, 5000 counts (one transaction, list sorted)", ms);
 }
 
+// Whether the list shows what the table holds: count, time, beat and speed.
+bool listAgreesWithTable(testing::AppHarness& h, const Track& w)
+{
+    std::unique_ptr<fw::Database> db = h.openDatabase();
+    std::unique_ptr<fw::RecordSet> rows = db->SQLSelect(
+        QStringLiteral("Select * from Track where SongsID=%1 Order by TheCount").arg(w.TheSongID));
+    int row = 0;
+    for (; rows && !rows->eof(); rows->MoveNext(), ++row) {
+        const auto same = [&](int column, double stored) {
+            return std::abs(fw::CDbl(w.TrackList->Cell(row, column)) - stored) < 0.005;
+        };
+        if (!same(0, rows->Field(QStringLiteral("TheCount")).DoubleValue())
+            || !same(1, rows->Field(QStringLiteral("TheTime")).DoubleValue())
+            || !same(3, rows->Field(QStringLiteral("Beat")).DoubleValue())
+            || !same(4, rows->Field(QStringLiteral("Speed")).DoubleValue()))
+            return false;
+    }
+    return rows && row == w.TrackList->ListCount();
+}
+
+// Each tool on every count of a 5000-count track, all of them selected.
+void toolsOnEveryCount()
+{
+    struct Tool {
+        const char* name;
+        fw::PushButton* Track::*button;
+    };
+    for (const Tool& tool : {Tool{"Shift", &Track::pbShift}, Tool{"Change Speed", &Track::pbChangeSpeed},
+                             Tool{"Reduce Beats", &Track::pbReduceBeats}, Tool{"Delete", &Track::pbDeleteBeats}}) {
+        std::vector<double> ms;
+        bool agree = true;
+        for (int run = 0; run < 5; ++run) {
+            testing::AppHarness h;
+            h.startWithoutWindows();
+            Track& w = Track::instance();
+            w.LoadTrack(bigSong(h));
+            // As the user selects them: a click on the first, a shift-click on the last.
+            testing::clickRow(w.TrackList, 0);
+            w.TrackList->setScrollPosition(kCounts);
+            QTest::mouseClick(testing::viewportOf(w.TrackList), Qt::LeftButton, Qt::ShiftModifier,
+                              testing::rowPoint(w.TrackList, kCounts - 1));
+            if (w.TrackList->SelCount() != kCounts)
+                std::printf("%d counts selected\n", w.TrackList->SelCount());
+            h.fake->answers = {fw::MsgAnswer::Yes};
+            QElapsedTimer clock;
+            clock.start();
+            (w.*tool.button)->push();
+            ms.push_back(clock.nsecsElapsed() / 1e6);
+            agree = agree && listAgreesWithTable(h, w) && h.fake->messages.size() == (tool.name[0] == 'D' ? 1u : 0u);
+        }
+        std::printf("%s on 5000 selected counts of 5000: median %.1f ms, max %.1f ms (5 runs); list and table %s\n",
+                    tool.name, median(ms), percentile(ms, 1.0), agree ? "agree" : "DIFFER");
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -170,6 +228,7 @@ int main(int argc, char* argv[])
     QApplication qtApp(argc, argv);
     openingAndPainting();
     makingAFirstTrack();
+    toolsOnEveryCount();
     lagWithTheEditorOpen(QStringLiteral("demo song at 120 bpm"), [](const QString& wav) {
         const starter::DemoSong song = starter::demoSongs(0.45).at(0);   // about 30 s of music
         starter::synthesiseSong(song, wav);

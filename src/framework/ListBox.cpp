@@ -165,16 +165,16 @@ public:
         m_lastIndex = row;
     }
 
-    void removeRow(int row)
+    void removeRows(int first, int last)
     {
-        beginRemoveRows(QModelIndex(), row, row);
+        beginRemoveRows(QModelIndex(), first, last);
         ++m_revision;
-        m_rows.erase(m_rows.begin() + row);
+        m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
         endRemoveRows();
-        if (m_lastIndex == row)
+        if (m_lastIndex >= first && m_lastIndex <= last)
             m_lastIndex = -1;
-        else if (m_lastIndex > row)
-            --m_lastIndex;
+        else if (m_lastIndex > last)
+            m_lastIndex -= last - first + 1;
     }
 
     void clear()
@@ -817,7 +817,29 @@ void ListBox::RemoveRow(int row)
     // select in its place: a removed selected row leaves no selection.
     if (m_view->currentIndex().row() == row)
         m_view->selectionModel()->clearCurrentIndex();
-    m_model->removeRow(row);
+    m_model->removeRows(row, row);
+}
+
+void ListBox::RemoveRows(std::vector<int> rows)
+{
+    std::erase_if(rows, [this](int row) { return !m_model->validRow(row); });
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.empty())
+        return;
+    if (std::binary_search(rows.begin(), rows.end(), m_view->editedRow()))
+        m_view->endEdit(ListView::EditEnd::Drop);
+    ListView::QuietSelection quiet(*m_view);
+    if (std::binary_search(rows.begin(), rows.end(), m_view->currentIndex().row()))
+        m_view->selectionModel()->clearCurrentIndex();
+    // From the bottom up, a run of adjacent rows at a time.
+    for (auto last = rows.rbegin(); last != rows.rend();) {
+        auto first = last;
+        while (std::next(first) != rows.rend() && *std::next(first) == *first - 1)
+            ++first;
+        m_model->removeRows(*first, *last);
+        last = std::next(first);
+    }
 }
 
 void ListBox::DeleteAllRows()
@@ -957,6 +979,7 @@ void ListBox::setSelected(int row, bool selected)
 }
 
 int ListBox::SelCount() const { return static_cast<int>(m_view->selectedRows().size()); }
+std::vector<int> ListBox::SelectedRows() const { return m_view->selectedRows(); }
 
 int ListBox::SortedColumn() const { return m_model->sortedColumn; }
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace fw {
 
@@ -61,6 +62,8 @@ public:
     void AddRow(const QString& firstColumn);
     void InsertRow(int row, const QString& firstColumn);
     void RemoveRow(int row);
+    // Removes several rows at once; rows that do not exist are passed over.
+    void RemoveRows(std::vector<int> rows);
     void DeleteAllRows();
     int ListCount() const;
     // The row the last AddRow or InsertRow made, -1 before any.
@@ -97,6 +100,8 @@ public:
     bool Selected(int row) const;
     void setSelected(int row, bool selected);
     int SelCount() const;
+    // The selected rows, from the top (quicker than asking Selected row by row).
+    std::vector<int> SelectedRows() const;
 
     // ---- sorting
     int SortedColumn() const;

@@ -21,7 +21,9 @@ using ListCells::IDCell;
 
 namespace {
 
-enum Column { CountColumn, TimeColumn, IntervalColumn, BeatColumn, SpeedColumn, NoteColumn, AdviceColumn, CommentColumn };
+enum Column {
+    CountColumn, TimeColumn, IntervalColumn, BeatColumn, SpeedColumn, NoteColumn, AdviceColumn, CommentColumn
+};
 
 const QString kPlaceKey = QStringLiteral("Track");
 const QString kPlay = QStringLiteral("Play");
@@ -38,6 +40,8 @@ const QString kNoGap = QStringLiteral("You can only add counts where there is a 
 const QString kCountsToAdd = QStringLiteral("Please enter the number of counts to add.");
 const QString kSpeedToUse = QStringLiteral("Please enter a speed above 0 beats per minute.");
 const QString kRowSpeed = QStringLiteral("Please fill in a speed for the count you clicked on.");
+const QString kFillSpeed = QStringLiteral("Please fill in a speed for each count to be changed.");
+const QString kShiftBy = QStringLiteral("Please enter the number of counts to shift by.");
 const QString kTrackExists = QStringLiteral("To create a new track, you must first delete the existing one on the "
                                             "Song Track window.");
 // More counts than any song holds: a tempo or a length typed wrongly.
@@ -56,6 +60,11 @@ bool s_writing = false;
 double BeatInterval(double speed)
 {
     return fw::CDbl(fw::Format(1.0 / (speed / 60.0), QStringLiteral("###.###")));
+}
+
+QString timeStatement(const QString& time, qint64 id)
+{
+    return QStringLiteral("Update Track Set TheTime=%1 where ID = %2").arg(fw::decimalPoint(time)).arg(id);
 }
 
 // A speed the tools can work with: a number above 0.
@@ -408,28 +417,67 @@ bool Track::busy() const
 std::vector<Track::PickedCount> Track::pickedCounts() const
 {
     std::vector<PickedCount> picked;
-    const int rows = TrackList->ListCount();
-    for (int row = 0; row < rows; ++row) {
-        if (TrackList->Selected(row))
-            picked.push_back({row, ListCells::idOf(*TrackList, row).value_or(0)});
-    }
+    for (const int row : TrackList->SelectedRows())
+        picked.push_back({row, ListCells::idOf(*TrackList, row).value_or(0)});
     return picked;
 }
 
-std::vector<int> Track::rowsOf(const std::vector<PickedCount>& counts) const
+QHash<qint64, int> Track::rowsByID() const
 {
-    QHash<qint64, int> rowOfID;
-    const int rows = TrackList->ListCount();
-    for (int row = 0; row < rows; ++row)
-        rowOfID.insert(ListCells::idOf(*TrackList, row).value_or(0), row);
-    std::vector<int> found;
-    found.reserve(counts.size());
-    for (const PickedCount& count : counts)
-        found.push_back(rowOfID.value(count.id, -1));
-    return found;
+    QHash<qint64, int> rows;
+    const int count = TrackList->ListCount();
+    rows.reserve(count);
+    for (int row = 0; row < count; ++row)
+        rows.insert(ListCells::idOf(*TrackList, row).value_or(0), row);
+    return rows;
 }
 
-void Track::pbShift_Action() {}
+bool Track::writeCells(const std::vector<CellChange>& changes)
+{
+    const QPointer<Track> alive(this);
+    const bool stored = writeInOneTransaction(static_cast<int>(changes.size()), [&](int i) {
+        Code::db->SQLExecute(changes[static_cast<size_t>(i)].statement);
+        return true;
+    });
+    if (stored && alive && !isClosed()) {
+        // Rows are found again by their IDs: the list may have been sorted meanwhile.
+        const QHash<qint64, int> rows = rowsByID();
+        for (const CellChange& change : changes) {
+            const int row = rows.value(change.id, -1);
+            if (row >= 0)
+                TrackList->setCell(row, change.column, change.text);
+        }
+    }
+    afterWriting();
+    return stored;
+}
+
+// Each selected count moves by a number of counts at its own speed.
+void Track::pbShift_Action()
+{
+    if (busy())
+        return;
+    const std::vector<PickedCount> picked = pickedCounts();
+    for (const PickedCount& count : picked) {
+        if (!isSpeed(TrackList->Cell(count.row, SpeedColumn))) {
+            fw::MsgBox(kFillSpeed);
+            return;
+        }
+    }
+    if (!fw::IsNumeric(efShift->text())) {
+        fw::MsgBox(kShiftBy);
+        return;
+    }
+    const double by = fw::CDbl(efShift->text()) * (rbBackward->value() ? -1.0 : 1.0);
+    std::vector<CellChange> changes;
+    changes.reserve(picked.size());
+    for (const PickedCount& count : picked) {
+        const double shift = BeatInterval(fw::CDbl(TrackList->Cell(count.row, SpeedColumn))) * by;
+        const QString time = fw::Format(fw::CDbl(TrackList->Cell(count.row, TimeColumn)) + shift, kTimePicture);
+        changes.push_back({count.id, TimeColumn, time, timeStatement(time, count.id)});
+    }
+    writeCells(changes);
+}
 
 void Track::pbAdd_Action()
 {
@@ -511,9 +559,80 @@ void Track::pbAdd_Action()
     AddCounts(beat, first, n, start, interval, speed);
 }
 
-void Track::pbDeleteBeats_Action() {}
-void Track::pbChangeSpeed_Action() {}
-void Track::pbReduceBeats_Action() {}
+// The selected counts are deleted; the others keep their numbers.
+void Track::pbDeleteBeats_Action()
+{
+    if (busy())
+        return;
+    // Taken before the question: the player may move the selection meanwhile.
+    const std::vector<PickedCount> picked = pickedCounts();
+    const int songID = TheSongID;
+    const QPointer<Track> alive(this);
+    if (fw::Ask(QStringLiteral("Delete the selected Counts?"), QString(), fw::MsgButtons::YesNo, fw::MsgIcon::Question)
+        != fw::MsgAnswer::Yes)
+        return;
+    if (!alive || isClosed() || TheSongID != songID || busy())
+        return;
+    const bool deleted = writeInOneTransaction(static_cast<int>(picked.size()), [&](int i) {
+        Code::db->SQLExecute(QStringLiteral("Delete from Track where ID = %1").arg(picked[static_cast<size_t>(i)].id));
+        return true;
+    });
+    if (deleted && alive && !isClosed()) {
+        const QHash<qint64, int> rows = rowsByID();
+        std::vector<int> gone;
+        for (const PickedCount& count : picked)
+            gone.push_back(rows.value(count.id, -1));
+        TrackList->RemoveRows(gone);
+        TrackList->setListIndex(-1);
+    }
+    afterWriting();
+}
+
+// The selected counts take the typed speed and lie one count apart from the
+// first of them, which keeps its time.
+void Track::pbChangeSpeed_Action()
+{
+    if (busy())
+        return;
+    const QString speed = efSpeed->text();
+    if (!isSpeed(speed)) {
+        fw::MsgBox(kSpeedToUse);
+        return;
+    }
+    const double interval = BeatInterval(fw::CDbl(speed));
+    const QString speedStatement
+        = QStringLiteral("Update Track Set Speed=%1 where ID = %2").arg(fw::decimalPoint(speed.trimmed()));
+    std::vector<CellChange> changes;
+    std::optional<double> time;
+    for (const PickedCount& count : pickedCounts()) {
+        if (!time) {
+            time = fw::CDbl(TrackList->Cell(count.row, TimeColumn));
+        } else {
+            *time += interval;
+            const QString text = fw::Format(*time, kTimePicture);
+            changes.push_back({count.id, TimeColumn, text, timeStatement(text, count.id)});
+        }
+        changes.push_back({count.id, SpeedColumn, speed, speedStatement.arg(count.id)});
+    }
+    writeCells(changes);
+}
+
+// Each selected beat goes one lower, 1 becoming 8.
+void Track::pbReduceBeats_Action()
+{
+    if (busy())
+        return;
+    std::vector<CellChange> changes;
+    for (const PickedCount& count : pickedCounts()) {
+        int beat = fw::CInt(fw::CDbl(TrackList->Cell(count.row, BeatColumn)) - 1.0);
+        if (beat == 0)
+            beat = 8;
+        const QString text = QString::number(beat);
+        const QString statement = QStringLiteral("Update Track Set Beat=%1 where ID = %2").arg(text).arg(count.id);
+        changes.push_back({count.id, BeatColumn, text, statement});
+    }
+    writeCells(changes);
+}
 
 // The new counts are stored in one transaction; the list shows them once
 // they are, sorted by count. A refused insert stores none of them.

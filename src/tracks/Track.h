@@ -8,6 +8,7 @@
 #include "framework/ListBox.h"
 #include "framework/Window.h"
 
+#include <QHash>
 #include <QString>
 #include <vector>
 
@@ -96,9 +97,19 @@ private:
     bool busy() const;
     // The selected rows now, with their Track IDs.
     std::vector<PickedCount> pickedCounts() const;
-    // The rows of these Track IDs now (the list may have been sorted while a
-    // tool yielded); -1 for an ID no longer listed.
-    std::vector<int> rowsOf(const std::vector<PickedCount>& counts) const;
+    // A cell a tool changes, and the statement that stores the change.
+    struct CellChange {
+        qint64 id;
+        int column;
+        QString text;
+        QString statement;
+    };
+
+    // Each listed row by its Track ID.
+    QHash<qint64, int> rowsByID() const;
+    // Runs the statements in one transaction and, once the track holds
+    // them, shows the texts; a refused statement changes neither.
+    bool writeCells(const std::vector<CellChange>& changes);
     // A load asked for while the editor was busy runs now.
     void loadAskedFor();
     // After a tool has written: a load asked for meanwhile runs.

@@ -145,6 +145,13 @@ private slots:
             change();
             QVERIFY(changed());
         }
+        // Several rows at once, in any order; others are passed over.
+        fill(m_list, {"0", "1", "2", "3", "4", "5"});
+        m_list->setListIndex(1);
+        m_list->setSelected(4, true);
+        m_list->RemoveRows({4, 1, 2, 2, -1, 9});
+        QCOMPARE(columnTexts(m_list, 0), QStringList({"0", "3", "5"}));
+        QCOMPARE(m_list->SelCount(), 0);
     }
 
     void changeOnlyWhenSelectionChanges()

@@ -36,8 +36,8 @@ int addTrack(AppHarness& h, const QString& rows, const QString& path = {}, const
     db->SQLExecute("BEGIN");
     for (const QString& row : rows.split(", ", Qt::SkipEmptyParts)) {
         const QStringList v = row.split(' ');
-        db->SQLExecute(QString("Insert into Track (SongsID, TheCount, TheTime, Beat, Speed, Note) Values (%1, %2, %3, %4, %5, 'n%2')")
-                           .arg(id).arg(v[0], v[1], v[2], v[3]));
+        db->SQLExecute(QString("Insert into Track (SongsID, TheCount, TheTime, Beat, Speed, Note) "
+                               "Values (%1, %2, %3, %4, %5, 'n%2')").arg(id).arg(v[0], v[1], v[2], v[3]));
     }
     db->Commit();
     return id;
@@ -52,13 +52,16 @@ QString evenCounts(int n)
     return rows.join(", ");
 }
 
-// What the list shows and what the table holds, as "count time beat speed".
-QString listed(const Track& w)
+// What the list shows and what the table holds, as "count time beat speed";
+// the list's speeds as typed, or as numbers.
+QString listed(const Track& w, bool asNumbers = false)
 {
     QStringList rows;
-    for (int r = 0; r < w.TrackList->ListCount(); ++r)
+    for (int r = 0; r < w.TrackList->ListCount(); ++r) {
+        const QString speed = w.TrackList->Cell(r, 4);
         rows << QStringList({w.TrackList->Cell(r, 0), w.TrackList->Cell(r, 1), w.TrackList->Cell(r, 3),
-                             w.TrackList->Cell(r, 4)}).join(' ');
+                             asNumbers ? fw::Format(fw::CDbl(speed), "###.00") : speed}).join(' ');
+    }
     return rows.join(", ");
 }
 QString stored(const AppHarness& h, int id)
@@ -80,7 +83,8 @@ QWidget* editorOf(const Track& w) { return dynamic_cast<QWidget*>(w.TrackList->A
 // The cell being edited as (column, row).
 QPoint editedCell(const Track& w)
 {
-    const QModelIndex at = qobject_cast<QAbstractItemView*>(w.TrackList->widget())->indexAt(editorOf(w)->geometry().center());
+    const auto* view = qobject_cast<QAbstractItemView*>(w.TrackList->widget());
+    const QModelIndex at = view->indexAt(editorOf(w)->geometry().center());
     return {at.column(), at.row()};
 }
 void refuse(const AppHarness& h, const QString& what)
@@ -284,7 +288,8 @@ private slots:
         QTest::keyClicks(editorOf(w), typed);
         QTest::keyClick(editorOf(w), Qt::Key_Down);   // the editor moves on: the edit ends
         QCOMPARE(w.TrackList->Cell(0, column), cell);
-        QCOMPARE(h->queryValue("Select printf('%.2f', TheTime)||'|'||Beat||'|'||Speed||'|'||Note||'|'||Comment from Track where ID=" + id), row);
+        QCOMPARE(h->queryValue("Select printf('%.2f', TheTime)||'|'||Beat||'|'||Speed||'|'||Note||'|'||Comment "
+                               "from Track where ID=" + id), row);
         QCOMPARE(messagesAndBeeps(*h).join(""), told);
         QVERIFY(noTransactionOpen());
     }
@@ -316,7 +321,12 @@ private slots:
         QFETCH(QString, end);
         const QString wav = h->env.root() + "/probe.wav";
         QVERIFY(writeWav(wav, 8.0));
+        Track::instance().pbPlayFrom->push();   // an empty editor: a beep
         Track& w = openOn(addTrack(*h, evenCounts(8), wav));
+        w.TrackList->setListIndex(-1);
+        w.pbPlayFrom->push();   // no count to play from
+        QCOMPARE(messagesAndBeeps(*h), QStringList({kPick, "beep"}));
+        h->fake->clear();
         w.TrackList->setListIndex(row);
         TheCount& player = TheCount::instance();
         QList<int> lit, selected;
@@ -350,17 +360,6 @@ private slots:
         QVERIFY(!Track::isOpen() && h->fake->messages.empty());
     }
 
-    void playNeedsACount()
-    {
-        Track& w = Track::instance();
-        w.pbPlayFrom->push();   // an empty list: a beep
-        openOn(addTrack(*h, evenCounts(2)));
-        w.TrackList->setListIndex(-1);
-        w.pbPlayFrom->push();
-        QCOMPARE(messagesAndBeeps(*h), QStringList({kPick, "beep"}));
-        QCOMPARE(w.pbPlayFrom->caption(), "Play");
-    }
-
     // The count's row becomes current and goes to the top, as far as the
     // list scrolls; the first of equal counts wins; a text no row holds as a
     // whole changes nothing.
@@ -373,7 +372,8 @@ private slots:
             w.ScrollToCount(count);
             const int top = w.TrackList->ScrollPosition();
             w.TrackList->setScrollPosition(1 << 20);
-            QCOMPARE(QList<int>({w.TrackList->ListIndex(), top}), QList<int>({row, std::min(row, w.TrackList->ScrollPosition())}));
+            const int lowest = w.TrackList->ScrollPosition();
+            QCOMPARE(QList<int>({w.TrackList->ListIndex(), top}), QList<int>({row, std::min(row, lowest)}));
         }
     }
 
@@ -389,8 +389,6 @@ private slots:
                                         << "You cannot create counts before the beginning of the song." << "=";
         QTest::newRow("before count 5") << five << 0 << "2" << "Ready to create counts 3 thru 4 Continue?"
                                         << "3 9.00 1 120.00, 4 9.50 2 120.00, 5 10.00 3 120.00, 6 10.50 4 120.00";
-        QTest::newRow("beat 1 steps back to 8") << "5 10 1 120" << 0 << "1" << "Ready to create count 4 Continue?"
-                                                << "4 9.50 8 120.00, 5 10.00 1 120.00";
         QTest::newRow("never below count 1") << "5 10 3 120" << 0 << "9" << "Ready to create counts 1 thru 4 Continue?"
                                              << "1 8.00 7 120.00, 2 8.50 8 120.00, 3 9.00 1 120.00, 4 9.50 2 120.00, 5 10.00 3 120.00";
         QTest::newRow("times stop at 0.00") << "5 1 3 120" << 0 << "4" << "Ready to create counts 1 thru 4 Continue?"
@@ -444,31 +442,28 @@ private slots:
     }
 
     // A song without counts opens the first track's window; Make Track
-    // lays out the counts for the song in the editor.
+    // lays out the counts for the song in the editor, once.
     void makesTheFirstTrack_data()
     {
-        QTest::addColumn<QStringList>("fields");   // beats per minute, minutes, seconds
+        QTest::addColumn<QString>("fields");   // beats per minute, minutes, seconds; "-" for an empty field
         QTest::addColumn<QString>("told");
-        QTest::addColumn<int>("made");
-        QTest::addColumn<QString>("some");         // counts 1, 9 and the last, "count time beat"
-        QTest::newRow("120, 3:30") << QStringList{"120", "3", "30"} << "" << 420 << "1 0.00 1, 9 4.00 1, 420 209.50 4";
-        QTest::newRow("120, 0:05") << QStringList{"120", "", "5"} << "" << 10 << "1 0.00 1, 9 4.00 1, 10 4.50 2";
-        QTest::newRow("seconds past 59") << QStringList{"120", "0", "210"} << "" << 420 << "1 0.00 1, 9 4.00 1, 420 209.50 4";
-        QTest::newRow("three decimals drift") << QStringList{"130", "3", "30"} << "" << 455 << "1 0.00 1, 9 3.70 1, 455 209.75 7";
-        QTest::newRow("no tempo") << QStringList{"", "3", "30"} << Track::kNoCountsToMake << 0 << "";
-        QTest::newRow("no length") << QStringList{"120", "0", "0"} << Track::kNoCountsToMake << 0 << "";
-        QTest::newRow("negative") << QStringList{"-120", "-3", "0"} << Track::kNoCountsToMake << 0 << "";
-        QTest::newRow("not a number") << QStringList{"120", "three", "0"} << Track::kNoCountsToMake << 0 << "";
-        QTest::newRow("editor closed") << QStringList{"120", "3", "30"}
-                                       << "The track editor holds no song. Open a song's track with \"Edit Song Track\" "
-                                          "in Setup Songs first." << 0 << "";
+        QTest::addColumn<QString>("made");     // counts 1, 9 and the last as "count time beat", or none
+        QTest::newRow("120, 3:30") << "120 3 30" << "" << "1 0.00 1, 9 4.00 1, 420 209.50 4";
+        QTest::newRow("120, 0:05") << "120 - 5" << "" << "1 0.00 1, 9 4.00 1, 10 4.50 2";
+        QTest::newRow("seconds past 59") << "120 0 210" << "" << "1 0.00 1, 9 4.00 1, 420 209.50 4";
+        QTest::newRow("three decimals drift") << "130 3 30" << "" << "1 0.00 1, 9 3.70 1, 455 209.75 7";
+        QTest::newRow("no tempo") << "- 3 30" << Track::kNoCountsToMake << "";
+        QTest::newRow("no length") << "120 0 0" << Track::kNoCountsToMake << "";
+        QTest::newRow("negative") << "-120 -3 0" << Track::kNoCountsToMake << "";
+        QTest::newRow("not a number") << "120 three 0" << Track::kNoCountsToMake << "";
+        QTest::newRow("editor closed") << "120 3 30" << "The track editor holds no song. Open a song's track with "
+                                                        "\"Edit Song Track\" in Setup Songs first." << "";
     }
     void makesTheFirstTrack()
     {
-        QFETCH(QStringList, fields);
+        QFETCH(QString, fields);
         QFETCH(QString, told);
-        QFETCH(int, made);
-        QFETCH(QString, some);
+        QFETCH(QString, made);
         SetupSongs& setup = SetupSongs::instance();
         setup.pbAddNewSong->push();
         setup.pbEditSongTrack->push();
@@ -478,27 +473,22 @@ private slots:
         if (told.startsWith("The track editor"))
             Track::instance().Close();
         NewTrack& form = NewTrack::instance();
-        form.efBPM->setText(fields[0]);
-        form.efMinutes->setText(fields[1]);
-        form.efSeconds->setText(fields[2]);
-        form.pbMakeTrack->push();
-        QCOMPARE(h->fake->messageTexts().join('|'), told);
-        Track& w = Track::instance();
-        QCOMPARE(h->queryValue(QString("Select count(*) from Track where SongsID in (0, %1)").arg(id)).toInt(), made);
-        QCOMPARE(w.TrackList->ListCount(), made);
-        QCOMPARE(listed(w), stored(*h, id));
-        QStringList shown;
-        for (const QString& count : some.split(", ", Qt::SkipEmptyParts)) {
-            const int row = count.section(' ', 0, 0).toInt() - 1;
-            shown << QStringList({w.TrackList->Cell(row, 0), w.TrackList->Cell(row, 1), w.TrackList->Cell(row, 3)}).join(' ');
-        }
-        QCOMPARE(shown.join(", "), some);
-        if (made > 0) {   // a second press changes nothing
+        const QStringList typed = fields.split(' ').replaceInStrings(QRegularExpression("^-$"), "");
+        for (int k = 0; k < 3; ++k)
+            std::array{form.efBPM, form.efMinutes, form.efSeconds}[k]->setText(typed[k]);
+        for (int press = 0; press < 2; ++press)   // a second press changes nothing
             form.pbMakeTrack->push();
-            QCOMPARE(h->fake->lastMessage(), QString("To create a new track, you must first delete the existing one on "
-                                                     "the Song Track window."));
-            QCOMPARE(w.TrackList->ListCount(), made);
-        }
+        const QString exists = "To create a new track, you must first delete the existing one on the Song Track "
+                               "window.";
+        QCOMPARE(h->fake->messageTexts().join('|'), made.isEmpty() ? told + '|' + told : exists);
+        Track& w = Track::instance();
+        const int counts = made.section(' ', -3, -3).toInt();
+        QCOMPARE(h->queryValue(QString("Select count(*) from Track where SongsID in (0, %1)").arg(id)).toInt(), counts);
+        QCOMPARE(listed(w, true), stored(*h, id));
+        QStringList shown;
+        for (const int row : {0, 8, counts - 1})
+            shown << listed(w).split(", ").value(row).section(' ', 0, 2);
+        QCOMPARE(counts ? shown.join(", ") : QString(), made);
         QVERIFY(noTransactionOpen());
     }
 
@@ -558,6 +548,89 @@ private slots:
         QCOMPARE(listed(w), stored(*h, during == "load" ? other : id));
         QCOMPARE(w.title(), QString("Song Track for: ") + (during == "load" ? "Other" : "Probe"));
         QCOMPARE(w.TrackList->Cell(0, 5), "n1");
+    }
+
+    // Each tool acts on the counts selected when it was pressed and leaves
+    // the list and the table alike; what it refuses, it refuses before
+    // anything is written.
+    void toolsChangeTheSelectedCounts_data()
+    {
+        QTest::addColumn<QString>("tool");      // shift, back (shift backward), speed, delete, reduce
+        QTest::addColumn<QString>("rows");      // a track, or the number of even counts
+        QTest::addColumn<QString>("selected");  // rows, or "first-last"
+        QTest::addColumn<QString>("field");     // efShift or efSpeed; for delete the answer
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<QString>("after");     // "=": unchanged
+        const QString eight = "1 18 1 120, 2 18.5 2 120, 3 19 3 120, 4 19.5 4 120, 5 20 5 120, 6 20.45 6 120, "
+                              "7 21 7 120, 8 21.3 8 120";
+        QTest::newRow("speed 150 over rows 4, 5 and 7") << "speed" << eight << "4 5 7" << "150" << ""
+            << "1 18.00 1 120.00, 2 18.50 2 120.00, 3 19.00 3 120.00, 4 19.50 4 120.00, 5 20.00 5 150, 6 20.40 6 150, 7 21.00 7 120.00, 8 20.80 8 150";
+        QTest::newRow("speed from row 0 at 0.00") << "speed" << "1 0 1 120, 2 0.5 2 120, 3 1 3 120" << "0 1 2" << "180.0" << ""
+                                                  << "1 0.00 1 180.0, 2 0.33 2 180.0, 3 0.67 3 180.0";
+        QTest::newRow("speed of 0") << "speed" << eight << "4" << "0" << "Please enter a speed above 0 beats per minute." << "=";
+        QTest::newRow("speed not a number") << "speed" << eight << "4" << "fast" << "Please enter a speed above 0 beats per minute." << "=";
+        QTest::newRow("shift by 2 at 120") << "shift" << "1 10 1 120, 2 10.5 2 150" << "0" << "2" << ""
+                                           << "1 11.00 1 120.00, 2 10.50 2 150.00";
+        QTest::newRow("shift each at its own speed") << "shift" << "1 10 1 120, 2 10.5 2 150" << "0 1" << "1" << ""
+                                                     << "1 10.50 1 120.00, 2 10.90 2 150.00";
+        QTest::newRow("shift back past the start") << "back" << "1 0.2 1 120, 2 10.5 2 150" << "0" << "1" << ""
+                                                   << "1 -0.30 1 120.00, 2 10.50 2 150.00";
+        QTest::newRow("shift, a count without a speed") << "shift" << "1 10 1 120, 2 10.5 2 0" << "0 1" << "1"
+                                                        << "Please fill in a speed for each count to be changed." << "=";
+        QTest::newRow("shift by no number") << "shift" << "1 10 1 120" << "0" << "one" << "Please enter the number of counts to shift by." << "=";
+        QTest::newRow("shift refused") << "shift" << "1 10 1 120, 2 10.5 2 120" << "0 1" << "1" << "Something went wrong. Error: refused" << "=";
+        QTest::newRow("shift, locked") << "shift" << "1 10 1 120" << "0" << "1" << "Something went wrong. Error: database is locked" << "=";
+        QTest::newRow("reduce 1, 2 and 8") << "reduce" << "1 1 1 120, 2 2 2 120, 3 3 8 120, 4 4 4 120" << "0 1 2" << "" << ""
+                                           << "1 1.00 8 120.00, 2 2.00 1 120.00, 3 3.00 7 120.00, 4 4.00 4 120.00";
+        QTest::newRow("delete answered no") << "delete" << eight << "2 3" << "no" << "Delete the selected Counts?" << "=";
+        QTest::newRow("delete counts 3 and 4") << "delete" << "1 1 1 120, 2 2 2 120, 3 3 3 120, 4 4 4 120, 5 5 5 120" << "2 3" << "yes"
+                                               << "Delete the selected Counts?" << "1 1.00 1 120.00, 2 2.00 2 120.00, 5 5.00 5 120.00";
+        QTest::newRow("delete every count") << "delete" << "1 1 1 120, 2 2 2 120" << "0-1" << "yes" << "Delete the selected Counts?" << "";
+        // The player lights count 1 while the tool yields: row 0 is selected
+        // then, but was not when Delete was pressed.
+        QTest::newRow("delete while the player plays") << "delete" << "3001" << "1-3000" << "yes" << "Delete the selected Counts?"
+                                                       << "1 1.00 1 120.00";
+        QTest::newRow("reduce while the player plays") << "reduce" << "3001" << "2-3000" << "" << "" << "player";
+    }
+    void toolsChangeTheSelectedCounts()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QString, rows);
+        QFETCH(QString, selected);
+        QFETCH(QString, field);
+        QFETCH(QString, told);
+        QFETCH(QString, after);
+        const int id = addTrack(*h, rows.contains(' ') ? rows : evenCounts(rows.toInt()));
+        Track& w = openOn(id);
+        const QString before = listed(w);
+        w.TrackList->setListIndex(-1);
+        const QStringList picked = selected.split(QRegularExpression("[ -]"));
+        for (int r = picked[0].toInt(); r <= picked.last().toInt(); ++r)
+            w.TrackList->setSelected(r, selected.contains('-') || picked.contains(QString::number(r)));
+        (tool == "speed" ? w.efSpeed : w.efShift)->setText(field);
+        w.rbBackward->setValue(tool == "back");
+        h->fake->answers = {field == "yes" ? fw::MsgAnswer::Yes : fw::MsgAnswer::No};
+        if (told.endsWith("refused"))
+            refuse(*h, "UPDATE");
+        std::unique_ptr<fw::Database> other = h->openDatabase();
+        if (told.endsWith("locked"))
+            other->SQLExecute("BEGIN EXCLUSIVE");
+        if (rows == "3001")
+            QTimer::singleShot(0, &w, [&] { w.ScrollToCount("1"); });
+        fw::PushButton* button = tool == "speed" ? w.pbChangeSpeed : tool == "delete" ? w.pbDeleteBeats
+                               : tool == "reduce" ? w.pbReduceBeats : w.pbShift;
+        button->push();
+        other.reset();
+        QCOMPARE(messagesAndBeeps(*h).join('|'), told);
+        if (after == "player") {   // the player moved the selection, yet rows 0 and 1 keep their beats
+            QCOMPARE(w.TrackList->ListIndex(), 0);
+            QCOMPARE(QStringList({w.TrackList->Cell(0, 3), w.TrackList->Cell(1, 3), w.TrackList->Cell(2, 3),
+                                  w.TrackList->Cell(3000, 3)}), QStringList({"1", "2", "2", "8"}));
+        } else {
+            QCOMPARE(listed(w), after == "=" ? before : after);
+        }
+        QCOMPARE(listed(w, true), stored(*h, id));
+        QVERIFY(noTransactionOpen());
     }
 };
 
