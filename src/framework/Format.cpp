@@ -177,11 +177,20 @@ QString Format(double number, const QString& pictureText)
     return result + picture.suffix;
 }
 
-double CDbl(const QString& text)
+namespace {
+// The text as CDbl reads it: trimmed, a decimal comma made a point.
+QString numberText(const QString& text)
 {
     QString trimmed = text.trimmed();
     if (!trimmed.contains(u'.'))
         trimmed.replace(u',', u'.');
+    return trimmed;
+}
+} // namespace
+
+double CDbl(const QString& text)
+{
+    const QString trimmed = numberText(text);
     const qsizetype length = numberLength(trimmed);
     if (length == 0)
         return 0;
@@ -192,9 +201,7 @@ double CDbl(const QString& text)
 
 std::optional<double> numberOf(const QString& text)
 {
-    QString trimmed = text.trimmed();
-    if (!trimmed.contains(u'.'))
-        trimmed.replace(u',', u'.');
+    const QString trimmed = numberText(text);
     if (trimmed.isEmpty() || numberLength(trimmed) != trimmed.size())
         return std::nullopt;
     bool ok = false;

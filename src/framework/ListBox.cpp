@@ -120,6 +120,7 @@ public:
         // one: paint hooks set cells while the list paints.
         if (!validRow(row) || col < 0 || cell(row, col) == text)
             return;
+        ++m_revision;
         Row& r = m_rows[row];
         if (col < m_columns) {
             r.cells[col] = text;
@@ -139,6 +140,7 @@ public:
     void insertRow(int row, const QString& first)
     {
         beginInsertRows(QModelIndex(), row, row);
+        ++m_revision;
         Row r{m_nextId++, std::vector<QString>(m_columns), {}};
         r.cells[0] = first;
         m_rows.insert(m_rows.begin() + row, std::move(r));
@@ -146,20 +148,22 @@ public:
         m_lastIndex = row;
     }
 
-    void removeRow(int row)
+    void removeRows(int first, int last)
     {
-        beginRemoveRows(QModelIndex(), row, row);
-        m_rows.erase(m_rows.begin() + row);
+        beginRemoveRows(QModelIndex(), first, last);
+        ++m_revision;
+        m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
         endRemoveRows();
-        if (m_lastIndex == row)
+        if (m_lastIndex >= first && m_lastIndex <= last)
             m_lastIndex = -1;
-        else if (m_lastIndex > row)
-            --m_lastIndex;
+        else if (m_lastIndex > last)
+            m_lastIndex -= last - first + 1;
     }
 
     void clear()
     {
         beginResetModel();
+        ++m_revision;
         m_rows.clear();
         endResetModel();
         m_lastIndex = -1;
@@ -167,6 +171,7 @@ public:
 
     int lastIndex() const { return m_lastIndex; }
     int columns() const { return m_columns; }
+    quint64 revision() const { return m_revision; }
 
     // Cells keep their column numbers: the ones that fall out of the visible
     // range become hidden cells, and hidden ones that come into it show.
@@ -192,6 +197,7 @@ public:
             r.hidden = std::move(hidden);
         }
         m_columns = count;
+        ++m_revision;
         endResetModel();
     }
 
@@ -214,6 +220,7 @@ public:
         for (int old : order)
             sorted.push_back(std::move(m_rows[old]));
         m_rows.swap(sorted);
+        ++m_revision;
         if (m_lastIndex >= 0)
             m_lastIndex = newRow[m_lastIndex];
         emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -240,6 +247,7 @@ private:
     int m_columns = 1;
     int m_lastIndex = -1;
     quint64 m_nextId = 0;
+    quint64 m_revision = 0;
 };
 
 // ---- the in-place editor ---------------------------------------------------
@@ -807,7 +815,29 @@ void ListBox::RemoveRow(int row)
     // select in its place: a removed selected row leaves no selection.
     if (m_view->currentIndex().row() == row)
         m_view->selectionModel()->clearCurrentIndex();
-    m_model->removeRow(row);
+    m_model->removeRows(row, row);
+}
+
+void ListBox::RemoveRows(std::vector<int> rows)
+{
+    std::erase_if(rows, [this](int row) { return !m_model->validRow(row); });
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.empty())
+        return;
+    if (std::binary_search(rows.begin(), rows.end(), m_view->editedRow()))
+        m_view->endEdit(ListView::EditEnd::Drop);
+    ListView::QuietSelection quiet(*m_view);
+    if (std::binary_search(rows.begin(), rows.end(), m_view->currentIndex().row()))
+        m_view->selectionModel()->clearCurrentIndex();
+    // From the bottom up, a run of adjacent rows at a time.
+    for (auto last = rows.rbegin(); last != rows.rend();) {
+        auto first = last;
+        while (std::next(first) != rows.rend() && *std::next(first) == *first - 1)
+            ++first;
+        m_model->removeRows(*first, *last);
+        last = std::next(first);
+    }
 }
 
 void ListBox::DeleteAllRows()
@@ -819,6 +849,7 @@ void ListBox::DeleteAllRows()
 
 int ListBox::ListCount() const { return m_model->rowCount(); }
 int ListBox::LastIndex() const { return m_model->lastIndex(); }
+quint64 ListBox::Revision() const { return m_model->revision(); }
 QString ListBox::Cell(int row, int column) const { return m_model->cell(row, column); }
 void ListBox::setCell(int row, int column, const QString& text) { m_model->setCell(row, column, text); }
 int ListBox::ColumnCount() const { return m_model->columns(); }
@@ -946,6 +977,7 @@ void ListBox::setSelected(int row, bool selected)
 }
 
 int ListBox::SelCount() const { return static_cast<int>(m_view->selectedRows().size()); }
+std::vector<int> ListBox::SelectedRows() const { return m_view->selectedRows(); }
 
 int ListBox::SortedColumn() const { return m_model->sortedColumn; }
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace fw {
 
@@ -67,10 +68,15 @@ public:
     void AddRow(const QString& firstColumn);
     void InsertRow(int row, const QString& firstColumn);
     void RemoveRow(int row);
+    // Removes several rows at once; rows that do not exist are passed over.
+    void RemoveRows(std::vector<int> rows);
     void DeleteAllRows();
     int ListCount() const;
     // The row the last AddRow or InsertRow made, -1 before any.
     int LastIndex() const;
+    // Changes whenever rows are added, removed or reordered or a cell's text
+    // changes, so what is worked out from the cells can be kept until then.
+    quint64 Revision() const;
     // Empty text for a row or cell that does not exist.
     QString Cell(int row, int column) const;
     void setCell(int row, int column, const QString& text);
@@ -100,6 +106,8 @@ public:
     bool Selected(int row) const;
     void setSelected(int row, bool selected);
     int SelCount() const;
+    // The selected rows, from the top (quicker than asking Selected row by row).
+    std::vector<int> SelectedRows() const;
 
     // ---- sorting
     int SortedColumn() const;

@@ -6,6 +6,7 @@
 #include "library/ListCells.h"
 #include "library/SongInfo.h"
 #include "library/SongScript.h"
+#include "tracks/Track.h"
 
 #include "framework/Application.h"
 #include "framework/Database.h"
@@ -146,8 +147,12 @@ void SetupSongs::pbEditSongInfo_Action()
 
 void SetupSongs::pbEditSongTrack_Action()
 {
-    // The selection is checked; there is no track editor to open on it yet.
-    selectedRow();
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    Track& editor = Track::instance();
+    editor.Show();
+    editor.LoadTrack(songIDOf(row));
 }
 
 // ---- export ------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "core/WindowPlace.h"
 #include "library/Songs.h"
 #include "practice/Feet.h"
+#include "tracks/Track.h"
 
 #include "framework/Application.h"
 #include "framework/FolderItem.h"
@@ -15,6 +16,14 @@
 namespace {
 const QColor kBlack(0, 0, 0);
 const QColor kRed(255, 0, 0);
+
+// The open track editor's Play button reads "Play" again; an editor the user
+// closed is never brought back.
+void resetTrackButton()
+{
+    if (Track* track = Code::TrackOpen ? Track::ifOpen() : nullptr)
+        track->pbPlayFrom->setCaption(QStringLiteral("Play"));
+}
 } // namespace
 
 TheCount::TheCount()
@@ -66,6 +75,7 @@ void TheCount::resetPlayButtons()
     // Only an open song list is told: a list the user closed stays closed.
     if (Songs* songs = Songs::ifOpen())
         songs->pbPlay->setCaption(QStringLiteral("Play"));
+    resetTrackButton();
 }
 
 // ---- starting and stopping ----------------------------------------------
@@ -153,6 +163,7 @@ void TheCount::BeatTimer_Action()
         // row not yet shown is shown now.
         TimesIndex = last;
         BeatTimer->setMode(fw::Timer::ModeOff);
+        resetTrackButton();
     } else {
         TimesIndex = Times[i] == CurrentPosition ? i : i - 1;
     }
@@ -161,6 +172,11 @@ void TheCount::BeatTimer_Action()
         return;
     LastTimeDone = Times[TimesIndex];
 
+    // The open track editor follows the count, when it shows the song playing.
+    if (Track* track = Code::TrackOpen ? Track::ifOpen() : nullptr) {
+        if (track->TheSongID == TheSongID)
+            track->ScrollToCount(Counts[TimesIndex]);
+    }
     UpdateTime(CurrentPosition);
     Beat = Beats[TimesIndex];
     BeatIndex = Beat - 1;

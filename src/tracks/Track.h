@@ -8,16 +8,23 @@
 #include "framework/ListBox.h"
 #include "framework/Window.h"
 
+#include <QHash>
 #include <QString>
+#include <vector>
 
 class Track final : public fw::SharedWindow<Track> {
     Q_OBJECT
 public:
     Track();
 
+    // A cell's text has changed since its in-place editing began.
+    bool SaveCell = false;
     // The song whose track is shown; 0 until a track is loaded.
     QString TheSongTitle;
     int TheSongID = 0;
+
+    // What Make Track tells when the tempo and length make no counts.
+    static const QString kNoCountsToMake;
 
     void TrackList_DoubleClick();
     bool TrackList_CompareRows(int row1, int row2, int column, int& result);
@@ -76,5 +83,45 @@ protected:
     void Event_Close() override;
 
 private:
-    void LoadList();
+    // One selected count as it stood when a tool's button was pressed.
+    struct PickedCount {
+        int row;
+        qint64 id;
+    };
+
+    // False when the fill stopped early (window closed, another song asked for).
+    bool LoadList();
+    void loadSong(int songID);
+    // True, after a beep, while the list fills or a tool writes: nothing may
+    // change the list or the track then.
+    bool busy() const;
+    // The selected rows now, with their Track IDs.
+    std::vector<PickedCount> pickedCounts() const;
+    // A cell a tool changes, and the statement that stores the change.
+    struct CellChange {
+        qint64 id;
+        int column;
+        QString text;
+        QString statement;
+    };
+
+    // Each listed row by its Track ID.
+    QHash<qint64, int> rowsByID() const;
+    // Runs the statements in one transaction and, once the track holds
+    // them, shows the texts; a refused statement changes neither.
+    bool writeCells(const std::vector<CellChange>& changes);
+    // A load asked for while the editor was busy runs now.
+    void loadAskedFor();
+    // After a tool has written: a load asked for meanwhile runs.
+    static void afterWriting();
+    // The cells of a row as the table holds them, after a refused edit.
+    void showStoredCount(int row, qint64 id);
+    bool speedRunIsBlue(int row);
+
+    bool m_filling = false;
+    bool m_loadAsked = false;
+    int m_songAskedFor = 0;
+    // Speed runs from the top, kept while the list is unchanged.
+    std::vector<bool> m_runBlue;
+    quint64 m_runRevision = 0;
 };

@@ -44,18 +44,22 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("expected");
-        const struct { const char* text; double expected; } rows[] = {
-            {"12.5 s", 12.5}, {"abc", 0}, {"", 0}, {"-3", -3}, {"+2.5", 2.5}, {"-.5", -0.5},
-            {"1e3", 1000}, {"2.5e-1x", 0.25}, {"1e", 1}, {"12,50", 12.5}, {"1,234.5", 1}, {"  7.25 ", 7.25},
+        QTest::addColumn<bool>("numeric");   // the whole text is the number
+        const struct { const char* text; double expected; bool numeric; } rows[] = {
+            {"12.5 s", 12.5, false}, {"abc", 0, false}, {"", 0, false}, {"-3", -3, true}, {"+2.5", 2.5, true},
+            {"-.5", -0.5, true}, {"1e3", 1000, true}, {"2.5e-1x", 0.25, false}, {"1e", 1, false},
+            {"12,50", 12.5, true}, {"1,234.5", 1, false}, {"  7.25 ", 7.25, true}, {"-", 0, false}, {".", 0, false},
         };
         for (const auto& row : rows)
-            QTest::addRow("'%s'", row.text) << QString::fromLatin1(row.text) << row.expected;
+            QTest::addRow("'%s'", row.text) << QString::fromLatin1(row.text) << row.expected << row.numeric;
     }
     void cdbl()
     {
         QFETCH(QString, text);
         QFETCH(double, expected);
+        QFETCH(bool, numeric);
         QCOMPARE(fw::CDbl(text), expected);
+        QCOMPARE(fw::numberOf(text).has_value(), numeric);
     }
 
     void readsBack_data()

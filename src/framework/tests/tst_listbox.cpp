@@ -129,6 +129,29 @@ private slots:
         QCOMPARE(m_list->LastIndex(), 0);
         QCOMPARE(QStringList({m_list->Cell(0, 98), m_list->Cell(1, 98), m_list->Cell(2, 0), m_list->Cell(0, -3)}),
                  QStringList({"", "A", "", ""}));
+        // The revision moves with every change, and only then.
+        quint64 revision = m_list->Revision();
+        const auto changed = [&] {
+            const quint64 now = m_list->Revision();
+            return std::exchange(revision, now) != now;
+        };
+        m_list->setCell(0, 0, QStringLiteral("x"));
+        m_list->setCell(1, 98, QStringLiteral("A"));
+        QVERIFY(!changed());
+        for (const auto& change : std::initializer_list<std::function<void()>>{
+                 [&] { m_list->setCell(0, 1, QStringLiteral("x")); }, [&] { m_list->setCell(0, 97, QStringLiteral("h")); },
+                 [&] { m_list->AddRow(QStringLiteral("a")); }, [&] { m_list->setSortedColumn(0); m_list->Sort(); },
+                 [&] { m_list->RemoveRow(0); }, [&] { m_list->DeleteAllRows(); }}) {
+            change();
+            QVERIFY(changed());
+        }
+        // Several rows at once, in any order; others are passed over.
+        fill(m_list, {"0", "1", "2", "3", "4", "5"});
+        m_list->setListIndex(1);
+        m_list->setSelected(4, true);
+        m_list->RemoveRows({4, 1, 2, 2, -1, 9});
+        QCOMPARE(columnTexts(m_list, 0), QStringList({"0", "3", "5"}));
+        QCOMPARE(m_list->SelCount(), 0);
     }
 
     void changeOnlyWhenSelectionChanges()

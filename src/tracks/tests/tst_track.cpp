@@ -1,0 +1,638 @@
+// The track editor: opening from song set-up and its place, the fill with
+// its progress, the cells' colours and intervals, the editor's keys and the
+// write-back, playing from a count against the real player, adding counts,
+// the first track, and what happens when loads and closes meet a busy editor.
+
+#include "core/Code.h"
+#include "library/ListCells.h"
+#include "library/SetupSongs.h"
+#include "player/TheCount.h"
+#include "support/Windows.h"
+#include "support/app/AppHarness.h"
+#include "tracks/NewTrack.h"
+#include "tracks/Track.h"
+
+#include "framework/Format.h"
+
+#include <QHeaderView>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace testing;
+
+namespace {
+const QString kPick = "Please click on a line first.";
+const QColor kBlack(0, 0, 0), kBlue(0, 0, 255), kRed(255, 0, 0);
+
+// A song whose track is given as "count time beat speed" rows joined by ", ".
+int addTrack(AppHarness& h, const QString& rows, const QString& path = {}, const QString& title = "Probe")
+{
+    std::unique_ptr<fw::Database> db = h.openDatabase();
+    fw::DatabaseRecord song;
+    song.Column("Title", title);
+    song.Column("Path", path.isEmpty() ? QString() : fw::colonPathFromPosix(path, false));
+    db->InsertRecord("Songs", song);
+    const int id = int(db->LastRowID());
+    db->SQLExecute("BEGIN");
+    for (const QString& row : rows.split(", ", Qt::SkipEmptyParts)) {
+        const QStringList v = row.split(' ');
+        db->SQLExecute(QString("Insert into Track (SongsID, TheCount, TheTime, Beat, Speed, Note) "
+                               "Values (%1, %2, %3, %4, %5, 'n%2')").arg(id).arg(v[0], v[1], v[2], v[3]));
+    }
+    db->Commit();
+    return id;
+}
+
+// Counts 1 .. n, 0.5 s apart from 1.00 at 120 beats per minute.
+QString evenCounts(int n)
+{
+    QStringList rows;
+    for (int k = 1; k <= n; ++k)
+        rows << QString("%1 %2 %3 120").arg(k).arg(0.5 + 0.5 * k).arg((k - 1) % 8 + 1);
+    return rows.join(", ");
+}
+
+// What the list shows and what the table holds, as "count time beat speed";
+// the list's speeds as typed, or as numbers.
+QString listed(const Track& w, bool asNumbers = false)
+{
+    QStringList rows;
+    for (int r = 0; r < w.TrackList->ListCount(); ++r) {
+        const QString speed = w.TrackList->Cell(r, 4);
+        rows << QStringList({w.TrackList->Cell(r, 0), w.TrackList->Cell(r, 1), w.TrackList->Cell(r, 3),
+                             asNumbers ? fw::Format(fw::CDbl(speed), "###.00") : speed}).join(' ');
+    }
+    return rows.join(", ");
+}
+QString stored(const AppHarness& h, int id)
+{
+    const QString rows = h.queryValue(QString("Select group_concat(r, ', ') from (Select TheCount||' '||printf('%.2f', "
+                                              "TheTime)||' '||Beat||' '||printf('%.2f', Speed) as r from Track where "
+                                              "SongsID=%1 order by TheCount)").arg(id));
+    return rows == "<no row>" ? QString() : rows;
+}
+
+Track& openOn(int id)
+{
+    Track& w = Track::instance();
+    w.LoadTrack(id);
+    return w;
+}
+
+QWidget* editorOf(const Track& w) { return dynamic_cast<QWidget*>(w.TrackList->ActiveCell()); }
+// The cell being edited as (column, row).
+QPoint editedCell(const Track& w)
+{
+    const auto* view = qobject_cast<QAbstractItemView*>(w.TrackList->widget());
+    const QModelIndex at = view->indexAt(editorOf(w)->geometry().center());
+    return {at.column(), at.row()};
+}
+void refuse(const AppHarness& h, const QString& what)
+{
+    execute(h, "CREATE TRIGGER refuse BEFORE " + what + " ON Track BEGIN SELECT RAISE(ABORT, 'refused'); END");
+}
+} // namespace
+
+class TrackTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<AppHarness> h;
+
+private slots:
+    void init()
+    {
+        h = std::make_unique<AppHarness>();
+        h->startWithoutWindows();
+    }
+    void cleanup() { h.reset(); }
+
+    // Set-up opens the editor on its selected song; the editor keeps its
+    // place, and a closed one opens afresh.
+    void opensFromSetupAndKeepsItsPlace()
+    {
+        execute(*h, "Update Settings Set TrackTop=120, TrackLeft=40, TrackHeight=300, TrackWidth=700");
+        SetupSongs& setup = SetupSongs::instance();
+        setup.List->setListIndex(1);
+        setup.pbEditSongTrack->push();
+        Track& w = Track::instance();
+        const QString title = setup.List->Cell(1, 0);
+        const QString id = setup.List->Cell(1, ListCells::IDCell);
+        QCOMPARE(w.title(), "Song Track for: " + title);
+        QCOMPARE(w.TrackList->ListCount(), h->queryValue("Select count(*) from Track where SongsID=" + id).toInt());
+        QCOMPARE(QList<int>({w.TrackList->ListIndex(), w.top(), w.left(), w.height(), w.width()}),
+                 QList<int>({0, 120, 40, 300, 700}));
+        QCOMPARE(QStringList({w.stStatus->text(), w.efSpeed->text(), w.efShift->text(), w.efCounts->text()}),
+                 QStringList({"Ready.", "180.0", "1.0", "1"}));
+        QVERIFY(Code::TrackOpen && w.TrackList->Heading(2) == "Interval" && w.TrackList->Heading(7) == "Comment");
+        for (const int top : {150, 0}) {   // a top of 0 writes nothing
+            Track::instance().setTop(top);
+            Track::instance().Close();
+            QCOMPARE(setting(*h, "TrackTop"), QStringLiteral("150"));
+            QVERIFY(!Code::TrackOpen);
+        }
+        setup.List->setListIndex(2);
+        clickRow(setup.List, 2, true);
+        QCOMPARE(Track::instance().title(), "Song Track for: " + setup.List->Cell(2, 0));
+        QCOMPARE(Track::instance().efCounts->text(), "1");
+    }
+
+    void fillShowsItsProgress_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("quickTime");
+        QTest::addColumn<QString>("shown");   // the status texts in turn, the last one staying; a number
+                                              // stands for "Loading song track for Probe: " and it
+        QTest::newRow("99") << 99 << false << "before";
+        QTest::newRow("100") << 100 << false << "before|99";
+        QTest::newRow("250") << 250 << false << "before|99|198";
+        QTest::newRow("250, ready") << 250 << true << "before|99|198|Ready.";
+        QTest::newRow("1,089") << 1100 << false << "before|99|198|297|396|495|594|693|792|891|990|1,089";
+    }
+    void fillShowsItsProgress()
+    {
+        QFETCH(int, rows);
+        QFETCH(bool, quickTime);
+        QFETCH(QString, shown);
+        Code::UseQuickTime = quickTime;
+        const int id = addTrack(*h, evenCounts(rows));
+        Track& w = Track::instance();
+        w.stStatus->setText("before");
+        QStringList seen{w.stStatus->text()};
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&] {
+            if (seen.back() != w.stStatus->text())
+                seen << w.stStatus->text();
+        });
+        watch.start(0);
+        w.LoadTrack(id);
+        if (seen.back() != w.stStatus->text())
+            seen << w.stStatus->text();
+        QCOMPARE(seen.join('|').remove("Loading song track for Probe: "), shown);
+        QCOMPARE(QList<int>({w.TrackList->ListCount(), w.TrackList->ListIndex()}), QList<int>({rows, 0}));
+        QCOMPARE(listed(w), stored(*h, id));
+    }
+
+    // The colours as the list paints them, rows visited bottom up to show
+    // that the order of painting does not matter.
+    void cellsShowIntervalsAndSpeedRuns_data()
+    {
+        QTest::addColumn<QString>("rows");          // "time speed"
+        QTest::addColumn<QString>("intervals");     // Interval texts, row 0's left empty
+        QTest::addColumn<QString>("speedColours");  // k black, b blue
+        QTest::addColumn<QString>("red");           // r: the Interval is red
+        QTest::newRow("within 0.1 s") << "10 180, 10.40 180" << ",0.40" << "kk" << "..";
+        QTest::newRow("off by 0.167") << "10 180, 10.50 180" << ",0.50" << "kk" << ".r";
+        QTest::newRow("off by exactly 0.1") << "10 120, 10.60 120, 11.00 120" << ",0.60,0.40" << "kkk" << "...";
+        QTest::newRow("runs") << "1 180, 1.33 180, 1.66 190, 1.97 190, 2.30 180" << ",0.33,0.33,0.31,0.33" << "kkbbk" << ".....";
+        QTest::newRow("texts, not values") << "1 180, 1.33 180.0" << ",0.33" << "kb" << "..";
+        QTest::newRow("no speed") << "1 120, 1.5 0, 2 x" << ",0.50,0.50" << "kbk" << ".rr";
+        QTest::newRow("times out of order") << "5 120, 4.5 120" << ",-0.50" << "kk" << ".r";
+    }
+    void cellsShowIntervalsAndSpeedRuns()
+    {
+        QFETCH(QString, rows);
+        QFETCH(QString, intervals);
+        QFETCH(QString, speedColours);
+        QFETCH(QString, red);
+        Track& w = Track::instance();
+        const QStringList given = rows.split(", ");
+        for (int r = 0; r < given.size(); ++r) {
+            w.TrackList->AddRow(QString::number(r + 1));
+            w.TrackList->setCell(r, 1, fw::Format(given[r].section(' ', 0, 0).toDouble(), "###.00"));
+            w.TrackList->setCell(r, 4, given[r].section(' ', 1));
+        }
+        for (int r = int(given.size()) - 1; r >= 0; --r) {
+            QCOMPARE(textColour(w.TrackList, r, 4), speedColours[r] == 'b' ? kBlue : kBlack);
+            QCOMPARE(textColour(w.TrackList, r, 2) == kRed, red[r] == 'r');
+        }
+        QCOMPARE(columnTexts(w.TrackList, 2).join(','), intervals);
+        // Painting for real settles: setting an Interval text it already
+        // holds does not make the list paint again.
+        int painted = 0;
+        const auto hook = w.TrackList->CellTextPaint;
+        w.TrackList->CellTextPaint = [&](fw::Graphics& g, int row, int column, int x, int y) {
+            ++painted;
+            return hook(g, row, column, x, y);
+        };
+        w.TrackList->setCell(1, 2, "stale");
+        QTRY_VERIFY(painted > 0 && w.TrackList->Cell(1, 2) != "stale");
+        QTest::qWait(50);
+        const int settled = painted;
+        QTest::qWait(100);
+        QCOMPARE(painted, settled);
+    }
+
+    void keysMoveTheEditor_data()
+    {
+        QTest::addColumn<QPoint>("from");   // (column, row)
+        QTest::addColumn<int>("key");       // negative: with Shift
+        QTest::addColumn<QPoint>("to");
+        QTest::newRow("down") << QPoint(5, 0) << int(Qt::Key_Down) << QPoint(5, 1);
+        QTest::newRow("up in row 0") << QPoint(3, 0) << int(Qt::Key_Up) << QPoint(3, 0);
+        QTest::newRow("down in the last row") << QPoint(4, 2) << int(Qt::Key_Down) << QPoint(4, 2);
+        QTest::newRow("tab skips Interval") << QPoint(1, 1) << int(Qt::Key_Tab) << QPoint(3, 1);
+        QTest::newRow("tab from Comment") << QPoint(7, 1) << int(Qt::Key_Tab) << QPoint(1, 1);
+        QTest::newRow("shift-tab skips Interval") << QPoint(3, 1) << -int(Qt::Key_Tab) << QPoint(1, 1);
+        QTest::newRow("shift-tab from Time") << QPoint(1, 2) << -int(Qt::Key_Tab) << QPoint(7, 2);
+        QTest::newRow("left stays in the cell") << QPoint(5, 1) << int(Qt::Key_Left) << QPoint(5, 1);
+    }
+    void keysMoveTheEditor()
+    {
+        QFETCH(QPoint, from);
+        QFETCH(int, key);
+        QFETCH(QPoint, to);
+        Track& w = openOn(addTrack(*h, evenCounts(3)));
+        QVERIFY(QTest::qWaitForWindowActive(w.frame()));
+        w.TrackList->EditCell(from.y(), from.x());
+        QTest::keyClick(editorOf(w), Qt::Key(std::abs(key)), key < 0 ? Qt::ShiftModifier : Qt::NoModifier);
+        QCOMPARE(editedCell(w), to);
+    }
+
+    // An edit that changed its cell writes the whole row in one transaction.
+    void editsAreWrittenBack_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");         // empty: the edit changes nothing
+        QTest::addColumn<QString>("problem");       // refuse, gone
+        QTest::addColumn<QString>("cell");          // the cell's text afterwards
+        QTest::addColumn<QString>("row");           // the stored row afterwards
+        QTest::addColumn<QString>("told");
+        const QString before = "1.00|1|120.0|n1|";
+        QTest::newRow("note, with the cells as they stand") << 5 << "step" << "" << "step" << "1.00|1|120.0|step|" << "";
+        QTest::newRow("time as typed") << 1 << "12.3" << "" << "12.3" << "12.30|1|120.0|n1|" << "";
+        QTest::newRow("beat rounded") << 3 << "2.6" << "" << "2.6" << "1.00|3|120.0|n1|" << "";
+        QTest::newRow("decimal comma") << 4 << "96,5" << "" << "96,5" << "1.00|1|96.5|n1|" << "";
+        QTest::newRow("quote in a note") << 5 << "don't" << "" << "don't" << "1.00|1|120.0|don't|" << "";
+        QTest::newRow("unchanged") << 5 << "" << "" << "n1" << before << "";
+        QTest::newRow("time not a number") << 1 << "1O.5" << "" << "1.00" << before << "beep";
+        QTest::newRow("speed emptied") << 4 << " " << "" << "120.00" << before << "beep";
+        QTest::newRow("refused") << 5 << "step" << "refuse" << "n1" << before << "Something went wrong. Error: refused";
+        QTest::newRow("deleted elsewhere") << 5 << "step" << "gone" << "step" << "<no row>"
+                                           << "This count is no longer in the database, so the change could not be saved.";
+    }
+    void editsAreWrittenBack()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(QString, problem);
+        QFETCH(QString, cell);
+        QFETCH(QString, row);
+        QFETCH(QString, told);
+        Track& w = openOn(addTrack(*h, "1 1 1 120, 2 1.5 2 120"));
+        QVERIFY(QTest::qWaitForWindowActive(w.frame()));
+        const QString id = w.TrackList->Cell(0, ListCells::IDCell);
+        if (problem == "refuse")
+            refuse(*h, "UPDATE");
+        if (problem == "gone")
+            execute(*h, "Delete from Track where ID=" + id);
+        w.TrackList->EditCell(0, column);
+        QTest::keyClicks(editorOf(w), typed);
+        QTest::keyClick(editorOf(w), Qt::Key_Down);   // the editor moves on: the edit ends
+        QCOMPARE(w.TrackList->Cell(0, column), cell);
+        QCOMPARE(h->queryValue("Select printf('%.2f', TheTime)||'|'||Beat||'|'||Speed||'|'||Note||'|'||Comment "
+                               "from Track where ID=" + id), row);
+        QCOMPARE(messagesAndBeeps(*h).join(""), told);
+        QVERIFY(noTransactionOpen());
+    }
+
+    // Rows sort by any column as numbers; equal ones keep their order.
+    void headingSortsAsNumbers()
+    {
+        Track& w = openOn(addTrack(*h, "1 9.5 3 120, 2 10 1 120, 3 10.5 3 120, 4 11 2 120, 5 11.5 10 120"));
+        clickRow(w.TrackList, 0);
+        QHeaderView* heading = qobject_cast<QTreeView*>(w.TrackList->widget())->header();
+        QTest::mouseClick(heading->viewport(), Qt::LeftButton, {}, QPoint(heading->sectionViewportPosition(3) + 10, 5));
+        QCOMPARE(columnTexts(w.TrackList, 0), QStringList({"2", "4", "1", "3", "5"}));
+    }
+
+    // The player follows the music; the editor selects each count it
+    // lights and scrolls it to the top; the button reads Stop until the
+    // player stops, closes or passes the last count.
+    void playsFromTheSelectedCount_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("end");   // how the play ends
+        QTest::newRow("from row 0, stopped") << 0 << "stop";
+        QTest::newRow("from row 3, double-click, player closed") << 3 << "close";
+        QTest::newRow("from row 6, past the last count") << 6 << "end";
+    }
+    void playsFromTheSelectedCount()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, end);
+        const QString wav = h->env.root() + "/probe.wav";
+        QVERIFY(writeWav(wav, 8.0));
+        Track::instance().pbPlayFrom->push();   // an empty editor: a beep
+        Track& w = openOn(addTrack(*h, evenCounts(8), wav));
+        w.TrackList->setListIndex(-1);
+        w.pbPlayFrom->push();   // no count to play from
+        QCOMPARE(messagesAndBeeps(*h), QStringList({kPick, "beep"}));
+        h->fake->clear();
+        w.TrackList->setListIndex(row);
+        TheCount& player = TheCount::instance();
+        QList<int> lit, selected;
+        double seen = -1.0;
+        connect(player.BeatTimer, &fw::Timer::action, &w, [&] {
+            if (player.LastTimeDone != seen) {
+                seen = player.LastTimeDone;
+                lit << player.TimesIndex;
+                selected << w.TrackList->ListIndex();
+            }
+        });
+        if (row == 3)
+            clickRow(w.TrackList, row, true);
+        else
+            w.pbPlayFrom->push();
+        seen = player.LastTimeDone;   // the time of the row above: nothing lit yet
+        QVERIFY(player.isVisible() && player.TheSongID == w.TheSongID);
+        QCOMPARE(w.pbPlayFrom->caption(), "Stop");
+        QTRY_VERIFY_WITH_TIMEOUT(lit.size() >= 2 || (end == "end" && lit.size() == 2), 10000);
+        QCOMPARE(lit.first(), row);   // the lead-in lights nothing before it
+        QCOMPARE(selected, lit);
+        QCOMPARE(w.TrackList->ScrollPosition(), 0);   // a short list cannot scroll
+        if (end == "stop")
+            w.pbPlayFrom->push();
+        else if (end == "close")
+            player.Close();
+        QTRY_COMPARE_WITH_TIMEOUT(w.pbPlayFrom->caption(), QString("Play"), 10000);
+        // A closed editor is never brought back by the player.
+        w.Close();
+        TheCount::instance().StopCounting();
+        QVERIFY(!Track::isOpen() && h->fake->messages.empty());
+    }
+
+    // The count's row becomes current and goes to the top, as far as the
+    // list scrolls; the first of equal counts wins; a text no row holds as a
+    // whole changes nothing.
+    void scrollToCount()
+    {
+        Track& w = openOn(addTrack(*h, evenCounts(200) + ", 7 200 1 120"));
+        for (const auto& [count, row] : {std::pair("120", 120), {"195", 195}, {"7", 6}, {"12.0", 40}, {"900", 40}}) {
+            w.TrackList->setListIndex(40);
+            w.TrackList->setScrollPosition(40);
+            w.ScrollToCount(count);
+            const int top = w.TrackList->ScrollPosition();
+            w.TrackList->setScrollPosition(1 << 20);
+            const int lowest = w.TrackList->ScrollPosition();
+            QCOMPARE(QList<int>({w.TrackList->ListIndex(), top}), QList<int>({row, std::min(row, lowest)}));
+        }
+    }
+
+    void addsCounts_data()
+    {
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<int>("current");
+        QTest::addColumn<QString>("counts");    // efCounts
+        QTest::addColumn<QString>("told");      // the question or message, "beep"
+        QTest::addColumn<QString>("after");     // the track afterwards, list and table alike; "=": unchanged
+        const QString five = "5 10 3 120, 6 10.5 4 120";
+        QTest::newRow("before count 1") << "1 0 1 120, 2 0.5 2 120" << 0 << "0"
+                                        << "You cannot create counts before the beginning of the song." << "=";
+        QTest::newRow("before count 5") << five << 0 << "2" << "Ready to create counts 3 thru 4 Continue?"
+                                        << "3 9.00 1 120.00, 4 9.50 2 120.00, 5 10.00 3 120.00, 6 10.50 4 120.00";
+        QTest::newRow("never below count 1") << "5 10 3 120" << 0 << "9" << "Ready to create counts 1 thru 4 Continue?"
+                                             << "1 8.00 7 120.00, 2 8.50 8 120.00, 3 9.00 1 120.00, 4 9.50 2 120.00, 5 10.00 3 120.00";
+        QTest::newRow("times stop at 0.00") << "5 1 3 120" << 0 << "4" << "Ready to create counts 1 thru 4 Continue?"
+                                            << "1 0.00 7 120.00, 2 0.50 8 120.00, 3 1.00 1 120.00, 4 1.50 2 120.00, 5 1.00 3 120.00";
+        QTest::newRow("after the last") << "99 49 6 120, 100 49.5 7 120" << 1 << "3" << "Ready to create counts 101 thru 103 Continue?"
+                                        << "99 49.00 6 120.00, 100 49.50 7 120.00, 101 50.00 8 120.00, 102 50.50 1 120.00, 103 51.00 2 120.00";
+        QTest::newRow("into a gap, at the row's own speed") << "9 4 7 120, 10 4.5 8 150, 14 9 4 120" << 1 << "0"
+                                                            << "Ready to create counts 11 thru 13 Continue?"
+                                                            << "9 4.00 7 120.00, 10 4.50 8 150.00, 11 4.90 1 150.00, 12 5.30 2 150.00, 13 5.70 3 150.00, 14 9.00 4 120.00";
+        QTest::newRow("a gap of one") << "9 4 7 120, 10 4.5 8 120, 12 5.5 2 120" << 1 << "1" << "Ready to create count 11 Continue?"
+                                      << "9 4.00 7 120.00, 10 4.50 8 120.00, 11 5.00 1 120.00, 12 5.50 2 120.00";
+        QTest::newRow("no gap") << "9 4 7 120, 10 4.5 8 120, 11 5 1 120" << 1 << "1"
+                                << "You can only add counts where there is a gap." << "=";
+        QTest::newRow("equal counts are no gap") << "9 4 7 120, 10 4.5 8 120, 10 5 1 120" << 1 << "1"
+                                                 << "You can only add counts where there is a gap." << "=";
+        QTest::newRow("no count to add") << five << 1 << "0" << "Please enter the number of counts to add." << "=";
+        QTest::newRow("no line") << five << -1 << "1" << kPick << "=";
+        QTest::newRow("count without a speed") << "5 10 3 0, 6 10.5 4 120" << 0 << "1"
+                                               << "Please fill in a speed for the count you clicked on." << "=";
+        QTest::newRow("answered no") << five << 1 << "1" << "Ready to create count 7 Continue?|no" << "=";
+        QTest::newRow("empty track, at the speed to change to") << "" << -1 << "3" << "Ready to create counts 1 thru 3 Continue?"
+                                                                << "1 0.00 1 180.00, 2 0.33 2 180.00, 3 0.67 3 180.00";
+        QTest::newRow("refused insert") << five << 1 << "2"
+                                        << "Ready to create counts 7 thru 8 Continue?|Something went wrong. Error: refused" << "=";
+    }
+    void addsCounts()
+    {
+        QFETCH(QString, rows);
+        QFETCH(int, current);
+        QFETCH(QString, counts);
+        QFETCH(QString, told);
+        QFETCH(QString, after);
+        const int id = addTrack(*h, rows);
+        Track& w = openOn(id);
+        const QString before = listed(w);
+        closeAllWindows();   // only the editor: the first track's window is not this test's
+        Track& again = openOn(id);
+        again.TrackList->setListIndex(current);
+        again.efCounts->setText(counts);
+        h->fake->clear();
+        h->fake->answers = {told.endsWith("|no") ? fw::MsgAnswer::No : fw::MsgAnswer::Yes};
+        if (told.endsWith("refused"))
+            refuse(*h, "INSERT");
+        again.pbAdd->push();
+        QCOMPARE(messagesAndBeeps(*h).join('|'), QString(told).remove("|no"));
+        QCOMPARE(listed(again), after == "=" ? before : after);
+        QCOMPARE(listed(again), stored(*h, id));
+        QVERIFY(noTransactionOpen());
+        for (const fw::MessageRequest& m : h->fake->messages)
+            QVERIFY(m.buttons == fw::MsgButtons::Ok || (m.icon == fw::MsgIcon::Question && m.title.isEmpty()));
+    }
+
+    // A song without counts opens the first track's window; Make Track
+    // lays out the counts for the song in the editor, once.
+    void makesTheFirstTrack_data()
+    {
+        QTest::addColumn<QString>("fields");   // beats per minute, minutes, seconds; "-" for an empty field
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<QString>("made");     // counts 1, 9 and the last as "count time beat", or none
+        QTest::newRow("120, 3:30") << "120 3 30" << "" << "1 0.00 1, 9 4.00 1, 420 209.50 4";
+        QTest::newRow("120, 0:05") << "120 - 5" << "" << "1 0.00 1, 9 4.00 1, 10 4.50 2";
+        QTest::newRow("seconds past 59") << "120 0 210" << "" << "1 0.00 1, 9 4.00 1, 420 209.50 4";
+        QTest::newRow("three decimals drift") << "130 3 30" << "" << "1 0.00 1, 9 3.70 1, 455 209.75 7";
+        QTest::newRow("no tempo") << "- 3 30" << Track::kNoCountsToMake << "";
+        QTest::newRow("no length") << "120 0 0" << Track::kNoCountsToMake << "";
+        QTest::newRow("negative") << "-120 -3 0" << Track::kNoCountsToMake << "";
+        QTest::newRow("not a number") << "120 three 0" << Track::kNoCountsToMake << "";
+        QTest::newRow("editor closed") << "120 3 30" << "The track editor holds no song. Open a song's track with "
+                                                        "\"Edit Song Track\" in Setup Songs first." << "";
+    }
+    void makesTheFirstTrack()
+    {
+        QFETCH(QString, fields);
+        QFETCH(QString, told);
+        QFETCH(QString, made);
+        SetupSongs& setup = SetupSongs::instance();
+        setup.pbAddNewSong->push();
+        setup.pbEditSongTrack->push();
+        const int id = Track::instance().TheSongID;
+        QVERIFY(NewTrack::isOpen() && Track::instance().TrackList->ListCount() == 0);
+        QCOMPARE(Track::instance().title(), QString("Song Track for: New Song"));
+        if (told.startsWith("The track editor"))
+            Track::instance().Close();
+        NewTrack& form = NewTrack::instance();
+        const QStringList typed = fields.split(' ').replaceInStrings(QRegularExpression("^-$"), "");
+        for (int k = 0; k < 3; ++k)
+            std::array{form.efBPM, form.efMinutes, form.efSeconds}[k]->setText(typed[k]);
+        for (int press = 0; press < 2; ++press)   // a second press changes nothing
+            form.pbMakeTrack->push();
+        const QString exists = "To create a new track, you must first delete the existing one on the Song Track "
+                               "window.";
+        QCOMPARE(h->fake->messageTexts().join('|'), made.isEmpty() ? told + '|' + told : exists);
+        Track& w = Track::instance();
+        const int counts = made.section(' ', -3, -3).toInt();
+        QCOMPARE(h->queryValue(QString("Select count(*) from Track where SongsID in (0, %1)").arg(id)).toInt(), counts);
+        QCOMPARE(listed(w, true), stored(*h, id));
+        QStringList shown;
+        for (const int row : {0, 8, counts - 1})
+            shown << listed(w).split(", ").value(row).section(' ', 0, 2);
+        QCOMPARE(counts ? shown.join(", ") : QString(), made);
+        QVERIFY(noTransactionOpen());
+    }
+
+    // While the list fills or a tool writes, a load waits for its turn (a
+    // fill gives way to it), a second tool only beeps, and a closed window
+    // is left alone.
+    void busyEditorLetsNothingInterleave_data()
+    {
+        QTest::addColumn<QString>("work");      // fill: 600 counts loading; write: 3000 counts added
+        QTest::addColumn<QString>("during");
+        QTest::addColumn<QString>("told");
+        for (const char* work : {"fill", "write"}) {
+            QTest::addRow("%s, another song loaded", work) << work << "load" << (work == QString("fill") ? "" : "Ready to create counts 3 thru 3002 Continue?");
+            QTest::addRow("%s, add pressed", work) << work << "add" << (work == QString("fill") ? "beep" : "Ready to create counts 3 thru 3002 Continue?|beep");
+            QTest::addRow("%s, window closed", work) << work << "close" << (work == QString("fill") ? "" : "Ready to create counts 3 thru 3002 Continue?");
+        }
+        QTest::newRow("write, a cell edited") << "write" << "edit" << "Ready to create counts 3 thru 3002 Continue?|beep";
+    }
+    void busyEditorLetsNothingInterleave()
+    {
+        QFETCH(QString, work);
+        QFETCH(QString, during);
+        QFETCH(QString, told);
+        const bool filling = work == "fill";
+        const int id = addTrack(*h, filling ? evenCounts(600) : "1 1 1 120, 2 1.5 2 120");
+        const int other = addTrack(*h, evenCounts(3), {}, "Other");
+        Track& w = filling ? Track::instance() : openOn(id);
+        QVERIFY(QTest::qWaitForWindowActive(w.frame()));
+        w.TrackList->setListIndex(1);
+        w.efCounts->setText("3000");
+        h->fake->answers = {fw::MsgAnswer::Yes};
+        QTimer::singleShot(0, &w, [&] {
+            if (during == "load")
+                w.LoadTrack(other);
+            else if (during == "add")
+                w.pbAdd->push();
+            else if (during == "close")
+                w.Close();
+            else {
+                w.TrackList->EditCell(0, 5);
+                QTest::keyClicks(editorOf(w), "x");
+                QTest::keyClick(editorOf(w), Qt::Key_Down);
+            }
+        });
+        if (filling)
+            w.LoadTrack(id);
+        else
+            w.pbAdd->push();
+        QCOMPARE(messagesAndBeeps(*h).join('|'), told);
+        const int counts = filling ? 600 : 3002;
+        QCOMPARE(h->queryValue(QString("Select count(*) from Track where SongsID=%1").arg(id)).toInt(), counts);
+        QVERIFY(noTransactionOpen());
+        if (during == "close") {
+            QVERIFY(!Track::isOpen() && !Code::TrackOpen);
+            return;
+        }
+        QCOMPARE(listed(w), stored(*h, during == "load" ? other : id));
+        QCOMPARE(w.title(), QString("Song Track for: ") + (during == "load" ? "Other" : "Probe"));
+        QCOMPARE(w.TrackList->Cell(0, 5), "n1");
+    }
+
+    // Each tool acts on the counts selected when it was pressed and leaves
+    // the list and the table alike; what it refuses, it refuses before
+    // anything is written.
+    void toolsChangeTheSelectedCounts_data()
+    {
+        QTest::addColumn<QString>("tool");      // shift, back (shift backward), speed, delete, reduce
+        QTest::addColumn<QString>("rows");      // a track, or the number of even counts
+        QTest::addColumn<QString>("selected");  // rows, or "first-last"
+        QTest::addColumn<QString>("field");     // efShift or efSpeed; for delete the answer
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<QString>("after");     // "=": unchanged
+        const QString eight = "1 18 1 120, 2 18.5 2 120, 3 19 3 120, 4 19.5 4 120, 5 20 5 120, 6 20.45 6 120, "
+                              "7 21 7 120, 8 21.3 8 120";
+        QTest::newRow("speed 150 over rows 4, 5 and 7") << "speed" << eight << "4 5 7" << "150" << ""
+            << "1 18.00 1 120.00, 2 18.50 2 120.00, 3 19.00 3 120.00, 4 19.50 4 120.00, 5 20.00 5 150, 6 20.40 6 150, 7 21.00 7 120.00, 8 20.80 8 150";
+        QTest::newRow("speed from row 0 at 0.00") << "speed" << "1 0 1 120, 2 0.5 2 120, 3 1 3 120" << "0 1 2" << "180.0" << ""
+                                                  << "1 0.00 1 180.0, 2 0.33 2 180.0, 3 0.67 3 180.0";
+        QTest::newRow("speed of 0") << "speed" << eight << "4" << "0" << "Please enter a speed above 0 beats per minute." << "=";
+        QTest::newRow("speed not a number") << "speed" << eight << "4" << "fast" << "Please enter a speed above 0 beats per minute." << "=";
+        QTest::newRow("shift by 2 at 120") << "shift" << "1 10 1 120, 2 10.5 2 150" << "0" << "2" << ""
+                                           << "1 11.00 1 120.00, 2 10.50 2 150.00";
+        QTest::newRow("shift each at its own speed") << "shift" << "1 10 1 120, 2 10.5 2 150" << "0 1" << "1" << ""
+                                                     << "1 10.50 1 120.00, 2 10.90 2 150.00";
+        QTest::newRow("shift back past the start") << "back" << "1 0.2 1 120, 2 10.5 2 150" << "0" << "1" << ""
+                                                   << "1 -0.30 1 120.00, 2 10.50 2 150.00";
+        QTest::newRow("shift, a count without a speed") << "shift" << "1 10 1 120, 2 10.5 2 0" << "0 1" << "1"
+                                                        << "Please fill in a speed for each count to be changed." << "=";
+        QTest::newRow("shift by no number") << "shift" << "1 10 1 120" << "0" << "one" << "Please enter the number of counts to shift by." << "=";
+        QTest::newRow("shift refused") << "shift" << "1 10 1 120, 2 10.5 2 120" << "0 1" << "1" << "Something went wrong. Error: refused" << "=";
+        QTest::newRow("shift, locked") << "shift" << "1 10 1 120" << "0" << "1" << "Something went wrong. Error: database is locked" << "=";
+        QTest::newRow("reduce 1, 2 and 8") << "reduce" << "1 1 1 120, 2 2 2 120, 3 3 8 120, 4 4 4 120" << "0 1 2" << "" << ""
+                                           << "1 1.00 8 120.00, 2 2.00 1 120.00, 3 3.00 7 120.00, 4 4.00 4 120.00";
+        QTest::newRow("delete answered no") << "delete" << eight << "2 3" << "no" << "Delete the selected Counts?" << "=";
+        QTest::newRow("delete counts 3 and 4") << "delete" << "1 1 1 120, 2 2 2 120, 3 3 3 120, 4 4 4 120, 5 5 5 120" << "2 3" << "yes"
+                                               << "Delete the selected Counts?" << "1 1.00 1 120.00, 2 2.00 2 120.00, 5 5.00 5 120.00";
+        QTest::newRow("delete every count") << "delete" << "1 1 1 120, 2 2 2 120" << "0-1" << "yes" << "Delete the selected Counts?" << "";
+        // The player lights count 1 while the tool yields: row 0 is selected
+        // then, but was not when Delete was pressed.
+        QTest::newRow("delete while the player plays") << "delete" << "3001" << "1-3000" << "yes" << "Delete the selected Counts?"
+                                                       << "1 1.00 1 120.00";
+        QTest::newRow("reduce while the player plays") << "reduce" << "3001" << "2-3000" << "" << "" << "player";
+    }
+    void toolsChangeTheSelectedCounts()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QString, rows);
+        QFETCH(QString, selected);
+        QFETCH(QString, field);
+        QFETCH(QString, told);
+        QFETCH(QString, after);
+        const int id = addTrack(*h, rows.contains(' ') ? rows : evenCounts(rows.toInt()));
+        Track& w = openOn(id);
+        const QString before = listed(w);
+        w.TrackList->setListIndex(-1);
+        const QStringList picked = selected.split(QRegularExpression("[ -]"));
+        for (int r = picked[0].toInt(); r <= picked.last().toInt(); ++r)
+            w.TrackList->setSelected(r, selected.contains('-') || picked.contains(QString::number(r)));
+        (tool == "speed" ? w.efSpeed : w.efShift)->setText(field);
+        w.rbBackward->setValue(tool == "back");
+        h->fake->answers = {field == "yes" ? fw::MsgAnswer::Yes : fw::MsgAnswer::No};
+        if (told.endsWith("refused"))
+            refuse(*h, "UPDATE");
+        std::unique_ptr<fw::Database> other = h->openDatabase();
+        if (told.endsWith("locked"))
+            other->SQLExecute("BEGIN EXCLUSIVE");
+        if (rows == "3001")
+            QTimer::singleShot(0, &w, [&] { w.ScrollToCount("1"); });
+        fw::PushButton* button = tool == "speed" ? w.pbChangeSpeed : tool == "delete" ? w.pbDeleteBeats
+                               : tool == "reduce" ? w.pbReduceBeats : w.pbShift;
+        button->push();
+        other.reset();
+        QCOMPARE(messagesAndBeeps(*h).join('|'), told);
+        if (after == "player") {   // the player moved the selection, yet rows 0 and 1 keep their beats
+            QCOMPARE(w.TrackList->ListIndex(), 0);
+            QCOMPARE(QStringList({w.TrackList->Cell(0, 3), w.TrackList->Cell(1, 3), w.TrackList->Cell(2, 3),
+                                  w.TrackList->Cell(3000, 3)}), QStringList({"1", "2", "2", "8"}));
+        } else {
+            QCOMPARE(listed(w), after == "=" ? before : after);
+        }
+        QCOMPARE(listed(w, true), stored(*h, id));
+        QVERIFY(noTransactionOpen());
+    }
+};
+
+QTEST_MAIN(TrackTest)
+#include "tst_track.moc"
