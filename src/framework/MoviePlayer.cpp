@@ -22,8 +22,10 @@ MoviePlayer::~MoviePlayer()
     m_player->stop();
 }
 
-void MoviePlayer::open(const FolderItem& file, int timeoutMs)
+bool MoviePlayer::open(const FolderItem& file, int timeoutMs)
 {
+    cutShortOpening();
+    const quint64 mine = m_opens;
     m_player->stop();
     m_hasMovie = true;
     m_failed = false;
@@ -38,7 +40,7 @@ void MoviePlayer::open(const FolderItem& file, int timeoutMs)
     if (settled() && m_player->mediaStatus() != QMediaPlayer::NoMedia) {
         m_failed = m_player->error() != QMediaPlayer::NoError
             || m_player->mediaStatus() == QMediaPlayer::InvalidMedia;
-        return;
+        return true;
     }
     QEventLoop wait;
     QTimer limit;
@@ -51,12 +53,27 @@ void MoviePlayer::open(const FolderItem& file, int timeoutMs)
     const auto statusLink = connect(m_player, &QMediaPlayer::mediaStatusChanged, &wait, check);
     const auto errorLink = connect(m_player, &QMediaPlayer::errorOccurred, &wait, [&] { wait.quit(); });
     limit.start(timeoutMs);
+    m_wait = &wait;
     wait.exec();
+    if (m_wait == &wait)
+        m_wait = nullptr;
     disconnect(statusLink);
     disconnect(errorLink);
+    if (mine != m_opens)
+        return false;   // what cut the wait short has the player now
     const QMediaPlayer::MediaStatus s = m_player->mediaStatus();
     m_failed = m_player->error() != QMediaPlayer::NoError || s == QMediaPlayer::InvalidMedia
         || s == QMediaPlayer::LoadingMedia || s == QMediaPlayer::NoMedia;
+    return true;
+}
+
+void MoviePlayer::cutShortOpening()
+{
+    ++m_opens;
+    if (m_wait) {
+        m_wait->quit();
+        m_wait = nullptr;
+    }
 }
 
 double MoviePlayer::duration() const
@@ -90,6 +107,7 @@ void MoviePlayer::play()
 
 void MoviePlayer::stop()
 {
+    cutShortOpening();
     // Stops where it is: the movie stays loaded at its position.
     if (m_hasMovie && !m_failed)
         m_player->pause();
@@ -102,6 +120,7 @@ bool MoviePlayer::isPlaying() const
 
 void MoviePlayer::windowClosing()
 {
+    cutShortOpening();
     m_player->stop();
     m_player->setSource(QUrl());
     m_hasMovie = false;

@@ -298,6 +298,75 @@ private slots:
         testing::closeAllWindows();
     }
 
+    // The player waits on the event loop while a song's file loads. A Stop
+    // pressed then ends the play for good.
+    void stopWhileTheFileLoadsPlaysNothing()
+    {
+        h->addSong(QStringLiteral("Probe"), m_wav, {0.5, 1.0}, {1, 2});
+        testing::startAgain(*h);
+        Songs& songs = Songs::instance();
+        testing::clickRow(songs.SongList, int(testing::columnTexts(songs.SongList, 0).indexOf("Probe")));
+        TheCount& w = TheCount::instance();
+        bool pressedWhileLoading = false;
+        QTimer::singleShot(0, &songs, [&] {
+            pressedWhileLoading = w.qtPlayer->isOpening();
+            songs.pbPlay->push();
+        });
+        songs.pbPlay->push();
+        QVERIFY(pressedWhileLoading);
+        QCOMPARE(songs.pbPlay->caption(), QStringLiteral("Play"));
+        QCOMPARE(w.BeatTimer->mode(), fw::Timer::ModeOff);
+        QTest::qWait(300);   // nothing starts later either
+        QVERIFY(!w.qtPlayer->isPlaying());
+        QCOMPARE(h->fake->messageTexts(), QStringList());
+    }
+
+    // Neither a tick nor another start during the load reads one song's
+    // track against another song's audio.
+    void whileTheFileLoads_data()
+    {
+        QTest::addColumn<bool>("startAnother");
+        QTest::newRow("a tick") << false;
+        QTest::newRow("another song started") << true;
+    }
+    void whileTheFileLoads()
+    {
+        QFETCH(bool, startAnother);
+        const QString nextWav = h->env.root() + QStringLiteral("/next.wav");
+        const QString shortWav = h->env.root() + QStringLiteral("/short.wav");
+        QVERIFY(testing::writeWav(nextWav, 6.0) && testing::writeWav(shortWav, 3.0));
+        TheCount& w = play({1.0, 2.0, 3.0}, {1, 2, 3}, {"a1", "a2", "a3"});
+        tickAt(w, 1.0);
+        const int next = h->addSong(QStringLiteral("Next"), nextWav, {5.0}, {5});
+        const int other = h->addSong(QStringLiteral("Other"), shortWav, {0.2, 0.4}, {7, 8});
+        bool loading = false;
+        fw::Timer::Mode timer = fw::Timer::ModeMultiple;
+        QString litDuring;
+        QTimer::singleShot(0, &w, [&] {
+            loading = w.qtPlayer->isOpening();
+            timer = w.BeatTimer->mode();
+            if (startAnother) {
+                w.TheSongID = other;
+                w.StartCounting(0.0, -1.0);
+            } else {
+                tickAt(w, 3.0);
+                litDuring = lit(w);
+            }
+        });
+        w.TheSongID = next;
+        w.StartCounting(0.0, -1.0);
+        QVERIFY(loading);
+        QCOMPARE(timer, fw::Timer::ModeOff);
+        if (startAnother) {
+            QCOMPARE(w.Times, std::vector<double>({0.2, 0.4}));
+            QVERIFY(qAbs(w.qtPlayer->duration() - 3.0) < 0.05);
+        } else {
+            QCOMPARE(litDuring, QStringLiteral("1"));
+            QCOMPARE(w.Times, std::vector<double>{5.0});
+            QVERIFY(qAbs(w.qtPlayer->duration() - 6.0) < 0.05);
+        }
+    }
+
     void realAudioLightsEveryCountInOrder()
     {
         // Counts every 0.3 s on the click track, as a dancer's track would be.
