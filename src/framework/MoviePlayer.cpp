@@ -1,6 +1,7 @@
 #include "framework/MoviePlayer.h"
 
 #include <QAudioOutput>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QMediaPlayer>
 #include <QTimer>
@@ -30,41 +31,62 @@ bool MoviePlayer::open(const FolderItem& file, int timeoutMs)
     m_hasMovie = true;
     m_failed = false;
     m_player->setSource(QUrl::fromLocalFile(file.posixPath()));
+    const QDeadlineTimer deadline(timeoutMs);
 
-    auto settled = [this] {
-        const QMediaPlayer::MediaStatus s = m_player->mediaStatus();
-        return s == QMediaPlayer::LoadedMedia || s == QMediaPlayer::BufferedMedia
-            || s == QMediaPlayer::EndOfMedia || s == QMediaPlayer::InvalidMedia
-            || s == QMediaPlayer::NoMedia || m_player->error() != QMediaPlayer::NoError;
+    auto failed = [this] {
+        return m_player->error() != QMediaPlayer::NoError || m_player->mediaStatus() == QMediaPlayer::InvalidMedia;
     };
-    if (settled() && m_player->mediaStatus() != QMediaPlayer::NoMedia) {
-        m_failed = m_player->error() != QMediaPlayer::NoError
-            || m_player->mediaStatus() == QMediaPlayer::InvalidMedia;
-        return true;
+    auto loaded = [this] {
+        const QMediaPlayer::MediaStatus s = m_player->mediaStatus();
+        return s == QMediaPlayer::LoadedMedia || s == QMediaPlayer::BufferedMedia || s == QMediaPlayer::EndOfMedia;
+    };
+    // Right after the source is set its status may still read "no media".
+    if (!failed() && !loaded()) {
+        waitUntil(deadline, [&] {
+            return failed() || loaded() || m_player->mediaStatus() == QMediaPlayer::NoMedia;
+        });
+        if (mine != m_opens)
+            return false;   // cut short: what cut it has the player now
     }
+    // Some files tell their length only once their audio runs through the
+    // decoder (an MP3 without a header that gives it): they are readied
+    // paused, which does that without a sound, and stopped again, from
+    // where they play as every other file does.
+    if (!failed() && loaded() && m_player->duration() <= 0) {
+        m_player->pause();
+        waitUntil(deadline, [&] { return failed() || m_player->duration() > 0; });
+        if (mine != m_opens)
+            return false;
+        m_player->stop();
+    }
+    m_failed = failed() || !loaded();
+    return true;
+}
+
+void MoviePlayer::waitUntil(const QDeadlineTimer& deadline, const std::function<bool()>& done)
+{
+    if (deadline.hasExpired())
+        return;
     QEventLoop wait;
     QTimer limit;
     limit.setSingleShot(true);
     connect(&limit, &QTimer::timeout, &wait, &QEventLoop::quit);
     auto check = [&] {
-        if (m_player->mediaStatus() != QMediaPlayer::LoadingMedia && settled())
+        if (done())
             wait.quit();
     };
-    const auto statusLink = connect(m_player, &QMediaPlayer::mediaStatusChanged, &wait, check);
-    const auto errorLink = connect(m_player, &QMediaPlayer::errorOccurred, &wait, [&] { wait.quit(); });
-    limit.start(timeoutMs);
+    const QList<QMetaObject::Connection> links = {
+        connect(m_player, &QMediaPlayer::mediaStatusChanged, &wait, check),
+        connect(m_player, &QMediaPlayer::durationChanged, &wait, check),
+        connect(m_player, &QMediaPlayer::errorOccurred, &wait, check),
+    };
+    limit.start(std::max<qint64>(1, deadline.remainingTime()));
     m_wait = &wait;
     wait.exec();
     if (m_wait == &wait)
         m_wait = nullptr;
-    disconnect(statusLink);
-    disconnect(errorLink);
-    if (mine != m_opens)
-        return false;   // what cut the wait short has the player now
-    const QMediaPlayer::MediaStatus s = m_player->mediaStatus();
-    m_failed = m_player->error() != QMediaPlayer::NoError || s == QMediaPlayer::InvalidMedia
-        || s == QMediaPlayer::LoadingMedia || s == QMediaPlayer::NoMedia;
-    return true;
+    for (const QMetaObject::Connection& link : links)
+        disconnect(link);
 }
 
 void MoviePlayer::cutShortOpening()

@@ -5,9 +5,11 @@
 
 #include "framework/Control.h"
 
+#include <functional>
 #include <optional>
 
 class QAudioOutput;
+class QDeadlineTimer;
 class QEventLoop;
 class QMediaPlayer;
 
@@ -47,6 +49,9 @@ public:
 private:
     // Ends the wait of a pending open(), which then answers false.
     void cutShortOpening();
+    // Runs the event loop until done() holds after a change of the player,
+    // the deadline passes, or the wait is cut short.
+    void waitUntil(const QDeadlineTimer& deadline, const std::function<bool()>& done);
 
     QMediaPlayer* m_player;
     QAudioOutput* m_output;
