@@ -282,7 +282,7 @@ void SetupSongs::ImportFile(const fw::FolderItem& f)
     const std::unique_ptr<fw::RecordSet> same
         = Code::db->SQLSelect(QStringLiteral("Select * From Songs where Title=") + fw::sqlQuoted(title));
     if (!same) {
-        // A check that failed found nothing either way: nothing is stored.
+        // A failed check does not show that no song has this title.
         fw::MsgBox(failureOfSelect(QStringLiteral("Couldn't look for a song of the same title. Error: ")));
         return;
     }
