@@ -39,7 +39,7 @@ inline const QStringList kTrackColumns = {
 
 // A song's file is a few hundred kilobytes at most; a file over this size is
 // something else, dropped by mistake, and is refused without being read.
-constexpr qint64 kMaxFileBytes = 8 * 1024 * 1024;
+constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
 
 // One song as the file carries it, every value as plain text.
 struct Script {
