@@ -299,39 +299,17 @@ private slots:
     }
 
     // The player waits on the event loop while a song's file loads. A Stop
-    // pressed then ends the play for good.
-    void stopWhileTheFileLoadsPlaysNothing()
-    {
-        h->addSong(QStringLiteral("Probe"), m_wav, {0.5, 1.0}, {1, 2});
-        testing::startAgain(*h);
-        Songs& songs = Songs::instance();
-        testing::clickRow(songs.SongList, int(testing::columnTexts(songs.SongList, 0).indexOf("Probe")));
-        TheCount& w = TheCount::instance();
-        bool pressedWhileLoading = false;
-        QTimer::singleShot(0, &songs, [&] {
-            pressedWhileLoading = w.qtPlayer->isOpening();
-            songs.pbPlay->push();
-        });
-        songs.pbPlay->push();
-        QVERIFY(pressedWhileLoading);
-        QCOMPARE(songs.pbPlay->caption(), QStringLiteral("Play"));
-        QCOMPARE(w.BeatTimer->mode(), fw::Timer::ModeOff);
-        QTest::qWait(300);   // nothing starts later either
-        QVERIFY(!w.qtPlayer->isPlaying());
-        QCOMPARE(h->fake->messageTexts(), QStringList());
-    }
-
-    // Neither a tick nor another start during the load reads one song's
-    // track against another song's audio.
+    // pressed then ends the play for good; neither a tick nor another start
+    // then reads one song's track against another song's audio.
     void whileTheFileLoads_data()
     {
-        QTest::addColumn<bool>("startAnother");
-        QTest::newRow("a tick") << false;
-        QTest::newRow("another song started") << true;
+        QTest::addColumn<QString>("during");
+        for (const char* during : {"tick", "stop", "start"})
+            QTest::newRow(during) << QString(during);
     }
     void whileTheFileLoads()
     {
-        QFETCH(bool, startAnother);
+        QFETCH(QString, during);
         const QString nextWav = h->env.root() + QStringLiteral("/next.wav");
         const QString shortWav = h->env.root() + QStringLiteral("/short.wav");
         QVERIFY(testing::writeWav(nextWav, 6.0) && testing::writeWav(shortWav, 3.0));
@@ -345,25 +323,32 @@ private slots:
         QTimer::singleShot(0, &w, [&] {
             loading = w.qtPlayer->isOpening();
             timer = w.BeatTimer->mode();
-            if (startAnother) {
-                w.TheSongID = other;
-                w.StartCounting(0.0, -1.0);
-            } else {
+            if (during == "tick") {
                 tickAt(w, 3.0);
                 litDuring = lit(w);
+            } else if (during == "stop") {
+                w.StopCounting();
+            } else {
+                w.TheSongID = other;
+                w.StartCounting(0.0, -1.0);
             }
         });
         w.TheSongID = next;
         w.StartCounting(0.0, -1.0);
         QVERIFY(loading);
         QCOMPARE(timer, fw::Timer::ModeOff);
-        if (startAnother) {
-            QCOMPARE(w.Times, std::vector<double>({0.2, 0.4}));
-            QVERIFY(qAbs(w.qtPlayer->duration() - 3.0) < 0.05);
-        } else {
+        QCOMPARE(h->fake->messageTexts(), QStringList());
+        if (during == "tick") {
             QCOMPARE(litDuring, QStringLiteral("1"));
             QCOMPARE(w.Times, std::vector<double>{5.0});
             QVERIFY(qAbs(w.qtPlayer->duration() - 6.0) < 0.05);
+        } else if (during == "stop") {
+            QCOMPARE(w.BeatTimer->mode(), fw::Timer::ModeOff);
+            QTest::qWait(300);   // nothing starts later either
+            QVERIFY(!w.qtPlayer->isPlaying());
+        } else {
+            QCOMPARE(w.Times, std::vector<double>({0.2, 0.4}));
+            QVERIFY(qAbs(w.qtPlayer->duration() - 3.0) < 0.05);
         }
     }
 
