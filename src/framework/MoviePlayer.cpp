@@ -41,20 +41,29 @@ bool MoviePlayer::open(const FolderItem& file, int timeoutMs)
         return s == QMediaPlayer::LoadedMedia || s == QMediaPlayer::BufferedMedia || s == QMediaPlayer::EndOfMedia;
     };
     // Right after the source is set its status may still read "no media".
+    // Now and then the platform's parser starts before the decoder behind it
+    // is ready and the load never settles (seen with AIFF files): a load
+    // that has not settled half-way to the deadline is started once more.
+    auto settled = [&] { return failed() || loaded() || m_player->mediaStatus() == QMediaPlayer::NoMedia; };
     if (!failed() && !loaded()) {
-        waitUntil(deadline, [&] {
-            return failed() || loaded() || m_player->mediaStatus() == QMediaPlayer::NoMedia;
-        });
+        const QUrl source = m_player->source();
+        if (!waitUntil(QDeadlineTimer(timeoutMs / 2), settled) && mine == m_opens) {
+            m_player->setSource(QUrl());
+            m_player->setSource(source);
+            waitUntil(deadline, [&] { return failed() || loaded(); });
+        }
         if (mine != m_opens)
             return false;   // cut short: what cut it has the player now
     }
-    // Some files tell their length only once their audio runs through the
-    // decoder (an MP3 without a header that gives it): they are readied
-    // paused, which does that without a sound, and stopped again, from
-    // where they play as every other file does.
-    if (!failed() && loaded() && m_player->duration() <= 0) {
+    // Every file is readied paused, which runs the first of its audio
+    // through the decoder without a sound, and stopped again, from where it
+    // plays. Some files tell their length only then (an MP3 without a header
+    // that gives it), and such a file played straight from loading may end
+    // at once.
+    if (!failed() && loaded()) {
         m_player->pause();
-        waitUntil(deadline, [&] { return failed() || m_player->duration() > 0; });
+        if (m_player->duration() <= 0)
+            waitUntil(deadline, [&] { return failed() || m_player->duration() > 0; });
         if (mine != m_opens)
             return false;
         m_player->stop();
@@ -63,17 +72,21 @@ bool MoviePlayer::open(const FolderItem& file, int timeoutMs)
     return true;
 }
 
-void MoviePlayer::waitUntil(const QDeadlineTimer& deadline, const std::function<bool()>& done)
+bool MoviePlayer::waitUntil(const QDeadlineTimer& deadline, const std::function<bool()>& done)
 {
     if (deadline.hasExpired())
-        return;
+        return false;
+    bool reached = false;
     QEventLoop wait;
     QTimer limit;
     limit.setSingleShot(true);
+    limit.setTimerType(Qt::PreciseTimer);
     connect(&limit, &QTimer::timeout, &wait, &QEventLoop::quit);
     auto check = [&] {
-        if (done())
+        if (done()) {
+            reached = true;
             wait.quit();
+        }
     };
     const QList<QMetaObject::Connection> links = {
         connect(m_player, &QMediaPlayer::mediaStatusChanged, &wait, check),
@@ -87,6 +100,7 @@ void MoviePlayer::waitUntil(const QDeadlineTimer& deadline, const std::function<
         m_wait = nullptr;
     for (const QMetaObject::Connection& link : links)
         disconnect(link);
+    return reached;
 }
 
 void MoviePlayer::cutShortOpening()

@@ -49,9 +49,9 @@ public:
 private:
     // Ends the wait of a pending open(), which then answers false.
     void cutShortOpening();
-    // Runs the event loop until done() holds after a change of the player,
-    // the deadline passes, or the wait is cut short.
-    void waitUntil(const QDeadlineTimer& deadline, const std::function<bool()>& done);
+    // Runs the event loop until done() holds after a change of the player
+    // (true), or the deadline passes or the wait is cut short (false).
+    bool waitUntil(const QDeadlineTimer& deadline, const std::function<bool()>& done);
 
     QMediaPlayer* m_player;
     QAudioOutput* m_output;
