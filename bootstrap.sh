@@ -9,7 +9,10 @@ cd "$(dirname "$0")"
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 libgl-dev
-  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  # Songs in WAV, MP3, FLAC, Ogg Vorbis (base, good), AAC in .m4a and AIFF (bad)
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
+  # The tests make their own short songs in each format with gst-launch-1.0
+  gstreamer1.0-tools
   libsqlite3-dev
 )
 

@@ -1,6 +1,8 @@
 // Song-script files and song set-up at size: importing a file of 5,000 track
 // lines and exporting that song again, through the set-up window on the
 // starter library's database file, and opening song set-up on 5,000 songs.
+// Then the limits: the largest file the import takes (how long the window
+// is held and how much memory it grows by) and a far larger one refused.
 //
 // Run: QT_QPA_PLATFORM=offscreen build/bench/bench_songscript
 
@@ -13,6 +15,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <sys/resource.h>
 #include <algorithm>
 #include <cstdio>
 
@@ -58,6 +62,33 @@ double median(std::vector<double> v)
 
 double msSince(const QElapsedTimer& clock) { return clock.nsecsElapsed() / 1e6; }
 
+double peakMemoryMB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+// A song-script just under the size the import takes: long notes on every
+// line make it grow fast.
+QString writeLargestScript(const testing::AppHarness& h, int* lines)
+{
+    const QString path = h.env.root() + QStringLiteral("/Largest.txt");
+    SongScript::Writer writer;
+    writer.create(path);
+    writer.writeSong({"Largest", "", "", "", "128", "", "", "0", "0", "", ""});
+    const QString note = QString(80, QLatin1Char('n'));
+    qint64 bytes = 0;
+    for (*lines = 0; bytes < SongScript::kMaxFileBytes - 400; ++*lines) {
+        const QStringList row = {QString::number(*lines + 1), QString::number(0.47 * *lines, 'f', 2), "1", "128.0",
+                                 note, "", ""};
+        writer.writeTrackRow(row);
+        bytes += row.join(QLatin1Char('\t')).size() + 2;
+    }
+    writer.close();
+    return path;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -65,6 +96,30 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qtApp(argc, argv);
+    {
+        // First, while the process's peak memory is still the start-up's.
+        testing::AppHarness h;
+        h.startWithoutWindows();
+        int lines = 0;
+        const QString largest = writeLargestScript(h, &lines);
+        SetupSongs& setup = SetupSongs::instance();
+        const double before = peakMemoryMB();
+        QElapsedTimer clock;
+        clock.start();
+        setup.ImportFile(fw::FolderItem::fromPosixPath(largest));
+        const double importMs = msSince(clock);
+        std::printf("largest file taken, %.1f MB, %d track lines: import %.0f ms (%s), peak memory grew %.0f MB\n",
+                    QFile(largest).size() / 1048576.0, lines, importMs, qPrintable(h.fake->lastMessage()),
+                    peakMemoryMB() - before);
+        QFile huge(h.env.root() + QStringLiteral("/Huge.txt"));
+        huge.open(QIODevice::WriteOnly);
+        huge.resize(qint64(4) << 30);   // sparse
+        huge.close();
+        clock.start();
+        setup.ImportFile(fw::FolderItem::fromPosixPath(huge.fileName()));
+        std::printf("a 4096 MB file refused in %.2f ms: %s\n", msSince(clock), qPrintable(h.fake->lastMessage()));
+        testing::closeAllWindows();
+    }
     std::vector<double> imports;
     std::vector<double> exports;
     std::vector<double> opens;

@@ -347,6 +347,8 @@ int Main(int argc, char* argv[])
     QApplication qtApp(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Corvantis"));
     QCoreApplication::setApplicationVersion(QStringLiteral(CORVANTIS_VERSION));
+    // The desktop shows the windows under the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("corvantis"));
     App app;
     app.setMenuBar(&MenuBar1::instance());
     app.ApplicationAddMenuHandlers();

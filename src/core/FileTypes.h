@@ -1,19 +1,13 @@
 #pragma once
 
-// The file types the program declares. "special/any" is what its file
-// pickers and drop targets ask for: any file at all.
+// The file types the program declares for its file pickers and drop
+// targets. "special/any" admits any file at all: the song-script import
+// takes any file and tells the user when it is no song-script.
 
 #include <QString>
 
 namespace FileTypes {
 
-struct FileType {
-    QString name;
-    QString macType;
-    QString macCreator;
-};
-
-inline const FileType pText{QStringLiteral("text"), QStringLiteral("TEXT"), QStringLiteral("R*ch")};
-inline const FileType pSpecialAny{QStringLiteral("special/any"), QStringLiteral("????"), QStringLiteral("????")};
+inline const QString pSpecialAny = QStringLiteral("special/any");
 
 } // namespace FileTypes

@@ -1,6 +1,7 @@
 #include "framework/MoviePlayer.h"
 
 #include <QAudioOutput>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QMediaPlayer>
 #include <QTimer>
@@ -22,41 +23,93 @@ MoviePlayer::~MoviePlayer()
     m_player->stop();
 }
 
-void MoviePlayer::open(const FolderItem& file, int timeoutMs)
+bool MoviePlayer::open(const FolderItem& file, int timeoutMs)
 {
+    cutShortOpening();
+    const quint64 mine = m_opens;
     m_player->stop();
     m_hasMovie = true;
     m_failed = false;
     m_player->setSource(QUrl::fromLocalFile(file.posixPath()));
+    const QDeadlineTimer deadline(timeoutMs);
 
-    auto settled = [this] {
-        const QMediaPlayer::MediaStatus s = m_player->mediaStatus();
-        return s == QMediaPlayer::LoadedMedia || s == QMediaPlayer::BufferedMedia
-            || s == QMediaPlayer::EndOfMedia || s == QMediaPlayer::InvalidMedia
-            || s == QMediaPlayer::NoMedia || m_player->error() != QMediaPlayer::NoError;
+    auto failed = [this] {
+        return m_player->error() != QMediaPlayer::NoError || m_player->mediaStatus() == QMediaPlayer::InvalidMedia;
     };
-    if (settled() && m_player->mediaStatus() != QMediaPlayer::NoMedia) {
-        m_failed = m_player->error() != QMediaPlayer::NoError
-            || m_player->mediaStatus() == QMediaPlayer::InvalidMedia;
-        return;
+    auto loaded = [this] {
+        const QMediaPlayer::MediaStatus s = m_player->mediaStatus();
+        return s == QMediaPlayer::LoadedMedia || s == QMediaPlayer::BufferedMedia || s == QMediaPlayer::EndOfMedia;
+    };
+    // Right after the source is set its status may still read "no media".
+    // Now and then the platform's parser starts before the decoder behind it
+    // is ready and the load never settles (seen with AIFF files): a load
+    // that has not settled half-way to the deadline is started once more.
+    auto settled = [&] { return failed() || loaded() || m_player->mediaStatus() == QMediaPlayer::NoMedia; };
+    if (!failed() && !loaded()) {
+        const QUrl source = m_player->source();
+        if (!waitUntil(QDeadlineTimer(timeoutMs / 2), settled) && mine == m_opens) {
+            m_player->setSource(QUrl());
+            m_player->setSource(source);
+            waitUntil(deadline, [&] { return failed() || loaded(); });
+        }
+        if (mine != m_opens)
+            return false;   // cut short: what cut it has the player now
     }
+    // Every file is readied paused, which runs the first of its audio
+    // through the decoder without a sound, and stopped again, from where it
+    // plays. Some files tell their length only then (an MP3 without a header
+    // that gives it), and such a file played straight from loading may end
+    // at once.
+    if (!failed() && loaded()) {
+        m_player->pause();
+        if (m_player->duration() <= 0)
+            waitUntil(deadline, [&] { return failed() || m_player->duration() > 0; });
+        if (mine != m_opens)
+            return false;
+        m_player->stop();
+    }
+    m_failed = failed() || !loaded();
+    return true;
+}
+
+bool MoviePlayer::waitUntil(const QDeadlineTimer& deadline, const std::function<bool()>& done)
+{
+    if (deadline.hasExpired())
+        return false;
+    bool reached = false;
     QEventLoop wait;
     QTimer limit;
     limit.setSingleShot(true);
+    limit.setTimerType(Qt::PreciseTimer);
     connect(&limit, &QTimer::timeout, &wait, &QEventLoop::quit);
     auto check = [&] {
-        if (m_player->mediaStatus() != QMediaPlayer::LoadingMedia && settled())
+        if (done()) {
+            reached = true;
             wait.quit();
+        }
     };
-    const auto statusLink = connect(m_player, &QMediaPlayer::mediaStatusChanged, &wait, check);
-    const auto errorLink = connect(m_player, &QMediaPlayer::errorOccurred, &wait, [&] { wait.quit(); });
-    limit.start(timeoutMs);
+    const QList<QMetaObject::Connection> links = {
+        connect(m_player, &QMediaPlayer::mediaStatusChanged, &wait, check),
+        connect(m_player, &QMediaPlayer::durationChanged, &wait, check),
+        connect(m_player, &QMediaPlayer::errorOccurred, &wait, check),
+    };
+    limit.start(std::max<qint64>(1, deadline.remainingTime()));
+    m_wait = &wait;
     wait.exec();
-    disconnect(statusLink);
-    disconnect(errorLink);
-    const QMediaPlayer::MediaStatus s = m_player->mediaStatus();
-    m_failed = m_player->error() != QMediaPlayer::NoError || s == QMediaPlayer::InvalidMedia
-        || s == QMediaPlayer::LoadingMedia || s == QMediaPlayer::NoMedia;
+    if (m_wait == &wait)
+        m_wait = nullptr;
+    for (const QMetaObject::Connection& link : links)
+        disconnect(link);
+    return reached;
+}
+
+void MoviePlayer::cutShortOpening()
+{
+    ++m_opens;
+    if (m_wait) {
+        m_wait->quit();
+        m_wait = nullptr;
+    }
 }
 
 double MoviePlayer::duration() const
@@ -90,6 +143,7 @@ void MoviePlayer::play()
 
 void MoviePlayer::stop()
 {
+    cutShortOpening();
     // Stops where it is: the movie stays loaded at its position.
     if (m_hasMovie && !m_failed)
         m_player->pause();
@@ -102,6 +156,7 @@ bool MoviePlayer::isPlaying() const
 
 void MoviePlayer::windowClosing()
 {
+    cutShortOpening();
     m_player->stop();
     m_player->setSource(QUrl());
     m_hasMovie = false;

@@ -5,9 +5,12 @@
 
 #include "framework/Control.h"
 
+#include <functional>
 #include <optional>
 
 class QAudioOutput;
+class QDeadlineTimer;
+class QEventLoop;
 class QMediaPlayer;
 
 namespace fw {
@@ -21,13 +24,19 @@ public:
     // Replaces the movie (a sounding one stops) and waits, at most
     // timeoutMs, until the file is loaded or has failed. A file that cannot
     // be played leaves a movie whose duration is 0; so does a timeout.
-    void open(const FolderItem& file, int timeoutMs = 5000);
+    // The wait runs the event loop. False when stop(), another open or the
+    // window's closing cut it short: the player then is no longer this
+    // caller's to play.
+    bool open(const FolderItem& file, int timeoutMs = 5000);
+    // True while open() waits for its file.
+    bool isOpening() const { return m_wait != nullptr; }
     bool hasMovie() const { return m_hasMovie; }
     double duration() const;
     double position() const;
     // A negative position plays from the start.
     void setPosition(double seconds);
     void play();
+    // Also cuts short an open() that is waiting.
     void stop();
     bool isPlaying() const;
 
@@ -38,11 +47,19 @@ public:
     void windowClosing() override;
 
 private:
+    // Ends the wait of a pending open(), which then answers false.
+    void cutShortOpening();
+    // Runs the event loop until done() holds after a change of the player
+    // (true), or the deadline passes or the wait is cut short (false).
+    bool waitUntil(const QDeadlineTimer& deadline, const std::function<bool()>& done);
+
     QMediaPlayer* m_player;
     QAudioOutput* m_output;
     bool m_hasMovie = false;
     bool m_failed = false;
     std::optional<double> m_reported;
+    QEventLoop* m_wait = nullptr;   // the wait of the open() under way
+    quint64 m_opens = 0;            // counts opens and what cuts them short
 };
 
 } // namespace fw

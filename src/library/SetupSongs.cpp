@@ -1,6 +1,7 @@
 #include "library/SetupSongs.h"
 
 #include "core/Code.h"
+#include "core/FileTypes.h"
 #include "core/SongRow.h"
 #include "core/WindowPlace.h"
 #include "library/ListCells.h"
@@ -18,7 +19,6 @@ using ListCells::IDCell;
 
 namespace {
 const QString kPlaceKey = QStringLiteral("SetupSongs");
-const QString kAnyFile = QStringLiteral("special/any");
 const QString kTitle = QStringLiteral("Corvantis");
 const QString kNewTitle = QStringLiteral("New Song");
 const QString kNewArtist = QStringLiteral("Click the Edit Song Info button");
@@ -41,12 +41,50 @@ QStringList valuesOf(fw::RecordSet& row, const QStringList& columns)
     return values;
 }
 
-// "/" cannot be part of a file name here; the title itself keeps it.
+// The name the song's file gets on the desktop: the title, made a name that
+// the file system takes and the desktop shows. "/" and control characters
+// cannot stand in a name, a leading dot would hide the file, and a name holds
+// at most 255 bytes.
 QString exportFileName(const QString& title)
 {
-    QString name = title;
-    name.replace(QLatin1Char('/'), QLatin1Char('-'));
-    return name + QStringLiteral(".txt");
+    constexpr qsizetype kMaxNameBytes = 255;
+    const QString extension = QStringLiteral(".txt");
+    QString name;
+    for (const QChar c : title) {
+        if (c == QLatin1Char('/'))
+            name += QLatin1Char('-');
+        else if (c.category() == QChar::Other_Control)
+            name += QLatin1Char(' ');
+        else
+            name += c;
+    }
+    while (name.startsWith(QLatin1Char('.')))
+        name.remove(0, 1);
+    if (name.trimmed().isEmpty())
+        name = QStringLiteral("Untitled");
+    // Whole characters, as many as fit with the extension.
+    qsizetype bytes = extension.size();
+    for (qsizetype k = 0; k < name.size(); ++k) {
+        const bool pair = name[k].isHighSurrogate() && k + 1 < name.size() && name[k + 1].isLowSurrogate();
+        const char16_t c = name[k].unicode();
+        bytes += pair ? 4 : (c < 0x80 ? 1 : (c < 0x800 ? 2 : 3));
+        if (bytes > kMaxNameBytes) {
+            name.truncate(k);
+            break;
+        }
+        if (pair)
+            ++k;
+    }
+    return name + extension;
+}
+
+// What a select that gave no rows means: the database's failure, told with
+// its text, or (an empty text) no such row.
+QString failureOfSelect(const QString& whatFailed)
+{
+    if (!Code::db->Error())
+        return QString();
+    return whatFailed + Code::db->ErrorMessage();
 }
 } // namespace
 
@@ -162,6 +200,20 @@ void SetupSongs::pbExport_Action()
     const int row = selectedRow();
     if (row < 0)
         return;
+    // The song and its track are read before the file is made: an export
+    // the database refuses must not replace an earlier file with an empty one.
+    const std::unique_ptr<fw::RecordSet> song = SongRow::select(songIDOf(row));
+    if (!song) {
+        const QString failure = failureOfSelect(QStringLiteral("Couldn't read the song record. Error: "));
+        fw::MsgBox(failure.isEmpty() ? QStringLiteral("Couldn't find song record.") : failure);
+        return;
+    }
+    const std::unique_ptr<fw::RecordSet> track = Code::db->SQLSelect(
+        QStringLiteral("Select * From Track Where SongsID = ") + song->Field(QStringLiteral("ID")).StringValue());
+    if (!track) {
+        fw::MsgBox(failureOfSelect(QStringLiteral("Couldn't read the song's track. Error: ")));
+        return;
+    }
     const QString fileName = exportFileName(List->Cell(row, 0));
     const fw::FolderItem file = fw::SpecialFolder::Desktop().child(fileName);
     SongScript::Writer writer;
@@ -169,16 +221,9 @@ void SetupSongs::pbExport_Action()
         fw::MsgBox(QStringLiteral("Couldn't create the file."));
         return;
     }
-    const std::unique_ptr<fw::RecordSet> song = SongRow::select(songIDOf(row));
-    if (!song) {
-        writer.close();
-        fw::MsgBox(QStringLiteral("Couldn't find song record."));
-        return;
-    }
     writer.writeSong(valuesOf(*song, SongScript::kSongColumns));
-    const std::unique_ptr<fw::RecordSet> track = Code::db->SQLSelect(
-        QStringLiteral("Select * From Track Where SongsID = ") + song->Field(QStringLiteral("ID")).StringValue());
-    if (!track || track->eof()) {
+    if (track->eof()) {
+        // A song without a track still gives its eleven lines.
         writer.close();
         fw::MsgBox(QStringLiteral("Couldn't find track data."));
         return;
@@ -193,14 +238,18 @@ void SetupSongs::pbExport_Action()
         fw::MsgBox(QStringLiteral("Couldn't write the file."));
         return;
     }
-    fw::MsgBox(QStringLiteral("File created on desktop: ") + fileName);
+    QString told = QStringLiteral("File created on desktop: ") + fileName;
+    if (writer.changedTabs())
+        told += QStringLiteral("\nA TAB inside a value of the track was written as a space, since TABs "
+                               "separate the values of a track line.");
+    fw::MsgBox(told);
 }
 
 // ---- import ------------------------------------------------------------------
 
 void SetupSongs::pbImport_Open()
 {
-    pbImport->acceptFileDrop(kAnyFile);
+    pbImport->acceptFileDrop(FileTypes::pSpecialAny);
 }
 
 void SetupSongs::pbImport_DropObject(const fw::DragItem& item)
@@ -214,7 +263,7 @@ void SetupSongs::pbImport_DropObject(const fw::DragItem& item)
 
 void SetupSongs::pbImport_Action()
 {
-    const fw::FolderItem f = fw::GetOpenFolderItem(kAnyFile);
+    const fw::FolderItem f = fw::GetOpenFolderItem(FileTypes::pSpecialAny);
     if (f.valid())
         ImportFile(f);
 }
@@ -237,7 +286,12 @@ void SetupSongs::ImportFile(const fw::FolderItem& f)
     const QString& title = script.song.at(0);
     const std::unique_ptr<fw::RecordSet> same
         = Code::db->SQLSelect(QStringLiteral("Select * From Songs where Title=") + fw::sqlQuoted(title));
-    if (same && !same->eof()
+    if (!same) {
+        // A failed check does not show that no song has this title.
+        fw::MsgBox(failureOfSelect(QStringLiteral("Couldn't look for a song of the same title. Error: ")));
+        return;
+    }
+    if (!same->eof()
         && !confirmed(QStringLiteral("A song named '") + title
                       + QStringLiteral("' already exists in the database. You can have more than one song with the "
                                        "same name. Do you want to import this song?")))

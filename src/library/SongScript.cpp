@@ -1,7 +1,10 @@
 #include "library/SongScript.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QStringDecoder>
+#include <array>
 #include <cmath>
 
 namespace SongScript {
@@ -11,59 +14,106 @@ namespace {
 constexpr QChar kLineSeparator(0x2028);
 constexpr qsizetype kNumberedValues = 3;   // count, time and beat must read as numbers
 
-bool readsAsNumber(const QString& text)
+// Mac OS Roman, bytes 0x80 to 0xFF; below that it is ASCII.
+constexpr std::array<char16_t, 128> kMacRoman = {
+    0x00C4, 0x00C5, 0x00C7, 0x00C9, 0x00D1, 0x00D6, 0x00DC, 0x00E1,
+    0x00E0, 0x00E2, 0x00E4, 0x00E3, 0x00E5, 0x00E7, 0x00E9, 0x00E8,
+    0x00EA, 0x00EB, 0x00ED, 0x00EC, 0x00EE, 0x00EF, 0x00F1, 0x00F3,
+    0x00F2, 0x00F4, 0x00F6, 0x00F5, 0x00FA, 0x00F9, 0x00FB, 0x00FC,
+    0x2020, 0x00B0, 0x00A2, 0x00A3, 0x00A7, 0x2022, 0x00B6, 0x00DF,
+    0x00AE, 0x00A9, 0x2122, 0x00B4, 0x00A8, 0x2260, 0x00C6, 0x00D8,
+    0x221E, 0x00B1, 0x2264, 0x2265, 0x00A5, 0x00B5, 0x2202, 0x2211,
+    0x220F, 0x03C0, 0x222B, 0x00AA, 0x00BA, 0x03A9, 0x00E6, 0x00F8,
+    0x00BF, 0x00A1, 0x00AC, 0x221A, 0x0192, 0x2248, 0x2206, 0x00AB,
+    0x00BB, 0x2026, 0x00A0, 0x00C0, 0x00C3, 0x00D5, 0x0152, 0x0153,
+    0x2013, 0x2014, 0x201C, 0x201D, 0x2018, 0x2019, 0x00F7, 0x25CA,
+    0x00FF, 0x0178, 0x2044, 0x20AC, 0x2039, 0x203A, 0xFB01, 0xFB02,
+    0x2021, 0x00B7, 0x201A, 0x201E, 0x2030, 0x00C2, 0x00CA, 0x00C1,
+    0x00CB, 0x00C8, 0x00CD, 0x00CE, 0x00CF, 0x00CC, 0x00D3, 0x00D4,
+    0xF8FF, 0x00D2, 0x00DA, 0x00DB, 0x00D9, 0x0131, 0x02C6, 0x02DC,
+    0x00AF, 0x02D8, 0x02D9, 0x02DA, 0x00B8, 0x02DD, 0x02DB, 0x02C7,
+};
+
+bool readsAsNumber(QStringView text)
 {
     bool ok = false;
     const double number = QLocale::c().toDouble(text.trimmed(), &ok);
     return ok && std::isfinite(number);
 }
 
-QString notATrackLine(int lineNumber)
+QString notATrackLine(qsizetype lineNumber)
 {
     return QStringLiteral("Line %1 of the file is not a track line: "
                           "it must begin with a count, a time and a beat.")
         .arg(lineNumber);
 }
 
-// The file's lines without their ends; a break after the last line starts
-// no line of its own.
-QStringList linesOf(const QString& text)
+QString notASongScript(const QString& why)
 {
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (lines.last().isEmpty())
-        lines.removeLast();
-    for (QString& line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
+    return QStringLiteral("This file is not a song-script file: ") + why;
+}
+
+QString tooLarge(qint64 bytes)
+{
+    return notASongScript(QStringLiteral("at %1 MB it is far larger than any song-script.")
+                              .arg(QString::number(bytes / (1024.0 * 1024.0), 'f', 1)));
+}
+
+// UTF-8 as this program writes it; other copies of the program on the Mac
+// wrote their 8-bit encoding, which any byte sequence is valid in.
+QString textOf(const QByteArray& content)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(content);
+    if (!utf8.hasError())
+        return text;
+    text.resize(content.size());
+    QChar* out = text.data();
+    for (const char byte : content) {
+        const auto b = static_cast<unsigned char>(byte);
+        *out++ = QChar(b < 0x80 ? char16_t(b) : kMacRoman[b - 0x80]);
     }
+    return text;
+}
+
+// The lines of the text without their ends: "\r\n", "\r" and "\n" each end
+// a line, and a break after the last line starts no line of its own.
+std::vector<QStringView> linesOf(QStringView text)
+{
+    std::vector<QStringView> lines;
+    qsizetype begin = 0;
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        const char16_t c = text[k].unicode();
+        if (c != u'\n' && c != u'\r')
+            continue;
+        lines.push_back(text.sliced(begin, k - begin));
+        if (c == u'\r' && k + 1 < text.size() && text[k + 1] == u'\n')
+            ++k;
+        begin = k + 1;
+    }
+    if (begin < text.size())
+        lines.push_back(text.sliced(begin));
     return lines;
 }
 
-QStringList decoded(QStringList values)
+QString decoded(QStringView value)
 {
-    for (QString& value : values)
-        value = decodeValue(value);
-    return values;
+    QString text = value.toString();
+    text.replace(kLineSeparator, QLatin1Char('\n'));
+    return text;
 }
 
-} // namespace
-
-QString encodeValue(const QString& value)
+// A value on a line of its own: a line break would end the line early.
+QString lineValue(const QString& value)
 {
     QString encoded = value;
     encoded.replace(QLatin1String("\r\n"), QString(kLineSeparator));
     encoded.replace(QLatin1Char('\r'), kLineSeparator);
     encoded.replace(QLatin1Char('\n'), kLineSeparator);
-    encoded.replace(QLatin1Char('\t'), QLatin1Char(' '));
     return encoded;
 }
 
-QString decodeValue(const QString& value)
-{
-    QString decoded = value;
-    decoded.replace(kLineSeparator, QLatin1Char('\n'));
-    return decoded;
-}
+} // namespace
 
 // ---- writing ---------------------------------------------------------------
 
@@ -71,20 +121,29 @@ bool Writer::create(const QString& posixPath)
 {
     m_file.setFileName(posixPath);
     m_failed = false;
-    return m_file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    m_changedTabs = false;
+    return m_file.open(QIODevice::WriteOnly);
 }
 
 void Writer::writeSong(const QStringList& values)
 {
     for (const QString& value : values)
-        writeLine(encodeValue(value));
+        writeLine(lineValue(value));
 }
 
 void Writer::writeTrackRow(const QStringList& values)
 {
+    // Every reader splits a track line at each TAB, so a TAB inside a value
+    // would move the values after it into the wrong columns.
     QString line;
-    for (const QString& value : values)
-        line += encodeValue(value) + QLatin1Char('\t');
+    for (const QString& value : values) {
+        QString encoded = lineValue(value);
+        if (encoded.contains(QLatin1Char('\t'))) {
+            encoded.replace(QLatin1Char('\t'), QLatin1Char(' '));
+            m_changedTabs = true;
+        }
+        line += encoded + QLatin1Char('\t');
+    }
     writeLine(line);
 }
 
@@ -92,9 +151,12 @@ bool Writer::close()
 {
     if (!m_file.isOpen())
         return false;
-    const bool flushed = m_file.flush();
-    m_file.close();
-    return flushed && !m_failed;
+    if (m_failed) {
+        m_file.cancelWriting();
+        m_file.commit();
+        return false;
+    }
+    return m_file.commit();
 }
 
 void Writer::writeLine(const QString& line)
@@ -109,33 +171,35 @@ void Writer::writeLine(const QString& line)
 Reading parse(const QByteArray& content)
 {
     Reading reading;
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(content);
-    if (content.contains('\0') || utf8.hasError()) {
-        reading.problem = QStringLiteral("This file is not a song-script file: it does not hold text.");
+    if (content.contains('\0')) {
+        reading.problem = notASongScript(QStringLiteral("it holds binary data, not text."));
         return reading;
     }
-    const QStringList lines = linesOf(text);
-    if (lines.size() < kSongColumns.size()) {
-        reading.problem = QStringLiteral("This file is not a song-script file: it has fewer than %1 lines.")
-                              .arg(kSongColumns.size());
+    const QString text = textOf(content);
+    const std::vector<QStringView> lines = linesOf(text);
+    const auto songLines = static_cast<size_t>(kSongColumns.size());
+    if (lines.size() < songLines) {
+        reading.problem = notASongScript(QStringLiteral("it has fewer than %1 lines.").arg(kSongColumns.size()));
         return reading;
     }
     Script script;
-    script.song = decoded(lines.mid(0, kSongColumns.size()));
-    for (qsizetype k = kSongColumns.size(); k < lines.size(); ++k) {
+    for (size_t k = 0; k < songLines; ++k)
+        script.song << decoded(lines[k]);
+    for (size_t k = songLines; k < lines.size(); ++k) {
         if (lines[k].isEmpty())
             continue;
-        QStringList values = lines[k].split(QLatin1Char('\t'));
-        values.resize(std::max(values.size(), kTrackColumns.size()));
-        for (qsizetype v = 0; v < kNumberedValues; ++v) {
-            if (!readsAsNumber(values[v])) {
-                reading.problem = notATrackLine(static_cast<int>(k + 1));
+        const QList<QStringView> parts = lines[k].split(u'\t');
+        QStringList values;
+        for (qsizetype v = 0; v < kTrackColumns.size(); ++v) {
+            // What follows the seventh value is ignored; missing values are empty.
+            const QStringView part = v < parts.size() ? parts[v] : QStringView();
+            if (v < kNumberedValues && !readsAsNumber(part)) {
+                reading.problem = notATrackLine(static_cast<qsizetype>(k) + 1);
                 return reading;
             }
+            values << decoded(part);
         }
-        values.resize(kTrackColumns.size());   // what follows the seventh value is ignored
-        script.track.push_back(decoded(values));
+        script.track.push_back(std::move(values));
     }
     reading.script = std::move(script);
     return reading;
@@ -143,15 +207,32 @@ Reading parse(const QByteArray& content)
 
 Reading read(const QString& posixPath)
 {
-    QFile file(posixPath);
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray content = file.readAll();
-        if (file.error() == QFileDevice::NoError)
-            return parse(content);
-    }
     Reading reading;
-    reading.problem = QStringLiteral("Couldn't read the file.");
-    return reading;
+    QFile file(posixPath);
+    const QFileInfo info(posixPath);
+    if (info.exists() && !info.isFile()) {
+        reading.problem = QStringLiteral("Couldn't read the file: it is not a plain file.");
+        return reading;
+    }
+    if (info.size() > kMaxFileBytes) {
+        reading.problem = tooLarge(info.size());
+        return reading;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        reading.problem = QStringLiteral("Couldn't read the file: ") + file.errorString() + QLatin1Char('.');
+        return reading;
+    }
+    // A file that grew since its size was read is still read no further.
+    const QByteArray content = file.read(kMaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        reading.problem = QStringLiteral("Couldn't read the file: ") + file.errorString() + QLatin1Char('.');
+        return reading;
+    }
+    if (content.size() > kMaxFileBytes) {
+        reading.problem = tooLarge(content.size());
+        return reading;
+    }
+    return parse(content);
 }
 
 } // namespace SongScript

@@ -1,15 +1,21 @@
 #pragma once
 
-// The song-script file: one song and its whole track as UTF-8 text, so a
-// song can move from one song database to another. Lines 1 to 11 hold the
-// song's values, one per line; every later line holds one track row, seven
-// values each followed by a TAB. Lines end in "\n" ("\r\n" is read too).
+// The song-script file: one song and its whole track as text, so a song can
+// move from one song database to another. Lines 1 to 11 hold the song's
+// values, one per line; every later line holds one track row, seven values
+// each followed by a TAB.
+//
+// The writer writes UTF-8 with lines ending in "\n". The reader also takes
+// what other copies of the program write: lines ending in "\r\n" or in "\r"
+// alone, and text in the Mac's 8-bit encoding (Mac OS Roman) when the file is
+// not valid UTF-8.
 //
 // No value may split its line: the writer puts a line break inside a value
-// as U+2028 (LINE SEPARATOR), which the reader turns back into "\n", and a
-// TAB inside a value as one space.
+// as U+2028 (LINE SEPARATOR), which the reader turns back into "\n". A TAB
+// splits only a track line, so the song's own values keep theirs; inside a
+// track value it is written as one space, and the writer tells so.
 
-#include <QFile>
+#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -31,33 +37,36 @@ inline const QStringList kTrackColumns = {
     QStringLiteral("Comment"),
 };
 
+// A song's file is a few hundred kilobytes at most; a file over this size is
+// something else, dropped by mistake, and is refused without being read.
+constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
+
 // One song as the file carries it, every value as plain text.
 struct Script {
     QStringList song;                 // the 11 values of kSongColumns
     std::vector<QStringList> track;   // per row, the 7 values of kTrackColumns
 };
 
-// A value as the file holds it, and back.
-QString encodeValue(const QString& value);
-QString decodeValue(const QString& value);
-
-// Writes a file line by line, so that an export that stops half-way leaves
-// what it has written.
+// Writes a file line by line. The file replaces one of the same name only
+// when close() succeeds, so an export that fails leaves the earlier file.
 class Writer {
 public:
-    // Creates the file, replacing one of the same name; false when it cannot.
+    // Opens the file for writing; false when it cannot.
     bool create(const QString& posixPath);
     // Lines 1 to 11, from the values of kSongColumns in order.
     void writeSong(const QStringList& values);
     // One track line, from the values of kTrackColumns in order.
     void writeTrackRow(const QStringList& values);
+    // Whether a TAB inside a track value was written as a space.
+    bool changedTabs() const { return m_changedTabs; }
     // False when anything could not be written.
     bool close();
 
 private:
     void writeLine(const QString& line);
-    QFile m_file;
+    QSaveFile m_file;
     bool m_failed = false;
+    bool m_changedTabs = false;
 };
 
 // What reading a file gives: the script, or what is wrong with the file in

@@ -98,9 +98,12 @@ void TheCount::StartCounting(double start, double lastDone)
         fw::MsgBox(QStringLiteral("Can't find song file. Please check the location setting."));
         return;
     }
-    qtPlayer->open(file);
-    if (isClosed())
-        return;   // the window was closed (or the program quit) while the file loaded
+    // The old song's audio ends as the new file opens, and its count with it.
+    BeatTimer->setMode(fw::Timer::ModeOff);
+    // A Stop, another start or the window's closing while the file loads
+    // takes the player over: this start then leaves everything to it.
+    if (!qtPlayer->open(file) || isClosed())
+        return;
     if (qtPlayer->duration() == 0.0) {
         fw::MsgBox(kCannotOpenSongFile);
         return;
@@ -147,7 +150,9 @@ void TheCount::StopCounting()
 
 void TheCount::BeatTimer_Action()
 {
-    if (StopNow || Times.empty())
+    // Nothing is read while a new song's file loads: the rows are still the
+    // old song's and the audio is already the new one's.
+    if (StopNow || Times.empty() || qtPlayer->isOpening())
         return;
     CurrentPosition = qtPlayer->position();
     if (CurrentPosition < Times[0])

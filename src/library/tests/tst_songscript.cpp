@@ -1,5 +1,6 @@
 // The song-script file on its own: what the reader makes of sound and
-// damaged files, and that the writer's values read back.
+// damaged files, those of other copies of the program among them, and that
+// the writer's values read back.
 
 #include "library/SongScript.h"
 
@@ -17,42 +18,59 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("problem");
         QTest::addColumn<Rows>("track");
+        QTest::addColumn<QString>("title");
         const QStringList row1 = {"1", "1.00", "1", "120", "Türn", "", ""};
         const QStringList row2 = {"2", "1.50", "2", "120", "", "Slow\ndown", "x"};
         const QByteArray lines = "1\t1.00\t1\t120\tT\xC3\xBCrn\t\t\t\n2\t1.50\t2\t120\t\tSlow\u2028down\tx\t\n";
-        QTest::newRow("as written") << kHead + lines << QString() << Rows{row1, row2};
-        QTest::newRow("CRLF line ends") << QByteArray(kHead + lines).replace("\n", "\r\n") << QString() << Rows{row1, row2};
-        QTest::newRow("blank lines skipped") << kHead + "\n" + lines + "\n\n" << QString() << Rows{row1, row2};
-        QTest::newRow("extra values ignored") << kHead + "1\t1.00\t1\t120\tT\xC3\xBCrn\t\t\tmore\tstill\n" << QString() << Rows{row1};
-        QTest::newRow("missing values empty") << kHead + "1\t1.00\t1" << QString() << Rows{{"1", "1.00", "1", "", "", "", ""}};
-        QTest::newRow("byte order mark, no track line") << "\xEF\xBB\xBF" + kHead << QString() << Rows{};
+        const QByteArray crlf = QByteArray(kHead + lines).replace("\n", "\r\n");
+        QTest::newRow("as written") << kHead + lines << QString() << Rows{row1, row2} << "Title";
+        QTest::newRow("CRLF line ends") << crlf << QString() << Rows{row1, row2} << "Title";
+        QTest::newRow("CR line ends") << QByteArray(kHead + lines).replace("\n", "\r") << QString() << Rows{row1, row2} << "Title";
+        // Other copies on the Mac write 8-bit text with CR line ends.
+        QTest::newRow("Mac Roman") << "Caf\x8E Ol\x8E \xD2" "Fr\x9F" "hling\xD3\r" + QByteArray(kHead).replace("\n", "\r").mid(6)
+                                          + "1\t1.00\t1\t120\tT\x9Frn\t\t\t\r2\t1.50\t2\t120\t\tSlow\xC9\tx\t\r"
+                                   << QString() << Rows{row1, {"2", "1.50", "2", "120", "", "Slow…", "x"}}
+                                   << "Café Olé “Frühling”";
+        QTest::newRow("UTF-8 bytes beside an 8-bit one") << "Caf\xC3\xA9\xA5" + kHead.mid(5) << QString() << Rows{}
+                                                         << "Caf√©•";
+        QTest::newRow("blank lines skipped") << kHead + "\n" + lines + "\n\n" << QString() << Rows{row1, row2} << "Title";
+        QTest::newRow("extra values ignored") << kHead + "1\t1.00\t1\t120\tT\xC3\xBCrn\t\t\tmore\tstill\n" << QString()
+                                              << Rows{row1} << "Title";
+        QTest::newRow("missing values empty") << kHead + "1\t1.00\t1" << QString()
+                                              << Rows{{"1", "1.00", "1", "", "", "", ""}} << "Title";
+        QTest::newRow("TAB in a song line kept") << "A\tB" + kHead.mid(5) << QString() << Rows{} << "A\tB";
+        QTest::newRow("byte order mark, no track line") << "\xEF\xBB\xBF" + kHead << QString() << Rows{} << "Title";
         const QString fewer = "This file is not a song-script file: it has fewer than 11 lines.";
-        QTest::newRow("empty") << QByteArray() << fewer << Rows{};
-        QTest::newRow("ten lines") << kHead.left(kHead.size() - 1) << fewer << Rows{};
-        const QString binary = "This file is not a song-script file: it does not hold text.";
-        QTest::newRow("NUL byte") << kHead + QByteArray("1\t2\0\t3\n", 7) << binary << Rows{};
-        QTest::newRow("not UTF-8") << kHead + "1\t\xFF\xFE\t3\n" << binary << Rows{};
+        QTest::newRow("empty") << QByteArray() << fewer << Rows{} << "";
+        QTest::newRow("ten lines") << kHead.left(kHead.size() - 1) << fewer << Rows{} << "";
+        QTest::newRow("NUL byte") << kHead + QByteArray("1\t2\0\t3\n", 7)
+                                  << "This file is not a song-script file: it holds binary data, not text." << Rows{} << "";
         const QString line13 = "Line 13 of the file is not a track line: it must begin with a count, a time and a beat.";
-        QTest::newRow("time not a number") << kHead + lines.left(lines.indexOf('\n') + 1) + "2\tsoon\t2\t\n" << line13 << Rows{};
-        QTest::newRow("two values") << kHead + "\n1\t2\n" << line13 << Rows{};
-        QTest::newRow("infinite count") << kHead + "\ninf\t1\t1\n" << line13 << Rows{};
+        QTest::newRow("time not a number") << kHead + lines.left(lines.indexOf('\n') + 1) + "2\tsoon\t2\t\n" << line13
+                                           << Rows{} << "";
+        QTest::newRow("two values") << kHead + "\n1\t2\n" << line13 << Rows{} << "";
+        QTest::newRow("infinite count") << kHead + "\ninf\t1\t1\n" << line13 << Rows{} << "";
+        QTest::newRow("CR-ended damaged line") << QByteArray(kHead + lines).replace("\n", "\r") + "x\r" << QString(line13).replace("13", "14")
+                                               << Rows{} << "";
     }
     void parse()
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, problem);
         QFETCH(Rows, track);
+        QFETCH(QString, title);
         const SongScript::Reading reading = SongScript::parse(content);
         QCOMPARE(reading.problem, problem);
         QCOMPARE(reading.script.has_value(), problem.isEmpty());
         if (reading.script) {
-            QCOMPARE(reading.script->song, kSong);
+            QCOMPARE(reading.script->song, QStringList{title} + kSong.mid(1));
             QCOMPARE(Rows(reading.script->track.begin(), reading.script->track.end()), track);
         }
     }
 
-    // A line break inside a value is written as U+2028, a TAB as a space
-    // (the reader's side is in the rows above); a second export of the song
+    // A line break inside a value is written as U+2028 (the reader's side is
+    // in the rows above); a TAB stays in a song line and becomes a space in a
+    // track line, which the writer owns up to. A second export of the song
     // replaces the file whole.
     void writerReadsBackAndReplaces()
     {
@@ -64,18 +82,44 @@ private slots:
         song[6] = "tab\there";
         QVERIFY(writer.create(path));
         writer.writeSong(song);
-        writer.writeTrackRow({"1", "1.0", "1", "96.0", "a\nb", "", "c\td"});
+        writer.writeTrackRow({"1", "1.0", "1", "96.0", "a\nb", "", "c"});
+        QVERIFY(!writer.changedTabs());
+        writer.writeTrackRow({"2", "1.5", "2", "96.0", "", "", "c\td"});
+        QVERIFY(writer.changedTabs());
         QVERIFY(writer.close());
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray(kHead).replace("Title", "Caf\xC3\xA9\xE2\x80\xA8Royal").replace("Notes", "tab here")
-                                     + "1\t1.0\t1\t96.0\ta\xE2\x80\xA8" "b\t\tc d\t\n");
+        QCOMPARE(file.readAll(), QByteArray(kHead).replace("Title", "Caf\xC3\xA9\xE2\x80\xA8Royal").replace("Notes", "tab\there")
+                                     + "1\t1.0\t1\t96.0\ta\xE2\x80\xA8" "b\t\tc\t\n2\t1.5\t2\t96.0\t\t\tc d\t\n");
+        QCOMPARE(SongScript::read(path).script.value().song.at(6), QStringLiteral("tab\there"));
         QVERIFY(writer.create(path));
         writer.writeSong(QStringList(11, "x"));
         QVERIFY(writer.close());
         QCOMPARE(SongScript::read(path).script.value().song, QStringList(11, "x"));
-        for (const QString& unreadable : {dir.filePath("none.txt"), dir.path()})
-            QCOMPARE(SongScript::read(unreadable).problem, QStringLiteral("Couldn't read the file."));
+    }
+
+    // Files that are no song-script are refused with the reason; one far too
+    // large is refused by its size alone, before anything of it is read.
+    void unreadableFilesTellWhy()
+    {
+        QTemporaryDir dir;
+        QFile huge(dir.filePath("huge.txt"));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(3) << 30));   // sparse, 3 GiB
+        huge.close();
+        QFile locked(dir.filePath("locked.txt"));
+        QVERIFY(locked.open(QIODevice::WriteOnly) && locked.write(kHead) > 0);
+        locked.close();
+        locked.setPermissions({});
+        const bool asRoot = locked.open(QIODevice::ReadOnly);
+        locked.close();
+        QStringList problems;
+        for (const char* name : {"none.txt", "", "huge.txt", "locked.txt"})
+            problems << SongScript::read(dir.filePath(name)).problem;
+        QCOMPARE(problems, QStringList({"Couldn't read the file: No such file or directory.",
+                                        "Couldn't read the file: it is not a plain file.",
+                                        "This file is not a song-script file: at 3072.0 MB it is far larger than any "
+                                        "song-script.",
+                                        asRoot ? "" : "Couldn't read the file: Permission denied."}));
     }
 };
 

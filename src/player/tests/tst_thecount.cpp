@@ -298,6 +298,60 @@ private slots:
         testing::closeAllWindows();
     }
 
+    // The player waits on the event loop while a song's file loads. A Stop
+    // pressed then ends the play for good; neither a tick nor another start
+    // then reads one song's track against another song's audio.
+    void whileTheFileLoads_data()
+    {
+        QTest::addColumn<QString>("during");
+        for (const char* during : {"tick", "stop", "start"})
+            QTest::newRow(during) << QString(during);
+    }
+    void whileTheFileLoads()
+    {
+        QFETCH(QString, during);
+        const QString nextWav = h->env.root() + QStringLiteral("/next.wav");
+        const QString shortWav = h->env.root() + QStringLiteral("/short.wav");
+        QVERIFY(testing::writeWav(nextWav, 6.0) && testing::writeWav(shortWav, 3.0));
+        TheCount& w = play({1.0, 2.0, 3.0}, {1, 2, 3}, {"a1", "a2", "a3"});
+        tickAt(w, 1.0);
+        const int next = h->addSong(QStringLiteral("Next"), nextWav, {5.0}, {5});
+        const int other = h->addSong(QStringLiteral("Other"), shortWav, {0.2, 0.4}, {7, 8});
+        bool loading = false;
+        fw::Timer::Mode timer = fw::Timer::ModeMultiple;
+        QString litDuring;
+        QTimer::singleShot(0, &w, [&] {
+            loading = w.qtPlayer->isOpening();
+            timer = w.BeatTimer->mode();
+            if (during == "tick") {
+                tickAt(w, 3.0);
+                litDuring = lit(w);
+            } else if (during == "stop") {
+                w.StopCounting();
+            } else {
+                w.TheSongID = other;
+                w.StartCounting(0.0, -1.0);
+            }
+        });
+        w.TheSongID = next;
+        w.StartCounting(0.0, -1.0);
+        QVERIFY(loading);
+        QCOMPARE(timer, fw::Timer::ModeOff);
+        QCOMPARE(h->fake->messageTexts(), QStringList());
+        if (during == "tick") {
+            QCOMPARE(litDuring, QStringLiteral("1"));
+            QCOMPARE(w.Times, std::vector<double>{5.0});
+            QVERIFY(qAbs(w.qtPlayer->duration() - 6.0) < 0.05);
+        } else if (during == "stop") {
+            QCOMPARE(w.BeatTimer->mode(), fw::Timer::ModeOff);
+            QTest::qWait(300);   // nothing starts later either
+            QVERIFY(!w.qtPlayer->isPlaying());
+        } else {
+            QCOMPARE(w.Times, std::vector<double>({0.2, 0.4}));
+            QVERIFY(qAbs(w.qtPlayer->duration() - 3.0) < 0.05);
+        }
+    }
+
     void realAudioLightsEveryCountInOrder()
     {
         // Counts every 0.3 s on the click track, as a dancer's track would be.
