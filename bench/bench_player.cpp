@@ -11,6 +11,7 @@
 #include "player/TheCount.h"
 #include "support/Windows.h"
 #include "support/app/AppHarness.h"
+#include "Figures.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -18,18 +19,10 @@
 #include <algorithm>
 #include <cstdio>
 
+using bench::median;
+using bench::percentile;
+
 namespace {
-
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const size_t i = std::min(values.size() - 1, static_cast<size_t>(p * (values.size() - 1) + 0.5));
-    return values[i];
-}
-
-double median(std::vector<double> values) { return percentile(std::move(values), 0.5); }
 
 struct SyncRun {
     std::vector<double> lagsMs;   // per lit count: the player's position then minus the count's time

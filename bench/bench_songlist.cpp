@@ -7,11 +7,14 @@
 #include "library/Songs.h"
 #include "support/Windows.h"
 #include "support/app/AppHarness.h"
+#include "Figures.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
+
+using bench::median;
 
 namespace {
 
@@ -34,12 +37,6 @@ void addSongs(testing::AppHarness& h, int count)
         db->InsertRecord(QStringLiteral("Songs"), song);
     }
     db->Commit();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "library/SongScript.h"
 #include "support/Windows.h"
 #include "support/app/AppHarness.h"
+#include "Figures.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -19,6 +20,10 @@
 #include <sys/resource.h>
 #include <algorithm>
 #include <cstdio>
+
+using bench::median;
+using bench::percentile;
+using bench::msSince;
 
 namespace {
 
@@ -53,14 +58,6 @@ void addSongs(const testing::AppHarness& h)
     }
     db->Commit();
 }
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double msSince(const QElapsedTimer& clock) { return clock.nsecsElapsed() / 1e6; }
 
 double peakMemoryMB()
 {

@@ -9,19 +9,16 @@
 #include "support/Windows.h"
 #include "support/app/AppHarness.h"
 #include "tracks/SongSynch.h"
+#include "Figures.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
 
-namespace {
+using bench::median;
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+namespace {
 
 double timed(fw::PushButton* button)
 {

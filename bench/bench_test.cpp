@@ -9,6 +9,7 @@
 #include "practice/Test.h"
 #include "practice/TestSongs.h"
 #include "support/app/AppHarness.h"
+#include "Figures.h"
 
 #include "framework/Format.h"
 
@@ -21,18 +22,10 @@
 #include <cmath>
 #include <cstdio>
 
+using bench::median;
+using bench::percentile;
+
 namespace {
-
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const size_t i = std::min(values.size() - 1, static_cast<size_t>(p * (values.size() - 1) + 0.5));
-    return values[i];
-}
-
-double median(std::vector<double> values) { return percentile(std::move(values), 0.5); }
 
 // The position of the player when each key press reaches the window, before
 // the window handles it: the press time unrounded.

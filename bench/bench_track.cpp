@@ -11,6 +11,7 @@
 #include "support/Windows.h"
 #include "support/app/AppHarness.h"
 #include "tracks/Track.h"
+#include "Figures.h"
 
 #include "framework/Format.h"
 
@@ -21,33 +22,13 @@
 #include <cstdio>
 #include <functional>
 
+using bench::median;
+using bench::percentile;
+using bench::timed;
+
 namespace {
 
 constexpr int kCounts = 5000;
-
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const size_t i = std::min(values.size() - 1, static_cast<size_t>(p * (values.size() - 1) + 0.5));
-    return values[i];
-}
-
-double median(std::vector<double> values) { return percentile(std::move(values), 0.5); }
-
-// Milliseconds each run of work takes.
-std::vector<double> timed(int runs, const std::function<void()>& work)
-{
-    std::vector<double> ms;
-    QElapsedTimer clock;
-    for (int run = 0; run < runs; ++run) {
-        clock.start();
-        work();
-        ms.push_back(clock.nsecsElapsed() / 1e6);
-    }
-    return ms;
-}
 
 void report(const char* what, const std::vector<double>& ms)
 {

@@ -138,55 +138,52 @@ bool App::LoadSettings()
         Code::FirstRun = row->Field(QStringLiteral("FirstRun")).BooleanValue();
         check(Code::db->Error());
         if (Code::FirstRun) {
-            AssignSongPaths();
-            Code::db->SQLExecute(QStringLiteral("BEGIN"));
-            check(Code::db->Error());
-            row->Edit();
-            row->Field(QStringLiteral("FirstRun")).setBooleanValue(false);
-            for (const auto& [key, value] : kFirstRunPlaces)
-                row->Field(QLatin1String(key)).setIntegerValue(value);
-            check(Code::db->Error());
-            row->Update();
-            check(Code::db->Error());
-            Code::db->Commit();
-            check(Code::db->Error());
+            check(!AssignSongPaths());
+            check(!Code::db->transaction([&] {
+                row->Edit();
+                row->Field(QStringLiteral("FirstRun")).setBooleanValue(false);
+                for (const auto& [key, value] : kFirstRunPlaces)
+                    row->Field(QLatin1String(key)).setIntegerValue(value);
+                if (Code::db->Error())
+                    return false;
+                row->Update();
+                return true;
+            }));
         }
         m_settingsLoaded = true;
         return true;
     } catch (const LoadSettingsFailure&) {
-        // The first-run write stops half-way: nothing of it is kept. Paths
-        // already committed stay. The user learns what the database said.
-        const QString reason = Code::db->ErrorMessage();
-        Code::db->Rollback();
-        failStart(QStringLiteral("Something went wrong in App.LoadSettings. Error: ") + reason);
+        // A first-run write that failed was rolled back whole; paths already
+        // committed stay. The user learns what the database said.
+        failStart(QStringLiteral("Something went wrong in App.LoadSettings. Error: ") + Code::db->ErrorMessage());
         return false;
     }
 }
 
-void App::AssignSongPaths()
+bool App::AssignSongPaths()
 {
-    Code::db->SQLExecute(QStringLiteral("BEGIN"));
-    check(Code::db->Error());
-    std::unique_ptr<fw::RecordSet> songs = Code::db->SQLSelect(QStringLiteral("Select * from Songs"));
-    check(!songs);
-    songs->MoveFirst();
-    while (!songs->eof()) {
-        const QString path = songs->Field(QStringLiteral("Path")).StringValue();
-        check(Code::db->Error());
-        if (!path.isEmpty()) {
-            const fw::FolderItem file = Code::AppDataFolder.child(path);
-            if (file.valid() && file.exists()) {
-                songs->Edit();
-                songs->Field(QStringLiteral("Path")).setStringValue(file.absolutePath());
-                songs->Update();
-                check(Code::db->Error());
+    return Code::db->transaction([] {
+        std::unique_ptr<fw::RecordSet> songs = Code::db->SQLSelect(QStringLiteral("Select * from Songs"));
+        if (!songs)
+            return false;
+        for (; !songs->eof(); songs->MoveNext()) {
+            const QString path = songs->Field(QStringLiteral("Path")).StringValue();
+            if (Code::db->Error())
+                return false;
+            if (!path.isEmpty()) {
+                const fw::FolderItem file = Code::AppDataFolder.child(path);
+                if (file.valid() && file.exists()) {
+                    songs->Edit();
+                    songs->Field(QStringLiteral("Path")).setStringValue(file.absolutePath());
+                    songs->Update();
+                    if (Code::db->Error())
+                        return false;
+                }
             }
+            fw::YieldToEventLoop();
         }
-        songs->MoveNext();
-        fw::YieldToEventLoop();
-    }
-    Code::db->Commit();
-    check(Code::db->Error());
+        return true;
+    });
 }
 
 bool App::OpenWindows()

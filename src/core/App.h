@@ -21,7 +21,7 @@ public:
     bool LoadSettings();
     bool OpenWindows();
     void SaveWindows();
-    void AssignSongPaths();
+    bool AssignSongPaths();
 
     // Menu commands; each answers false.
     bool _mSongs_Action();

@@ -38,6 +38,13 @@ bool toldDatabaseFailure(const QString& failureText)
     return true;
 }
 
+QString withDatabaseError(const QString& message)
+{
+    if (!db || !db->Error())
+        return message;
+    return message + QStringLiteral(" Error: ") + db->ErrorMessage();
+}
+
 void reset()
 {
     db.reset();

@@ -41,6 +41,9 @@ inline const QString kReadFailed = QStringLiteral("Could not read the song datab
 // followed by what the database said, and answers true. A select that gave
 // nothing without a failure found no row, which each caller tells its own way.
 bool toldDatabaseFailure(const QString& failureText);
+// A message for a statement that failed or a select that found nothing:
+// " Error: " and the database's text follow it when the statement failed.
+QString withDatabaseError(const QString& message);
 
 // Everything back as at program start (tests start each case from here).
 void reset();

@@ -379,25 +379,29 @@ bool Database::inTransaction() const
     return m_db && !sqlite3_get_autocommit(m_db);
 }
 
-bool Database::executeInTransaction(const QString& sql)
+bool Database::transaction(const std::function<bool()>& work)
 {
     SQLExecute(QStringLiteral("BEGIN"));
     if (m_error)
         return false;   // a transaction already open is not ours to end
-    SQLExecute(sql);
-    return commitOrRollBack();
-}
-
-bool Database::commitOrRollBack()
-{
-    if (!m_error)
+    if (work() && !m_error)
         Commit();
+    else if (!m_error)
+        setError(QStringLiteral("the change was abandoned"));
     if (!m_error)
         return true;
-    // A commit refused (another program reading the file) leaves the
-    // transaction open; nothing may stay open when control goes back.
+    // A commit refused leaves the transaction open as well: nothing may stay
+    // open when control goes back to the user.
     Rollback();
     return false;
+}
+
+bool Database::executeInTransaction(const QString& sql)
+{
+    return transaction([&] {
+        SQLExecute(sql);
+        return true;
+    });
 }
 
 // A user's column may take one of the names; the engine then gives that
@@ -655,13 +659,12 @@ QString decimalPoint(QString statement)
 
 bool RecordSet::editInTransaction(const std::function<void()>& setFields)
 {
-    m_db->SQLExecute(QStringLiteral("BEGIN"));
-    if (m_db->Error())
-        return false;
-    Edit();
-    setFields();
-    Update();
-    return m_db->commitOrRollBack();
+    return m_db->transaction([&] {
+        Edit();
+        setFields();
+        Update();
+        return true;
+    });
 }
 
 } // namespace fw

@@ -89,10 +89,14 @@ public:
     // True while a transaction begun on this connection is neither committed
     // nor rolled back. Asking runs no statement and changes nothing.
     bool inTransaction() const;
-    // Runs one statement in a transaction of its own: "BEGIN", the statement,
-    // commit. When any of it fails (a commit refused while another program
-    // reads the file included) the transaction is rolled back, the error
-    // stays readable and the answer is false.
+    // Runs work in a transaction of its own: "BEGIN", work, commit. When
+    // work answers false or leaves a statement failed, or the commit is
+    // refused (another program reading the file), the whole of it is rolled
+    // back with the error left readable, and the answer is false. A
+    // transaction already open is another operation's: it is left alone and
+    // the answer is false, with the error of the refused "BEGIN".
+    bool transaction(const std::function<bool()>& work);
+    // One statement in a transaction of its own.
     bool executeInTransaction(const QString& sql);
 
     bool Error() const { return m_error; }
@@ -110,10 +114,6 @@ private:
     // "_rowid_" or "oid", the first that no other column of the table takes;
     // empty when there is none (a table without row IDs).
     QString rowIdName(const QString& schema, const QString& table);
-    // After "BEGIN" and the statements of one change: commits when they all
-    // went through, else (or when the commit fails) rolls back. True when
-    // the change is stored.
-    bool commitOrRollBack();
     sqlite3_stmt* prepareWithRowId(const QString& sql, RecordSet& set);
 
     sqlite3* m_db = nullptr;

@@ -124,16 +124,17 @@ void SetupSongs::List_DoubleClick()
 
 void SetupSongs::pbAddNewSong_Action()
 {
-    if (!begin(kAddFailed))
+    qint64 id = 0;
+    const bool added = Code::db->transaction([&] {
+        Code::db->SQLExecute(QStringLiteral("Insert Into Songs (Title,Artist,CD) Values (%1, %2, %3)")
+                                 .arg(fw::sqlQuoted(kNewTitle), fw::sqlQuoted(kNewArtist), fw::sqlQuoted(kNewCD)));
+        id = Code::db->LastRowID();
+        return true;
+    });
+    if (!added) {
+        fw::MsgBox(kAddFailed + Code::db->ErrorMessage());
         return;
-    Code::db->SQLExecute(QStringLiteral("Insert Into Songs (Title,Artist,CD) Values (%1, %2, %3)")
-                             .arg(fw::sqlQuoted(kNewTitle), fw::sqlQuoted(kNewArtist), fw::sqlQuoted(kNewCD)));
-    if (rolledBack(kAddFailed))
-        return;
-    const qint64 id = Code::db->LastRowID();
-    Code::db->Commit();
-    if (rolledBack(kAddFailed))
-        return;
+    }
     appendSongRow(kNewTitle, kNewArtist, kNewCD, id);
     List->setListIndex(List->LastIndex());
     List->refresh();
@@ -153,17 +154,16 @@ void SetupSongs::pbDeleteSong_Action()
         return;
     // A delete the database refuses (a locked file) is undone whole and told,
     // and the song stays listed.
-    if (!begin(kDeleteFailed))
+    const bool deleted = Code::db->transaction([&] {
+        Code::db->SQLExecute(QStringLiteral("Delete From Track Where SongsID=") + id);
+        if (!Code::db->Error())
+            Code::db->SQLExecute(QStringLiteral("Delete From Songs Where ID=") + id);
+        return true;
+    });
+    if (!deleted) {
+        fw::MsgBox(kDeleteFailed + Code::db->ErrorMessage());
         return;
-    Code::db->SQLExecute(QStringLiteral("Delete From Track Where SongsID=") + id);
-    if (rolledBack(kDeleteFailed))
-        return;
-    Code::db->SQLExecute(QStringLiteral("Delete From Songs Where ID=") + id);
-    if (rolledBack(kDeleteFailed))
-        return;
-    Code::db->Commit();
-    if (rolledBack(kDeleteFailed))
-        return;
+    }
     List->RemoveRow(row);
     List->setListIndex(-1);
 }
@@ -310,24 +310,30 @@ std::optional<qint64> SetupSongs::storeScript(const SongScript::Script& script)
     fw::DatabaseRecord song;
     for (qsizetype k = 0; k < SongScript::kSongColumns.size(); ++k)
         song.Column(SongScript::kSongColumns[k], script.song.at(k));
-    if (!begin(kSongFailed))
+    qint64 id = 0;
+    const QString* failure = &kSongFailed;
+    const bool stored = Code::db->transaction([&] {
+        Code::db->InsertRecord(QStringLiteral("Songs"), song);
+        if (Code::db->Error())
+            return false;
+        id = Code::db->LastRowID();
+        failure = &kTrackFailed;
+        for (const QStringList& values : script.track) {
+            fw::DatabaseRecord row;
+            row.IntegerColumn(QStringLiteral("SongsID"), id);
+            for (qsizetype k = 0; k < SongScript::kTrackColumns.size(); ++k)
+                row.Column(SongScript::kTrackColumns[k], values.at(k));
+            Code::db->InsertRecord(QStringLiteral("Track"), row);
+            if (Code::db->Error())
+                return false;
+        }
+        failure = &kSongFailed;   // the commit
+        return true;
+    });
+    if (!stored) {
+        fw::MsgBox(*failure + Code::db->ErrorMessage());
         return std::nullopt;
-    Code::db->InsertRecord(QStringLiteral("Songs"), song);
-    if (rolledBack(kSongFailed))
-        return std::nullopt;
-    const qint64 id = Code::db->LastRowID();
-    for (const QStringList& values : script.track) {
-        fw::DatabaseRecord row;
-        row.IntegerColumn(QStringLiteral("SongsID"), id);
-        for (qsizetype k = 0; k < SongScript::kTrackColumns.size(); ++k)
-            row.Column(SongScript::kTrackColumns[k], values.at(k));
-        Code::db->InsertRecord(QStringLiteral("Track"), row);
-        if (rolledBack(kTrackFailed))
-            return std::nullopt;
     }
-    Code::db->Commit();
-    if (rolledBack(kSongFailed))
-        return std::nullopt;
     return id;
 }
 
@@ -394,24 +400,4 @@ void SetupSongs::appendSongRow(const QString& title, const QString& artist, cons
     List->setCell(row, 1, artist);
     List->setCell(row, 2, cd);
     List->setCell(row, IDCell, QString::number(id));
-}
-
-bool SetupSongs::begin(const QString& failureText)
-{
-    Code::db->SQLExecute(QStringLiteral("BEGIN"));
-    if (!Code::db->Error())
-        return true;
-    // A transaction already open is not ours to roll back.
-    fw::MsgBox(failureText + Code::db->ErrorMessage());
-    return false;
-}
-
-bool SetupSongs::rolledBack(const QString& failureText)
-{
-    if (!Code::db->Error())
-        return false;
-    const QString reason = Code::db->ErrorMessage();
-    Code::db->Rollback();
-    fw::MsgBox(failureText + reason);
-    return true;
 }

@@ -53,11 +53,6 @@ private:
     int selectedRow() const;
     int songIDOf(int row) const;
     void appendSongRow(const QString& title, const QString& artist, const QString& cd, qint64 id);
-    // "BEGIN"; false, after telling the user, when no transaction began.
-    bool begin(const QString& failureText);
-    // After a statement of our transaction: when it failed, rolls everything
-    // back, tells the user the failure text with the reason, and is true.
-    bool rolledBack(const QString& failureText);
     // The song and its track in one transaction; the new ID, or nothing
     // when nothing was stored.
     std::optional<qint64> storeScript(const SongScript::Script& script);

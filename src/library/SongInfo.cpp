@@ -1,6 +1,7 @@
 #include "library/SongInfo.h"
 
 #include "core/Code.h"
+#include "core/FileTypes.h"
 #include "core/SongRow.h"
 #include "library/SongPath.h"
 #include "library/Songs.h"
@@ -143,7 +144,7 @@ void SongInfo::pbSave_Action()
 
 void SongInfo::stPath_Open()
 {
-    stPath->acceptFileDrop(QStringLiteral("special/any"));
+    stPath->acceptFileDrop(FileTypes::pSpecialAny);
 }
 
 // The dropped file becomes the song's location at once, apart from Save.

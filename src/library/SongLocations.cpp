@@ -1,6 +1,7 @@
 #include "library/SongLocations.h"
 
 #include "core/Code.h"
+#include "core/FileTypes.h"
 #include "core/SongRow.h"
 #include "core/WindowPlace.h"
 #include "library/ListCells.h"
@@ -10,6 +11,8 @@
 #include "framework/Application.h"
 #include "framework/Database.h"
 #include "framework/Platform.h"
+
+#include <QPointer>
 
 namespace {
 const QColor kMissingText(255, 0, 0);
@@ -57,7 +60,7 @@ bool SongLocations::SongList_CellBackgroundPaint(fw::Graphics& g, int row, int c
 
 void SongLocations::SongList_Open()
 {
-    SongList->acceptFileDrop(QStringLiteral("special/any"));
+    SongList->acceptFileDrop(FileTypes::pSpecialAny);
 }
 
 // The file dropped on a row becomes that song's location at once.
@@ -102,7 +105,10 @@ void SongLocations::Event_Open()
     SongList->setColumnWidths(QStringLiteral("200,588"));
     SongList->setColumnAlignment(0, fw::Alignment::Left);
     SongList->setColumnAlignment(1, fw::Alignment::Left);
+    const QPointer<SongLocations> alive(this);
     LoadList();
+    if (!alive || isClosed())
+        return;   // the user closed the window while it filled
     SongList->setListIndex(0);
     WindowPlace::restore(*this, QStringLiteral("SongLocations"));
 }
@@ -120,6 +126,7 @@ void SongLocations::LoadList()
         Code::toldDatabaseFailure(Code::kReadFailed);
         return;
     }
+    const QPointer<SongLocations> alive(this);
     int r = 0;
     while (!songs->eof()) {
         const QString path = songs->Field(QStringLiteral("Path")).StringValue();
@@ -130,6 +137,8 @@ void SongLocations::LoadList()
         ++r;
         songs->MoveNext();
         fw::YieldToEventLoop();
+        if (!alive || isClosed())
+            return;
     }
 }
 
@@ -140,13 +149,17 @@ void SongLocations::SaveSettings()
 
 void SongLocations::ScrollToSong(const QString& title)
 {
-    // The row count is read again on every pass: events run between rows.
+    // The row count is read again on every pass: events run between rows,
+    // and the user may close the window meanwhile.
+    const QPointer<SongLocations> alive(this);
     for (int row = 0; row < SongList->ListCount(); ++row) {
         if (SongList->Cell(row, 0) == title) {
             SongList->setListIndex(row);
             return;
         }
         fw::YieldToEventLoop();
+        if (!alive || isClosed())
+            return;
     }
     SongList->setListIndex(-1);
 }

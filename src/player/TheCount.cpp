@@ -84,11 +84,15 @@ void TheCount::StartCounting(double start, double lastDone)
 {
     LastTimeDone = lastDone;
     StopNow = false;
+    // A library that cannot be read is told as such, not as a missing song.
     const std::unique_ptr<fw::RecordSet> song = SongRow::select(TheSongID);
+    if (!song && Code::toldDatabaseFailure(Code::kReadFailed))
+        return;
     std::unique_ptr<fw::RecordSet> track = Code::db->SQLSelect(
         QStringLiteral("Select * From Track where SongsID=%1 Order By TheCount").arg(TheSongID));
     if (!track || track->eof()) {
-        fw::MsgBox(QStringLiteral("No song track found."));
+        if (!Code::toldDatabaseFailure(Code::kReadFailed))
+            fw::MsgBox(QStringLiteral("No song track found."));
         return;
     }
     // A song row gone while its track remains counts as a missing file.

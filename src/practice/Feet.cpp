@@ -145,6 +145,7 @@ void Feet::Event_Open()
     std::unique_ptr<fw::RecordSet> row;
     if (Code::db)
         row = Code::db->SQLSelect(QStringLiteral("Select * from Settings"));
+    m_readFailed = !row;
     if (!row || row->eof())
         return;   // the default place and the laid-out choices stay
     setTop(static_cast<int>(row->Field(QStringLiteral("FeetTop")).IntegerValue()));
@@ -224,14 +225,17 @@ void Feet::SaveSettings()
 {
     if (!Code::db || top() <= 0)
         return;
-    const QString statement =
-        QStringLiteral("Update Settings Set FeetOnOne='%1', FeetOnLady='%2', FeetTop=%3, FeetLeft=%4")
-            .arg(word(rbOnOne->value()), word(rbLadies->value()))
-            .arg(top())
-            .arg(left());
+    const bool changed = m_storedChoices != std::pair(rbOnOne->value(), rbLadies->value());
+    // Choices never read are not written over the stored ones, unless the
+    // user chose anew.
+    const QString choices = m_readFailed && !changed
+        ? QString()
+        : QStringLiteral("FeetOnOne='%1', FeetOnLady='%2', ").arg(word(rbOnOne->value()), word(rbLadies->value()));
+    const QString statement
+        = QStringLiteral("Update Settings Set %1FeetTop=%2, FeetLeft=%3").arg(choices).arg(top()).arg(left());
     if (Code::db->executeInTransaction(statement))
         return;
     // The place alone may go; choices the user changed are told lost.
-    if (m_storedChoices != std::pair(rbOnOne->value(), rbLadies->value()))
+    if (changed)
         Code::toldDatabaseFailure(QStringLiteral("Could not save the basic step choices. Error: "));
 }

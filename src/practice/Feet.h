@@ -70,4 +70,7 @@ private:
     // On The One, Lady's: as the settings row held them at opening (the
     // laid-out choices without a row).
     std::pair<bool, bool> m_storedChoices;
+    // The settings row could not be read at opening: the choices shown are
+    // the laid-out ones, not the stored ones.
+    bool m_readFailed = false;
 };

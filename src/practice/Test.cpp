@@ -56,15 +56,6 @@ QString gradeFor(int percent)
     return QStringLiteral("F");
 }
 
-// A failure message, with what the database said when the statement failed
-// rather than finding no row.
-QString withDatabaseError(const QString& message)
-{
-    if (!Code::db->Error())
-        return message;
-    return message + QStringLiteral(" Error: ") + Code::db->ErrorMessage();
-}
-
 } // namespace
 
 Test::Test()
@@ -226,7 +217,7 @@ void Test::Init(int songID)
 
     const std::unique_ptr<fw::RecordSet> song = SongRow::select(songID);
     if (!song) {
-        fw::MsgBox(withDatabaseError(QStringLiteral("Test.Init.1 could not load Song record.")));
+        fw::MsgBox(Code::withDatabaseError(QStringLiteral("Test.Init.1 could not load Song record.")));
         return;
     }
     TestStart = song->Field(QStringLiteral("TestStart")).DoubleValue();
@@ -249,7 +240,7 @@ void Test::Init(int songID)
                                          + song->Field(QStringLiteral("ID")).StringValue());
     const std::unique_ptr<fw::RecordSet> ones = Code::db->SQLSelect(sql);
     if (!ones || ones->eof()) {
-        fw::MsgBox(withDatabaseError(QStringLiteral("Test.Init could not load Track data.")));
+        fw::MsgBox(Code::withDatabaseError(QStringLiteral("Test.Init could not load Track data.")));
         fw::MsgBox(QStringLiteral("sql=") + sql);
         return;
     }
@@ -269,7 +260,7 @@ void Test::Init(int songID)
     }
 
     if (!SongRow::select(songID)) {
-        fw::MsgBox(withDatabaseError(QStringLiteral("Test.Init.2 could not load Song record.")));
+        fw::MsgBox(Code::withDatabaseError(QStringLiteral("Test.Init.2 could not load Song record.")));
         return;
     }
     qtPlayer->open(fw::FolderItem::fromAbsolutePath(path));

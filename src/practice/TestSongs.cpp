@@ -42,7 +42,7 @@ void TestSongs::Event_Open()
     const std::unique_ptr<fw::RecordSet> songs =
         Code::db->SQLSelect(QStringLiteral("Select * from Songs where TestStart>0 Order by Title"));
     if (!songs) {
-        fw::MsgBox(QStringLiteral("Couldn't read the songs. Error: ") + Code::db->ErrorMessage());
+        fw::MsgBox(Code::withDatabaseError(QStringLiteral("Couldn't read the songs.")));
         return;
     }
     const QPointer<TestSongs> alive(this);
@@ -72,9 +72,7 @@ void TestSongs::StartTest()
     const std::unique_ptr<fw::RecordSet> song = id ? SongRow::select(*id) : nullptr;
     if (!song) {
         // Deleted since the list was filled, or the database failed.
-        const bool failed = id && Code::db->Error();
-        fw::MsgBox(QStringLiteral("Couldn't find song record.")
-                   + (failed ? QStringLiteral(" Error: ") + Code::db->ErrorMessage() : QString()));
+        fw::MsgBox(Code::withDatabaseError(QStringLiteral("Couldn't find song record.")));
         return;
     }
     if (!SongPath::found(song->Field(QStringLiteral("Path")).StringValue())) {

@@ -22,33 +22,25 @@ const QString kError = QStringLiteral("Something went wrong. Error: ");
 // What the user is told when a read fails or finds nothing.
 void tellReadFailure()
 {
-    fw::MsgBox(Code::db->Error() ? kError + Code::db->ErrorMessage() : kWentWrong);
+    fw::MsgBox(Code::withDatabaseError(kWentWrong));
 }
 
 // Runs the statements as one transaction: all of them are kept, or, at the
 // first that fails, none of them, and the user is told the failed
-// statement's error. A transaction that cannot begin (another one is open)
-// is not ours to roll back.
+// statement's error.
 bool runTogether(std::initializer_list<QString> statements)
 {
-    Code::db->SQLExecute(QStringLiteral("BEGIN"));
-    if (Code::db->Error()) {
-        fw::MsgBox(kError + Code::db->ErrorMessage());
-        return false;
-    }
-    for (const QString& statement : statements) {
-        Code::db->SQLExecute(statement);
-        if (Code::db->Error())
-            break;
-    }
-    if (!Code::db->Error())
-        Code::db->Commit();
-    if (!Code::db->Error())
+    const bool done = Code::db->transaction([&] {
+        for (const QString& statement : statements) {
+            Code::db->SQLExecute(statement);
+            if (Code::db->Error())
+                return false;
+        }
         return true;
-    const QString reason = Code::db->ErrorMessage();
-    Code::db->Rollback();
-    fw::MsgBox(kError + reason);
-    return false;
+    });
+    if (!done)
+        fw::MsgBox(kError + Code::db->ErrorMessage());
+    return done;
 }
 
 // After a change: an open track editor shows the changed song. Nothing of

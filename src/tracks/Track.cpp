@@ -117,32 +117,20 @@ void appendCount(fw::ListBox& list, const CountCells& cells)
 bool writeInOneTransaction(int count, const std::function<bool(int)>& step)
 {
     s_writing = true;
-    Code::db->SQLExecute(QStringLiteral("BEGIN"));
-    if (Code::db->Error()) {
-        // A transaction already open is not ours to roll back.
-        s_writing = false;
-        fw::MsgBox(kFailed + Code::db->ErrorMessage());
-        return false;
-    }
-    bool ok = true;
-    for (int i = 0; ok && i < count; ++i) {
-        // Checked before the yield: what runs meanwhile may clear the error.
-        ok = step(i) && !Code::db->Error();
-        if (ok)
-            fw::YieldToEventLoop();
-    }
-    if (ok) {
-        Code::db->Commit();
-        ok = !Code::db->Error();
-    }
-    QString reason;
-    if (!ok) {
-        reason = Code::db->ErrorMessage();
-        Code::db->Rollback();
-    }
+    const bool ok = Code::db->transaction([&] {
+        for (int i = 0; i < count; ++i) {
+            // Yields come between the steps only: each step's outcome is read
+            // before anything else runs on the connection.
+            if (i > 0)
+                fw::YieldToEventLoop();
+            if (!step(i) || Code::db->Error())
+                return false;
+        }
+        return true;
+    });
     s_writing = false;
     if (!ok)
-        fw::MsgBox(kFailed + reason);
+        fw::MsgBox(kFailed + Code::db->ErrorMessage());
     return ok;
 }
 
