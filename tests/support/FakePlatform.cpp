@@ -14,9 +14,8 @@ fw::MsgAnswer FakePlatform::showMessage(const fw::MessageRequest& request)
     return answer;
 }
 
-std::optional<QString> FakePlatform::chooseFile(const QString& fileType)
+std::optional<QString> FakePlatform::chooseFile(const QString&)
 {
-    Q_UNUSED(fileType);
     if (chosenFiles.empty())
         return std::nullopt;
     QString path = chosenFiles.front();
@@ -24,9 +23,8 @@ std::optional<QString> FakePlatform::chooseFile(const QString& fileType)
     return path;
 }
 
-std::optional<QString> FakePlatform::popupMenu(const QStringList& rows, const QPoint& globalPos)
+std::optional<QString> FakePlatform::popupMenu(const QStringList& rows, const QPoint&)
 {
-    Q_UNUSED(globalPos);
     menusShown.push_back(rows);
     if (menuChoices.empty())
         return std::nullopt;

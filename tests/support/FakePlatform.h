@@ -45,7 +45,6 @@ class ScopedFakePlatform {
 public:
     ScopedFakePlatform();
     ~ScopedFakePlatform();
-    FakePlatform& operator*() { return *m_fake; }
     FakePlatform* operator->() { return m_fake; }
 
 private:

@@ -10,17 +10,15 @@ TestEnvironment::TestEnvironment(Starter starter, double lengthScale)
 {
     m_oldDataHome = qgetenv("XDG_DATA_HOME");
     m_oldDesktop = qgetenv("XDG_DESKTOP_DIR");
-    if (!m_dir.isValid())
-        return;
-    QDir(m_dir.path()).mkpath(QStringLiteral("data"));
-    QDir(m_dir.path()).mkpath(QStringLiteral("Desktop"));
+    // A test on a half-made data folder would fail far from the cause.
+    if (!m_dir.isValid() || !QDir(m_dir.path()).mkpath(QStringLiteral("data"))
+        || !QDir(m_dir.path()).mkpath(QStringLiteral("Desktop")))
+        qFatal("no temporary data folder");
     qputenv("XDG_DATA_HOME", dataHome().toUtf8());
     qputenv("XDG_DESKTOP_DIR", desktopFolder().toUtf8());
-    m_ok = true;
-    if (starter == Starter::Installed) {
-        QDir().mkpath(appDataFolder());
-        m_ok = starter::buildStarterLibrary(appDataFolder(), lengthScale);
-    }
+    if (starter == Starter::Installed
+        && !(QDir().mkpath(appDataFolder()) && starter::buildStarterLibrary(appDataFolder(), lengthScale)))
+        qFatal("the starter library could not be installed");
 }
 
 TestEnvironment::~TestEnvironment()

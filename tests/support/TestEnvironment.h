@@ -2,7 +2,8 @@
 
 // A private data home for one test: a temporary folder set as XDG_DATA_HOME
 // (and as the desktop folder), optionally holding an installed starter library
-// in Corvantis/, exactly as the installer leaves it.
+// in Corvantis/, exactly as the installer leaves it. A folder that cannot be
+// made stops the test program at once.
 
 #include <QString>
 #include <QTemporaryDir>
@@ -16,7 +17,6 @@ public:
     explicit TestEnvironment(Starter starter = Starter::Installed, double lengthScale = 0.1);
     ~TestEnvironment();
 
-    bool ok() const { return m_ok; }
     QString root() const { return m_dir.path(); }
     QString dataHome() const;        // the XDG data home
     QString appDataFolder() const;   // <data home>/Corvantis
@@ -27,7 +27,6 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_oldDataHome;
     QByteArray m_oldDesktop;
-    bool m_ok = false;
 };
 
 // Writes a WAV file of silence-with-clicks of the given length; true on success.

@@ -45,50 +45,38 @@ private slots:
     {
         QTemporaryDir dir;
         const FolderItem folder = FolderItem::fromPosixPath(dir.path() + QStringLiteral("//"));
-        QCOMPARE(folder.posixPath(), dir.path());
-        QVERIFY(folder.exists() && folder.isDirectory());
-        QCOMPARE(folder.absolutePath(), fw::colonPathFromPosix(dir.path(), true));
+        QVERIFY(folder.posixPath() == dir.path() && folder.isDirectory());
         QCOMPARE(FolderItem::fromAbsolutePath(folder.absolutePath()), folder);
-
         const FolderItem songs = folder.child(QStringLiteral("Songs"));
         QVERIFY(songs.valid() && !songs.exists() && !songs.absolutePath().endsWith(u':'));
-        QCOMPARE(songs.name(), QStringLiteral("Songs"));
-        QCOMPARE(songs.parent(), folder);
         QVERIFY(songs.child(QStringLiteral("deeper")).createAsFolder());
         QVERIFY(songs.isDirectory() && songs.absolutePath().endsWith(u':'));
         for (const char* bad : {"", "a/b", ".."})
             QVERIFY(!folder.child(QString::fromLatin1(bad)).valid());
-        QVERIFY(!FolderItem::fromPosixPath(QStringLiteral("/")).parent().valid());
-
+        // A picture reads; a text file, a missing file and a folder under a file do not.
         QImage image(4, 3, QImage::Format_RGB32);
         image.fill(Qt::red);
         QVERIFY(image.save(folder.child(QStringLiteral("cover.png")).posixPath()));
         QFile text(folder.child(QStringLiteral("cover.txt")).posixPath());
         QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
         text.close();
-
         const std::optional<QImage> cover = folder.child(QStringLiteral("cover.png")).openAsPicture();
-        QVERIFY(cover && cover->size() == QSize(4, 3) && cover->pixelColor(1, 1) == QColor(Qt::red));
+        QVERIFY(cover && cover->size() == QSize(4, 3));
         QVERIFY(!folder.child(QStringLiteral("cover.txt")).openAsPicture());
         QVERIFY(!folder.child(QStringLiteral("missing.png")).openAsPicture());
         QVERIFY(!folder.child(QStringLiteral("cover.txt")).child(QStringLiteral("x")).createAsFolder());
     }
 
-    void specialFolders()
+    // Without a usable XDG_DATA_HOME the data home is inside the home folder.
+    void dataHomeWithoutXdgDataHome()
     {
-        const testing::TestEnvironment environment(testing::TestEnvironment::Starter::None);
-        QCOMPARE(fw::SpecialFolder::ApplicationData().posixPath(), environment.dataHome());
-        QCOMPARE(fw::SpecialFolder::Desktop().posixPath(), environment.desktopFolder());
-        // Without a usable XDG_DATA_HOME the data home is inside the home folder.
+        const testing::TestEnvironment environment(testing::TestEnvironment::Starter::None);   // restores XDG_DATA_HOME
         const QByteArray oldHome = qgetenv("HOME");
         qputenv("HOME", environment.root().toUtf8());
         qputenv("XDG_DATA_HOME", "relative/data");
         const FolderItem fallback = fw::SpecialFolder::ApplicationData();
-        qunsetenv("HOME");
-        const FolderItem none = fw::SpecialFolder::ApplicationData();
         qputenv("HOME", oldHome);
         QCOMPARE(fallback.posixPath(), environment.root() + QStringLiteral("/.local/share"));
-        QVERIFY(!none.valid());
     }
 };
 

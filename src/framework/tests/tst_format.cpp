@@ -62,42 +62,32 @@ private slots:
         QCOMPARE(fw::numberOf(text).has_value(), numeric);
     }
 
-    void readsBack_data()
-    {
-        QTest::addColumn<QString>("picture");
-        QTest::addColumn<int>("decimals");
-        const struct { const char* picture; int decimals; } rows[] = {
-            {"###.00", 2}, {"000.00", 2}, {"-000.00", 2}, {"0.00", 2}, {"00.00", 2}, {"##.#0", 2},
-            {"####.00", 2}, {"+0.00", 2}, {"###.###", 3}, {"###.0", 1}, {"000000", 0}, {"#", 0},
-        };
-        for (const auto& row : rows)
-            QTest::newRow(row.picture) << QString::fromLatin1(row.picture) << row.decimals;
-    }
     // Every value in whole thousandths, written and read back, is that value
     // rounded half away from zero, computed here in integers.
     void readsBack()
     {
-        QFETCH(QString, picture);
-        QFETCH(int, decimals);
-        const int divisor = int(std::pow(10, 3 - decimals));
-        for (int thousandths = -300000; thousandths <= 300000; thousandths += 37) {
-            const int units = (std::abs(thousandths) + divisor / 2) / divisor;
-            const double expected = (thousandths < 0 ? -units : units) / std::pow(10, decimals);
-            const QString text = fw::Format(thousandths / 1000.0, picture);
-            if (fw::CDbl(text) != expected)
-                QFAIL(qPrintable(QStringLiteral("%1 gave %2").arg(thousandths / 1000.0).arg(text)));
+        const struct { const char* picture; int decimals; } pictures[] = {
+            {"###.00", 2}, {"000.00", 2}, {"-000.00", 2}, {"0.00", 2}, {"00.00", 2}, {"##.#0", 2},
+            {"####.00", 2}, {"+0.00", 2}, {"###.###", 3}, {"###.0", 1}, {"000000", 0}, {"#", 0},
+        };
+        for (const auto& [picture, decimals] : pictures) {
+            const int divisor = int(std::pow(10, 3 - decimals));
+            for (int thousandths = -300000; thousandths <= 300000; thousandths += 37) {
+                const int units = (std::abs(thousandths) + divisor / 2) / divisor;
+                const double expected = (thousandths < 0 ? -units : units) / std::pow(10, decimals);
+                const QString text = fw::Format(thousandths / 1000.0, QLatin1String(picture));
+                if (fw::CDbl(text) != expected)
+                    QFAIL(qPrintable(QStringLiteral("%1 as %2 gave %3").arg(thousandths / 1000.0).arg(picture, text)));
+            }
         }
     }
 
     void cint()
     {
-        QCOMPARE(fw::CInt(2.5), 3);
-        QCOMPARE(fw::CInt(-2.5), -3);
-        QCOMPARE(fw::CInt(2.4), 2);
-        QCOMPARE(fw::CInt(-2.6), -3);
-        QCOMPARE(fw::CInt(1e12), INT_MAX);
-        QCOMPARE(fw::CInt(-1e12), INT_MIN);
-        QCOMPARE(fw::CInt(std::numeric_limits<double>::quiet_NaN()), 0);
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        QCOMPARE(QList<int>({fw::CInt(2.5), fw::CInt(-2.5), fw::CInt(2.4), fw::CInt(-2.6), fw::CInt(1e12), fw::CInt(-1e12),
+                             fw::CInt(nan)}),
+                 QList<int>({3, -3, 2, -3, INT_MAX, INT_MIN, 0}));
     }
 };
 

@@ -1,7 +1,6 @@
-// What leaves the program goes through the platform: only web addresses reach
-// the browser, questions come back as the user answers them.
+// Only web addresses reach the browser: a link from an imported file must not
+// open a local file or run another program's handler.
 
-#include "framework/FolderItem.h"
 #include "framework/Platform.h"
 #include "support/FakePlatform.h"
 
@@ -30,23 +29,6 @@ private slots:
         fw::ShowURL(address);
         QCOMPARE(fake->urls, opened ? QStringList{address} : QStringList{});
         QCOMPARE(fake->beeps, opened ? 0 : 1);
-    }
-
-    void questionsAreAnsweredAndRecorded()
-    {
-        testing::ScopedFakePlatform fake;
-        fake->answers.push_back(fw::MsgAnswer::Ok);
-        QCOMPARE(fw::Ask(QStringLiteral("Delete it?"), QStringLiteral("Corvantis"), fw::MsgButtons::OkCancel,
-                         fw::MsgIcon::Caution),
-                 fw::MsgAnswer::Ok);
-        // With no answer queued a question never goes ahead.
-        QCOMPARE(fw::Ask(QStringLiteral("Again?"), QString(), fw::MsgButtons::YesNo, fw::MsgIcon::Question),
-                 fw::MsgAnswer::No);
-        fw::MsgBox(QStringLiteral("Done."));
-        QCOMPARE(fake->messageTexts(), QStringList({"Delete it?", "Again?", "Done."}));
-        QCOMPARE(fake->messages.front().title, QStringLiteral("Corvantis"));
-        QVERIFY(fake->messages.front().icon == fw::MsgIcon::Caution);
-        QVERIFY(!fw::GetOpenFolderItem(QStringLiteral("special/any")).valid());   // cancelled
     }
 };
 

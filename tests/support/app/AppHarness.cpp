@@ -118,12 +118,7 @@ OtherProgram::OtherProgram(const AppHarness& h, Hold hold)
         qFatal("the database could not be held: %s", qPrintable(m_db->ErrorMessage()));
 }
 
-void OtherProgram::release()
-{
-    if (m_db)
-        m_db->Rollback();
-    m_db.reset();
-}
+OtherProgram::~OtherProgram() { m_db->Rollback(); }
 
 std::optional<OtherProgram> makeUnreadable(const AppHarness& h, bool locked)
 {

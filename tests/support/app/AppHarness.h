@@ -54,8 +54,7 @@ class OtherProgram {
 public:
     enum class Hold { Reading, Exclusive };
     OtherProgram(const AppHarness& h, Hold hold);
-    ~OtherProgram() { release(); }
-    void release();
+    ~OtherProgram();
 
 private:
     std::unique_ptr<fw::Database> m_db;
