@@ -247,6 +247,8 @@ private slots:
     }
 
     // A dropped file: a song and its track are stored whole or not at all.
+    // What the reader makes of damaged files and those of other copies of the
+    // program is the song-script file's test.
     void importByDropStoresAllOrNothing_data()
     {
         QTest::addColumn<QString>("name");   // empty: a folder is dropped
@@ -255,17 +257,12 @@ private slots:
         QTest::addColumn<QString>("told");
         const QByteArray song = "Imported\nArtist\nCD\n\n96\n\nNotes\n0.0\n0.0\n\n\n1\t1.5\t1\t\n";
         QTest::newRow("capitals") << "a.tXT" << song << "" << kImported;
-        // As a copy of the program on the Mac writes it: 8-bit text, CR line ends.
-        QTest::newRow("Mac file") << "m.txt" << QByteArray(song).replace('\n', '\r').replace("Imported", "Caf\x8E Ol\x8E")
-                                  << "" << kImported;
         QTest::newRow("far too large") << "huge.txt" << QByteArray() << ""
                                        << "This file is not a song-script file: at 900.0 MB it is far larger than any "
                                           "song-script.";
         QTest::newRow("folder") << "" << song << "" << "beep";
         QTest::newRow("other extension") << "c.text" << song << ""
                                          << "This does not appear to be a song file. The filename should end with: .txt";
-        QTest::newRow("damaged line") << "f.txt" << song + "x\n" << ""
-                                      << "Line 13 of the file is not a track line: it must begin with a count, a time and a beat.";
         // A failed duplicate-title check is no "no duplicate".
         QTest::newRow("title check fails") << "s.txt" << song << "Alter Table Songs Rename To Gone"
                                            << "Couldn't look for a song of the same title. Error: no such table: Songs";
@@ -299,7 +296,7 @@ private slots:
         QCOMPARE(QList<int>({count(h, "Songs"), w.List->ListCount(), count(h, "Track")}),
                  QList<int>({4 + stored, 4 + stored, tracks + stored}));
         if (stored)
-            QCOMPARE(w.List->Cell(4, 0), name == "m.txt" ? "Café Olé" : "Imported");
+            QCOMPARE(w.List->Cell(4, 0), "Imported");
         QVERIFY(noTransactionOpen());
     }
 };
