@@ -30,8 +30,6 @@ std::vector<qint16> readWav(const QString& path)
     return samples;
 }
 
-double seconds(const std::vector<qint16>& samples) { return double(samples.size()) / rate; }
-
 // Squared differences of neighbouring samples (sustained low notes count
 // little, fresh attacks a lot) in the 5 ms from `time` over the 5 ms before it.
 double attackRatio(const std::vector<qint16>& wav, double time)
@@ -85,8 +83,6 @@ private slots:
         QVERIFY2(m_dir.isValid() && buildStarterLibrary(m_dir.path(), lengthScale, &error), qPrintable(error));
     }
 
-    void settingsRow() { QCOMPARE(query("SELECT FirstRun, typeof(FirstRun) FROM Settings"), QStringList{"1|integer"}); }
-
     // A song's path is its bare file name; a song whose audio is not shipped
     // still names its file and tells where to get it. Its counts run 1, 2, ...
     // on beats 1..8 in turn, one beat apart to the hundredth of a second, each
@@ -107,7 +103,7 @@ private slots:
         QVERIFY(!song.fileName.contains('/') && !song.fileName.contains(':'));
         QCOMPARE(QFile::exists(path(song.fileName)), song.audioShipped);
         const std::vector<qint16> wav = readWav(path(song.fileName));
-        const double length = song.audioShipped ? seconds(wav) : song.lengthSeconds;
+        const double length = song.audioShipped ? double(wav.size()) / rate : song.lengthSeconds;
         const QStringList counts = query("SELECT TheCount, Beat, TheTime = round(TheTime, 2), TheTime FROM Track"
                                          " JOIN Songs ON Songs.ID = SongsID WHERE Path = " + sqlText(song.fileName)
                                          + " ORDER BY TheCount");
@@ -157,23 +153,16 @@ private slots:
     }
 
     // Dark foot prints on white.
-    void footPictures_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QSize>("size");
-        QTest::newRow("left") << "LeftFoot.bmp" << QSize(31, 31);
-        QTest::newRow("right") << "RightFoot.bmp" << QSize(34, 31);
-    }
     void footPictures()
     {
-        QFETCH(QString, file);
-        const QImage image(path(file));
-        QTEST(image.size(), "size");
-        QCOMPARE(image.pixelColor(0, 0), QColor(Qt::white));
-        int dark = 0;
-        for (int i = 0; i < image.width() * image.height(); ++i)
-            dark += qGray(image.pixel(i % image.width(), i / image.width())) < 100;
-        QVERIFY(dark > image.width() * image.height() / 5);
+        for (const char* file : {"LeftFoot.bmp", "RightFoot.bmp"}) {
+            const QImage image(path(file));
+            QVERIFY2(!image.isNull() && image.pixelColor(0, 0) == QColor(Qt::white), file);
+            int dark = 0;
+            for (int i = 0; i < image.width() * image.height(); ++i)
+                dark += qGray(image.pixel(i % image.width(), i / image.width())) < 100;
+            QVERIFY2(dark > image.width() * image.height() / 5, file);
+        }
     }
 
     void existingDatabaseIsRefused()

@@ -42,9 +42,12 @@ bool editable(const SongInfo& w) { return w.pbSave->enabled() && w.pbCancel->ena
 class SongInfoTest : public QObject {
     Q_OBJECT
 private slots:
-    // The menu's own actions are the add-song window's test: here a Copy is
-    // no edit and a Cut is one.
-    void initLoadsEveryColumnAndTypingOrCutEnablesSave()
+    // Loading enables nothing; a Copy from the edit menu is no edit, a Cut
+    // or typing is one (the menu's own actions are the add-song window's
+    // test). Save writes every field and the location shown, the test times
+    // as numbers, and the form stays open. No song to show: a beep when there
+    // is none, what the database said when it cannot be read; the form closes.
+    void loadEditAndSave()
     {
         AppHarness h;
         execute(h, "Update Songs Set Link='l', BPM='120', Install='i', InstallLink='il', Synch='s', TestStart=12.5, TestEnd=0");
@@ -64,63 +67,54 @@ private slots:
         SongInfo& typed = openWindowOn<SongInfo>(id);
         QTest::keyClicks(typed.efBPM->widget(), "5");
         QVERIFY(editable(w) && editable(typed));
-        SongInfo& none = openWindowOn<SongInfo>(9999);   // no such song: a beep, and the window closes
-        QVERIFY(h.fake->beeps == 1 && none.isClosed());
-    }
-
-    // No song to show because the library cannot be read: told, and the
-    // window closes as it does (with a beep) when there is no such song.
-    void initOnAnUnreadableLibrary_data() { addUnreadableRows(); }
-    void initOnAnUnreadableLibrary()
-    {
-        QFETCH(bool, locked);
-        AppHarness h;
-        const int id = openLibrary(h);
-        const auto other = makeUnreadable(h, locked);
-        SongInfo& w = openWindowOn<SongInfo>(id);
-        QCOMPARE(messagesAndBeeps(h), QStringList{unreadableMessage(locked)});
-        QVERIFY(w.isClosed());
+        for (fw::EditField* field : fieldsOf(typed))
+            field->setText(field->objectName() + "'s text");
+        typed.efTestStart->setText("12.5");
+        typed.efTestEnd->setText("soon");
+        execute(h, "Update Songs Set Path='elsewhere:song.wav'");
+        typed.pbSave->push();
+        for (const fw::EditField* field : fieldsOf(typed))
+            QVERIFY(field->objectName().startsWith("efTest") || col(h, id, columnOf(field)) == field->text());
+        QCOMPARE(col(h, id, "typeof(TestStart) || (TestStart = 12.5) || (TestEnd = 0) || Path"), "real11" + w.stPath->text());
+        QVERIFY(!typed.pbSave->enabled() && !typed.pbCancel->enabled() && !typed.isClosed());
+        QVERIFY(openWindowOn<SongInfo>(9999).isClosed());
+        makeUnreadable(h, false);
+        QVERIFY(openWindowOn<SongInfo>(id).isClosed());
+        QCOMPARE(messagesAndBeeps(h), QStringList({unreadableMessage(false), "beep"}));
     }
 
     // Whatever keeps Save or a drop from storing is told; the typed values
     // stay in the form to be saved again, and no transaction stays open.
     void songGoneOrSaveRefusedWritesNothing_data()
     {
-        QTest::addColumn<QString>("statement");
-        QTest::addColumn<QString>("hold");   // another program holding the file: Reading, Exclusive
+        QTest::addColumn<QString>("change");   // a statement, or how another program holds the file
         QTest::addColumn<QStringList>("messages");
         const QString saveFailed = "Could not save the song. Error: ";
         const QString dropFailed = "Could not store the song's location. Error: ";
-        QTest::newRow("song deleted") << "Delete from Songs" << "" << QStringList{kGone, kGone};
+        QTest::newRow("song deleted") << "Delete from Songs" << QStringList(2, kGone);
         QTest::newRow("update refused") << "Create Trigger no Before Update On Songs Begin Select Raise(Abort, 'no'); End"
-                                        << "" << QStringList{saveFailed + "no", dropFailed + "no"};
-        QTest::newRow("another program reads") << "" << "Reading"
-                                               << QStringList{saveFailed + "database is locked",
-                                                              dropFailed + "database is locked"};
-        QTest::newRow("library locked") << "" << "Exclusive" << QStringList(2, unreadableMessage(true));
-        QTest::newRow("library damaged") << "Alter Table Songs Rename To Gone" << ""
-                                         << QStringList(2, unreadableMessage(false));
+                                        << QStringList{saveFailed + "no", dropFailed + "no"};
+        QTest::newRow("another program reads") << "Reading" << QStringList{saveFailed + "database is locked",
+                                                                           dropFailed + "database is locked"};
+        QTest::newRow("library locked") << "Exclusive" << QStringList(2, unreadableMessage(true));
     }
     void songGoneOrSaveRefusedWritesNothing()
     {
-        QFETCH(QString, statement);
-        QFETCH(QString, hold);
+        QFETCH(QString, change);
         QFETCH(QStringList, messages);
         AppHarness h;
         SongInfo& w = openForm(h);
         const QString label = w.stPath->text();
         QTest::keyClicks(w.efTitle->widget(), "Ghost");
         const QString typed = w.efTitle->text();
-        if (!statement.isEmpty())
-            execute(h, statement);
         std::optional<OtherProgram> other;
-        if (!hold.isEmpty())
-            other.emplace(h, hold == "Reading" ? OtherProgram::Hold::Reading : OtherProgram::Hold::Exclusive);
+        if (change == "Reading" || change == "Exclusive")
+            other.emplace(h, change == "Reading" ? OtherProgram::Hold::Reading : OtherProgram::Hold::Exclusive);
+        else
+            execute(h, change);
         w.pbSave->push();
         dropFiles(w.stPath->widget(), QPoint(5, 5), {h.env.root() + "/x.wav"});
         other.reset();
-        if (statement.contains("Gone"))
-            execute(h, "Alter Table Gone Rename To Songs");
         QCOMPARE(h.fake->messageTexts(), messages);
         QCOMPARE(h.queryValue("Select count(*) from Songs where Title like '%Ghost' or Path like '%x.wav'"), "0");
         QVERIFY(editable(w) && w.efTitle->text() == typed && w.stPath->text() == label && noTransactionOpen());
