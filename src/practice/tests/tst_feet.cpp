@@ -43,53 +43,38 @@ void click(fw::RadioButton* button)
     QVERIFY(button->value());
 }
 
-const QString kSeed = "Update Settings Set FeetOnOne='False', FeetOnLady='True', FeetTop=77, FeetLeft=88";
+const QString kSeed = "Update Settings Set FeetOnOne='False', FeetOnLady='False', FeetTop=77, FeetLeft=88";
 
 } // namespace
 
 class FeetTest : public QObject {
     Q_OBJECT
 private slots:
-    void opens_data()
-    {
-        QTest::addColumn<QString>("statement");
-        QTest::addColumn<bool>("onOne");
-        QTest::addColumn<bool>("lady");
-        QTest::addColumn<bool>("settingsRow");
-        QTest::newRow("two, lady") << kSeed << false << true << true;
-        QTest::newRow("one, men") << QStringLiteral("Update Settings Set FeetOnOne='True', FeetOnLady='False'")
-                                  << true << false << true;
-        QTest::newRow("no settings row") << QStringLiteral("Delete from Settings") << true << true << false;
-    }
+    // A later run restores the choices, the place and the menu item's check;
+    // the pictures come from the data folder, with no built-in fallback for a
+    // missing one and no message.
     void opens()
-    {
-        QFETCH(QString, statement);
-        QFETCH(bool, onOne);
-        QFETCH(bool, lady);
-        QFETCH(bool, settingsRow);
-        AppHarness h;
-        Feet& w = openFeet(h, statement);
-        // The radio buttons, the menu item's check and the flag that the window is open.
-        QCOMPARE(QList<bool>({w.rbOnOne->value(), w.rbOnTwo->value(), w.rbLadies->value(), w.rbMens->value(),
-                              mFeet()->checked(), Code::FeetOn}),
-                 QList<bool>({onOne, !onOne, lady, !lady, settingsRow, true}));
-        if (statement == kSeed)
-            QCOMPARE(QPoint(w.left(), w.top()), QPoint(88, 77));
-        QCOMPARE(shown(w), QStringLiteral("23;;Ready;;65;65"));
-    }
-
-    void picturesComeFromTheDataFolder()
     {
         AppHarness h;
         QImage red(31, 31, QImage::Format_RGB32);
         red.fill(Qt::red);
         QVERIFY(red.save(h.env.appDataFolder() + "/LeftFoot.bmp", "BMP"));
         QVERIFY(QFile::remove(h.env.appDataFolder() + "/RightFoot.bmp"));
+        // On one, on two, ladies, men, the menu check, the flag that the window is open.
+        const auto restored = [](const Feet& w) {
+            return QList<bool>{w.rbOnOne->value(), w.rbOnTwo->value(), w.rbLadies->value(), w.rbMens->value(),
+                               mFeet()->checked(), Code::FeetOn};
+        };
         Feet& w = openFeet(h, kSeed);
+        QCOMPARE(restored(w), QList<bool>({false, true, false, true, true, true}));
+        QCOMPARE(QPoint(w.left(), w.top()), QPoint(88, 77));
+        QCOMPARE(shown(w), QStringLiteral("23;;Ready;;65;65"));
         QCOMPARE(w.Foot1->backdrop().value_or(QImage()).pixelColor(15, 15), QColor(Qt::red));
         QCOMPARE(w.Foot2->backdrop().value_or(QImage()).pixelColor(15, 15), QColor(Qt::red));
-        // No built-in fallback for the missing picture, and no message.
         QVERIFY(!w.Foot3->backdrop() && !w.Foot4->backdrop() && h.fake->messageTexts().isEmpty());
+        // Without a settings row: the laid-out choices, no menu check.
+        QCOMPARE(restored(openFeet(h, QStringLiteral("Delete from Settings"))),
+                 QList<bool>({true, false, true, false, false, true}));
     }
 
     // Each step: the part chosen ("m" or "l") and the count passed to SetFeetTo.
@@ -112,14 +97,10 @@ private slots:
         QTest::newRow("lady on two") << false << lady << QStringList{
             "23;;Break;;65;65", "24;;;Two!;65;65", "24;;In place;;70;65", "23;;Together;;65;65",
             "23;;Pause;;65;65", "13;Forward;;;65;65", "13;;In Place;;65;70", "23;;Together;;65;65"};
-        QTest::newRow("drops shown twice") << true << QStringList{"m2", "m2", "m3", "l2", "l2", "l3"}
-            << QStringList{"13;;In place;;65;70", "13;;In place;;65;75", "23;;Together;;65;65",
-                           "24;;In place;;70;65", "24;;In place;;75;65", "23;;Together;;65;65"};
-        QTest::newRow("lady's part after count 2") << true << QStringList{"m2", "l3", "l6", "l7"}
-            << QStringList{"13;;In place;;65;70", "23;;Together;;65;70", "13;;In Place;;65;75",
-                           "23;;Together;;65;65"};
-        QTest::newRow("no such count") << true << QStringList{"m2", "m0", "m9"}
-            << QStringList{"13;;In place;;65;70", "13;;In place;;65;70", "13;;In place;;65;70"};
+        // A foot drops from where it stands; a step home moves only its own foot; count 9 does nothing.
+        QTest::newRow("parts changed mid-phrase") << true << QStringList{"m2", "m2", "m9", "l2", "l2", "l3", "l2", "m3"}
+            << QStringList{"13;;In place;;65;70", "13;;In place;;65;75", "13;;In place;;65;75", "24;;In place;;70;75",
+                           "24;;In place;;75;75", "23;;Together;;65;75", "24;;In place;;70;75", "23;;Together;;70;65"};
     }
     void counts()
     {
@@ -136,43 +117,41 @@ private slots:
         }
     }
 
+    // The choices (on one, ladies) and the top the user leaves; another program
+    // reading the file as the window closes; what is saved and told.
     void closing_data()
     {
-        QTest::addColumn<bool>("onOne");
-        QTest::addColumn<bool>("lady");
-        QTest::addColumn<QPoint>("place");     // left, top
-        QTest::addColumn<bool>("otherReads");  // another program reads the file as it closes
+        QTest::addColumn<QString>("choices");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<bool>("otherReads");
         QTest::addColumn<QString>("saved");
         QTest::addColumn<QString>("told");
-        const QString asSeeded = "False,True,77,88";
-        QTest::newRow("two, men") << false << false << QPoint(356, 52) << false << "False,False,52,356" << "";
-        QTest::newRow("one, men") << true << false << QPoint(210, 90) << false << "True,False,90,210" << "";
-        QTest::newRow("top 0") << true << false << QPoint(210, 0) << false << asSeeded << "";   // nothing written
-        QTest::newRow("refused, choices changed")
-            << true << true << QPoint(210, 90) << true << asSeeded
-            << "Could not save the basic step choices. Error: database is locked";
-        QTest::newRow("refused, place only") << false << true << QPoint(210, 90) << true << asSeeded << "";
+        const QString asSeeded = "False,False,77,88";
+        QTest::newRow("one, men") << "10" << 90 << false << "True,False,90,210" << "";
+        QTest::newRow("two, ladies") << "01" << 90 << false << "False,True,90,210" << "";
+        QTest::newRow("top 0: nothing written") << "10" << 0 << false << asSeeded << "";
+        QTest::newRow("refused, choices changed") << "10" << 90 << true << asSeeded
+                                                  << "Could not save the basic step choices. Error: database is locked";
+        QTest::newRow("refused, place only") << "00" << 90 << true << asSeeded << "";
     }
     void closing()
     {
-        QFETCH(bool, onOne);
-        QFETCH(bool, lady);
-        QFETCH(QPoint, place);
+        QFETCH(QString, choices);
+        QFETCH(int, top);
         QFETCH(bool, otherReads);
-        QFETCH(QString, saved);
         QFETCH(QString, told);
         AppHarness h;
         Feet& w = openFeet(h, kSeed);
-        click(onOne ? w.rbOnOne : w.rbOnTwo);
-        click(lady ? w.rbLadies : w.rbMens);
-        w.setTop(place.y());
-        w.setLeft(place.x());
+        click(choices[0] == '1' ? w.rbOnOne : w.rbOnTwo);
+        click(choices[1] == '1' ? w.rbLadies : w.rbMens);
+        w.setTop(top);
+        w.setLeft(210);
         std::optional<OtherProgram> other;
         if (otherReads)
             other.emplace(h, OtherProgram::Hold::Reading);
         w.Close();
         other.reset();
-        QCOMPARE(setting(h, "FeetOnOne,FeetOnLady,FeetTop,FeetLeft"), saved);
+        QTEST(setting(h, "FeetOnOne,FeetOnLady,FeetTop,FeetLeft"), "saved");
         QCOMPARE(h.fake->messageTexts(), told.isEmpty() ? QStringList() : QStringList{told});
         QVERIFY(!Code::FeetOn && !mFeet()->checked() && noTransactionOpen());
     }
