@@ -147,10 +147,12 @@ private slots:
             w.TheSongID = h->addSong(QStringLiteral("Probe"), path, times, {1});
             w.StartCounting(0.0, -1.0);
         }
+        testing::makeUnreadable(*h, false);   // a damaged library is not a missing song
+        w.StartCounting(0.0, -1.0);
         QCOMPARE(h->fake->messageTexts(),
                  QStringList({"No song track found.", missing, missing,
                               "QuickTime cannot open this song file. Please check the location and for any odd "
-                              "characters in the filename."}));
+                              "characters in the filename.", testing::unreadableMessage(false)}));
         QCOMPARE(w.BeatTimer->mode(), fw::Timer::ModeOff);
         QVERIFY(w.Times.empty());
     }

@@ -155,6 +155,23 @@ private slots:
         QCOMPARE(h.fake->messageTexts(), told.isEmpty() ? QStringList() : QStringList{told});
         QVERIFY(!Code::FeetOn && !mFeet()->checked() && noTransactionOpen());
     }
+
+    // Choices the window could not read as it opened (another program held
+    // the file) are not written over the stored ones; its place still is.
+    void unreadChoicesAreKept()
+    {
+        AppHarness h;
+        startAgain(h);
+        execute(h, kSeed);
+        Feet* w = nullptr;
+        {
+            OtherProgram other(h, OtherProgram::Hold::Exclusive);
+            w = &Feet::instance();
+        }
+        w->setTop(90);
+        w->Close();
+        QCOMPARE(setting(h, "FeetOnOne,FeetOnLady,FeetTop"), QStringLiteral("False,False,90"));
+    }
 };
 
 QTEST_MAIN(FeetTest)
