@@ -1,8 +1,21 @@
 #include "library/ListCells.h"
 
 #include "framework/ListBox.h"
+#include "framework/Platform.h"
 
 namespace ListCells {
+
+int selectedSongRow(const fw::ListBox& list)
+{
+    if (list.ListCount() == 0) {
+        fw::Beep();
+        return -1;
+    }
+    const int row = list.ListIndex();
+    if (row < 0)
+        fw::MsgBox(QStringLiteral("Please click on a song first."));
+    return row;
+}
 
 std::optional<int> idOf(const fw::ListBox& list, int row)
 {

@@ -15,6 +15,9 @@ constexpr int FoundCell = 98;    // "yes" when the song's audio file exists, els
 constexpr int LinkCell = 97;     // Songs.Link
 constexpr int SortKeyCell = 96;  // the first fill's order: found songs first
 
+// The selected row of a list of songs. An empty list only beeps and a list
+// with no row selected asks "Please click on a song first."; both give -1.
+int selectedSongRow(const fw::ListBox& list);
 // The ID a row keeps in its IDCell; nothing when the cell holds no number.
 std::optional<int> idOf(const fw::ListBox& list, int row);
 // The FoundCell: "yes" when the song's audio file was found, else "no".

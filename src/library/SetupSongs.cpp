@@ -142,7 +142,7 @@ void SetupSongs::pbAddNewSong_Action()
 
 void SetupSongs::pbDeleteSong_Action()
 {
-    const int row = selectedRow();
+    const int row = ListCells::selectedSongRow(*List);
     if (row < 0)
         return;
     const QString title = List->Cell(row, 0);
@@ -175,7 +175,7 @@ void SetupSongs::pbHelp_Action()
 
 void SetupSongs::pbEditSongInfo_Action()
 {
-    const int row = selectedRow();
+    const int row = ListCells::selectedSongRow(*List);
     if (row < 0)
         return;
     SongInfo& form = fw::newWindow<SongInfo>();
@@ -185,7 +185,7 @@ void SetupSongs::pbEditSongInfo_Action()
 
 void SetupSongs::pbEditSongTrack_Action()
 {
-    const int row = selectedRow();
+    const int row = ListCells::selectedSongRow(*List);
     if (row < 0)
         return;
     Track& editor = Track::instance();
@@ -197,7 +197,7 @@ void SetupSongs::pbEditSongTrack_Action()
 
 void SetupSongs::pbExport_Action()
 {
-    const int row = selectedRow();
+    const int row = ListCells::selectedSongRow(*List);
     if (row < 0)
         return;
     // The song and its track are read before the file is made: an export
@@ -374,18 +374,6 @@ void SetupSongs::SaveSettings()
 }
 
 // ---- helpers -------------------------------------------------------------------
-
-int SetupSongs::selectedRow() const
-{
-    if (List->ListCount() == 0) {
-        fw::Beep();
-        return -1;
-    }
-    const int row = List->ListIndex();
-    if (row < 0)
-        fw::MsgBox(QStringLiteral("Please click on a song first."));
-    return row;
-}
 
 int SetupSongs::songIDOf(int row) const
 {

@@ -48,9 +48,6 @@ protected:
     void Event_Close() override;
 
 private:
-    // The selected row; -1 after an empty list has beeped or the user has
-    // been asked to pick a song.
-    int selectedRow() const;
     int songIDOf(int row) const;
     void appendSongRow(const QString& title, const QString& artist, const QString& cd, qint64 id);
     // The song and its track in one transaction; the new ID, or nothing

@@ -194,15 +194,9 @@ void SongSynch::LoadList()
 
 std::optional<int> SongSynch::selectedSong() const
 {
-    if (List->ListCount() == 0) {
-        fw::Beep();
+    const int row = ListCells::selectedSongRow(*List);
+    if (row < 0)
         return std::nullopt;
-    }
-    const int row = List->ListIndex();
-    if (row < 0) {
-        fw::MsgBox(QStringLiteral("Please click on a song first."));
-        return std::nullopt;
-    }
     return ListCells::idOf(*List, row);
 }
 
