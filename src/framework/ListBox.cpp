@@ -58,6 +58,8 @@ bool ShiftKey() { return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftMo
 // same rows are still selected.
 class ListModel final : public QAbstractTableModel {
 public:
+    explicit ListModel(const ListBox& box) : m_box(box) {}
+
     struct ColumnInfo {
         QString heading;
         Alignment alignment = Alignment::Default;
@@ -76,7 +78,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override
     {
         if (role == Qt::DisplayRole && index.isValid())
-            return cell(index.row(), index.column());
+            return shown(index.row(), index.column());
         return QVariant();
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
@@ -99,7 +101,8 @@ public:
     bool validRow(int row) const { return row >= 0 && row < static_cast<int>(m_rows.size()); }
     quint64 rowId(int row) const { return m_rows[row].id; }
 
-    const QString& cell(int row, int col) const
+    // The text the row holds under the column.
+    const QString& stored(int row, int col) const
     {
         static const QString none;
         if (!validRow(row) || col < 0)
@@ -114,11 +117,22 @@ public:
         return none;
     }
 
+    // The text the list shows: the window's own where its hook answers.
+    QString shown(int row, int col) const
+    {
+        if (m_box.CellText && validRow(row) && col >= 0) {
+            QString text;
+            if (m_box.CellText(row, col, text))
+                return text;
+        }
+        return stored(row, col);
+    }
+
     void setCell(int row, int col, const QString& text)
     {
         // Setting the text a cell already holds changes nothing and tells no
         // one: paint hooks set cells while the list paints.
-        if (!validRow(row) || col < 0 || cell(row, col) == text)
+        if (!validRow(row) || col < 0 || stored(row, col) == text)
             return;
         ++m_revision;
         Row& r = m_rows[row];
@@ -242,6 +256,7 @@ private:
         std::vector<QString> cells;
         std::vector<std::pair<int, QString>> hidden;
     };
+    const ListBox& m_box;
     std::vector<Row> m_rows;
     std::map<int, ColumnInfo> m_columnInfo;
     int m_columns = 1;
@@ -290,7 +305,7 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        const QString& text = m_model.cell(index.row(), index.column());
+        const QString text = m_model.shown(index.row(), index.column());
         return QSize(option.fontMetrics.horizontalAdvance(text) + 2 * textMargin,
                      rowHeight > 0 ? rowHeight : option.fontMetrics.height() + 4);
     }
@@ -328,7 +343,7 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
     const int baseline = (cell.height() - metrics.height()) / 2 + metrics.ascent();
     if (!(m_box.CellTextPaint && m_box.CellTextPaint(g, row, col, textMargin, baseline))) {
         const QRect textRect = cell.adjusted(textMargin, 0, -textMargin, 0);
-        const QString text = metrics.elidedText(m_model.cell(row, col), Qt::ElideRight, textRect.width());
+        const QString text = metrics.elidedText(m_model.shown(row, col), Qt::ElideRight, textRect.width());
         painter->setFont(option.font);
         painter->setPen(g.ForeColor);
         painter->drawText(textRect, horizontalAlignment(m_model.column(col).alignment) | Qt::AlignVCenter
@@ -662,7 +677,7 @@ void ListView::openEditor(const QModelIndex& index)
 {
     scrollTo(index);
     auto* editor = new CellLineEdit(this, viewport());
-    const QString text = m_model.cell(index.row(), index.column());
+    const QString text = m_model.shown(index.row(), index.column());
     editor->setFrame(false);
     editor->setFont(font());
     editor->setAlignment(horizontalAlignment(m_model.column(index.column()).alignment) | Qt::AlignVCenter);
@@ -671,7 +686,8 @@ void ListView::openEditor(const QModelIndex& index)
     editor->setGeometry(visualRect(index));
     m_editor = editor;
     m_editIndex = index;
-    m_textBeforeEdit = text;
+    // Escape puts back what the cell holds, not what a hook showed for it.
+    m_textBeforeEdit = m_model.stored(index.row(), index.column());
     connect(editor, &QLineEdit::textChanged, this, [this, editor] {
         if (editor == m_editor && m_editIndex.isValid())
             emit m_box.cellTextChange(m_editIndex.row(), m_editIndex.column());
@@ -769,7 +785,7 @@ void CellLineEdit::focusOutEvent(QFocusEvent* event)
 
 ListBox::ListBox(Window& window, const ControlRecord& record)
     : Control(window, record)
-    , m_model(std::make_unique<ListModel>())
+    , m_model(std::make_unique<ListModel>(*this))
 {
     m_model->setColumns(std::max(1, record.settings.value(QLatin1String("columns")).toInt(1)));
     m_view = new ListView(*this, *m_model, hostWidget());
@@ -850,7 +866,7 @@ void ListBox::DeleteAllRows()
 int ListBox::ListCount() const { return m_model->rowCount(); }
 int ListBox::LastIndex() const { return m_model->lastIndex(); }
 quint64 ListBox::Revision() const { return m_model->revision(); }
-QString ListBox::Cell(int row, int column) const { return m_model->cell(row, column); }
+QString ListBox::Cell(int row, int column) const { return m_model->shown(row, column); }
 void ListBox::setCell(int row, int column, const QString& text) { m_model->setCell(row, column, text); }
 int ListBox::ColumnCount() const { return m_model->columns(); }
 
@@ -1011,7 +1027,7 @@ void ListBox::Sort()
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
         int result = 0;
         if (!(CompareRows && CompareRows(a, b, column, result)))
-            result = QString::compare(m_model->cell(a, column), m_model->cell(b, column), Qt::CaseInsensitive);
+            result = QString::compare(m_model->shown(a, column), m_model->shown(b, column), Qt::CaseInsensitive);
         return descending ? result > 0 : result < 0;
     });
     bool moved = false;

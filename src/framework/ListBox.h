@@ -74,11 +74,14 @@ public:
     int ListCount() const;
     // The row the last AddRow or InsertRow made, -1 before any.
     int LastIndex() const;
-    // Changes whenever rows are added, removed or reordered or a cell's text
-    // changes, so what is worked out from the cells can be kept until then.
+    // Changes whenever rows are added, removed or reordered or a cell's
+    // stored text changes, so what is worked out from the cells can be kept
+    // until then. Texts the CellText hook works out do not move it.
     quint64 Revision() const;
-    // Empty text for a row or cell that does not exist.
+    // The text the list shows: the CellText hook's where it answers, else the
+    // stored one. Empty text for a row or cell that does not exist.
     QString Cell(int row, int column) const;
+    // Stores the text; setting the text a cell already holds changes nothing.
     void setCell(int row, int column, const QString& text);
 
     // ---- columns
@@ -140,6 +143,10 @@ public:
 
     // ---- hooks the window installs. Each returns true when it handled the
     // thing itself; CompareRows then answers through result (-1: row1 first).
+    // CellText works a cell's text out (from other cells, say) and answers it
+    // through text: the list shows it, Cell answers it and sorting compares
+    // it, instead of the stored text, which it leaves as it is.
+    std::function<bool(int row, int column, QString& text)> CellText;
     std::function<bool(Graphics& g, int row, int column, int x, int y)> CellTextPaint;
     std::function<bool(Graphics& g, int row, int column)> CellBackgroundPaint;
     std::function<bool(int row1, int row2, int column, int& result)> CompareRows;

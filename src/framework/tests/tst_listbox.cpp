@@ -217,6 +217,36 @@ private slots:
         QCOMPARE_NE(background(3), odd);
     }
 
+    // A column worked out from the row above: the list shows it, Cell answers
+    // it and sorting compares it; the stored texts stay as they are.
+    void workedOutColumn()
+    {
+        fill(m_list, {"a", "b", "c"});
+        const QStringList times{"10", "12", "15"};
+        for (int r = 0; r < times.size(); ++r)
+            m_list->setCell(r, 1, times[r]);
+        m_list->setCell(0, 2, QStringLiteral("WWWW"));
+        m_list->CellText = [&](int row, int column, QString& text) {
+            if (column != 2)
+                return false;
+            text = row == 0 ? QString() : QString::number(m_list->Cell(row, 1).toInt() - m_list->Cell(row - 1, 1).toInt());
+            return true;
+        };
+        const quint64 revision = m_list->Revision();
+        QCOMPARE(columnTexts(m_list, 2), QStringList({"", "2", "3"}));
+        viewportOf(m_list)->update();
+        const QImage image = viewportOf(m_list)->grab().toImage();
+        const auto inked = [&](int row) { return countPixels(image.copy(cellRect(m_list, row, 2)), isDark) > 5; };
+        QCOMPARE(QList<bool>({inked(0), inked(2)}), QList<bool>({false, true}));
+        m_list->setSortedColumn(2);
+        m_list->setColumnSortDirection(2, -1);
+        m_list->Sort();
+        QCOMPARE(columnTexts(m_list, 0), QStringList({"c", "b", "a"}));
+        m_list->CellText = nullptr;
+        QCOMPARE(m_list->Cell(2, 2), QStringLiteral("WWWW"));
+        QCOMPARE(m_list->Revision(), revision + 1);   // the sort alone
+    }
+
     // Above the rows is the heading; points there and below the rows hit
     // nothing. Files are taken once the list accepts them: one dropped on a
     // row tells the first file and the row, and adds none.
