@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPersistentModelIndex>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTreeView>
@@ -128,27 +129,29 @@ public:
         return stored(row, col);
     }
 
-    void setCell(int row, int col, const QString& text)
+    // Answers whether the text changed. Setting the text a cell already
+    // holds changes nothing and tells no one: paint hooks set cells while
+    // the list paints.
+    bool setCell(int row, int col, const QString& text)
     {
-        // Setting the text a cell already holds changes nothing and tells no
-        // one: paint hooks set cells while the list paints.
         if (!validRow(row) || col < 0 || stored(row, col) == text)
-            return;
+            return false;
         ++m_revision;
         Row& r = m_rows[row];
         if (col < m_columns) {
             r.cells[col] = text;
             const QModelIndex at = index(row, col);
             emit dataChanged(at, at, {Qt::DisplayRole});
-            return;
+            return true;
         }
         for (auto& [hiddenColumn, hiddenText] : r.hidden) {
             if (hiddenColumn == col) {
                 hiddenText = text;
-                return;
+                return true;
             }
         }
         r.hidden.emplace_back(col, text);
+        return true;
     }
 
     void insertRow(int row, const QString& first)
@@ -306,9 +309,10 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         const QString text = m_model.shown(index.row(), index.column());
-        return QSize(option.fontMetrics.horizontalAdvance(text) + 2 * textMargin,
-                     rowHeight > 0 ? rowHeight : option.fontMetrics.height() + 4);
+        return QSize(option.fontMetrics.horizontalAdvance(text) + 2 * textMargin, rowHeightFor(option.fontMetrics));
     }
+    // Every row is as high, whatever its texts.
+    int rowHeightFor(const QFontMetrics& metrics) const { return rowHeight > 0 ? rowHeight : metrics.height() + 4; }
 
     bool gridLines = false;
     int rowHeight = 0;   // from the layout; 0: what the font needs
@@ -368,6 +372,13 @@ public:
 
     void configure(const QJsonObject& settings);
     void layoutNow() { executeDelayedItemsLayout(); }
+    // Lays out rows changed below the visible ones without repainting these.
+    void layoutQuietly();
+
+    // Repainting after a change (see ListBox.h).
+    int lastVisibleRow() const;
+    bool belowView(int row) const { return row > lastVisibleRow(); }
+    void rowChanged(int row);
     void applyColumnSettings();
     void applyColumnWidths();
     void setGivenWidths(std::vector<std::optional<int>> widths);
@@ -403,6 +414,8 @@ public:
     void editorFocusLost(CellLineEdit* editor);
 
 protected:
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles) override;
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -429,6 +442,8 @@ private:
     bool m_doubleClickAnywhere = false;
     bool m_applyingWidths = false;
     bool m_userSized = false;   // the user dragged a column's edge
+    bool m_repaintAsked = false;   // since the last paint
+    bool m_painting = false;
     int m_quiet = 0;
 };
 
@@ -549,6 +564,56 @@ void ListView::resizeEvent(QResizeEvent* event)
     // user sizes the columns by hand.
     if (!m_userSized && someWidthsMissing())
         applyColumnWidths();
+}
+
+int ListView::lastVisibleRow() const
+{
+    // Rows are all one height and scroll one at a time, so the scroll bar's
+    // value is the top row; a row cut by the bottom edge is visible too.
+    const int height = m_delegate->rowHeightFor(fontMetrics());
+    return verticalScrollBar()->value() + (viewport()->height() + height - 1) / height - 1;
+}
+
+void ListView::rowChanged(int row)
+{
+    if (m_repaintAsked || !isVisible() || belowView(row))
+        return;
+    m_repaintAsked = true;
+    viewport()->update();
+}
+
+void ListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles)
+{
+    // rowChanged repaints, as hidden cells need too. The tree view's own
+    // repaint of the one cell would look the row up among all it lays out.
+    Q_UNUSED(topLeft);
+    Q_UNUSED(bottomRight);
+    Q_UNUSED(roles);
+}
+
+void ListView::layoutQuietly()
+{
+    // A layout ends by repainting the whole viewport; nothing visible moved,
+    // so that repaint is dropped. A viewport whose updates are off already
+    // (its window is being built) is left so.
+    QWidget* rows = viewport();
+    if (rows->testAttribute(Qt::WA_UpdatesDisabled)) {
+        doItemsLayout();
+        return;
+    }
+    rows->setAttribute(Qt::WA_UpdatesDisabled);
+    doItemsLayout();
+    rows->setAttribute(Qt::WA_UpdatesDisabled, false);
+}
+
+void ListView::paintEvent(QPaintEvent* event)
+{
+    m_repaintAsked = false;
+    // Hooks run while the rows are drawn: nothing they call may lay the rows
+    // out under the drawing.
+    m_painting = true;
+    const auto painted = qScopeGuard([this] { m_painting = false; });
+    QTreeView::paintEvent(event);
 }
 
 void ListView::showSortIndicator()
@@ -820,19 +885,7 @@ void ListBox::InsertRow(int row, const QString& firstColumn)
     m_model->insertRow(row, firstColumn);
 }
 
-void ListBox::RemoveRow(int row)
-{
-    if (!m_model->validRow(row))
-        return;
-    if (m_view->editedRow() == row)
-        m_view->endEdit(ListView::EditEnd::Drop);
-    ListView::QuietSelection quiet(*m_view);
-    // Without a current row there, the view does not pick the next row to
-    // select in its place: a removed selected row leaves no selection.
-    if (m_view->currentIndex().row() == row)
-        m_view->selectionModel()->clearCurrentIndex();
-    m_model->removeRows(row, row);
-}
+void ListBox::RemoveRow(int row) { RemoveRows({row}); }
 
 void ListBox::RemoveRows(std::vector<int> rows)
 {
@@ -843,7 +896,14 @@ void ListBox::RemoveRows(std::vector<int> rows)
         return;
     if (std::binary_search(rows.begin(), rows.end(), m_view->editedRow()))
         m_view->endEdit(ListView::EditEnd::Drop);
+    // A removal wholly below the visible rows is laid out at once without
+    // repainting them; whatever layout was due before runs first, repainting
+    // what it must.
+    m_view->layoutNow();
+    const bool unseen = m_view->belowView(rows.front());
     ListView::QuietSelection quiet(*m_view);
+    // Without a current row there, the view does not pick the next row to
+    // select in its place: a removed selected row leaves no selection.
     if (std::binary_search(rows.begin(), rows.end(), m_view->currentIndex().row()))
         m_view->selectionModel()->clearCurrentIndex();
     // From the bottom up, a run of adjacent rows at a time.
@@ -854,6 +914,8 @@ void ListBox::RemoveRows(std::vector<int> rows)
         m_model->removeRows(*first, *last);
         last = std::next(first);
     }
+    if (unseen)
+        m_view->layoutQuietly();
 }
 
 void ListBox::DeleteAllRows()
@@ -867,7 +929,11 @@ int ListBox::ListCount() const { return m_model->rowCount(); }
 int ListBox::LastIndex() const { return m_model->lastIndex(); }
 quint64 ListBox::Revision() const { return m_model->revision(); }
 QString ListBox::Cell(int row, int column) const { return m_model->shown(row, column); }
-void ListBox::setCell(int row, int column, const QString& text) { m_model->setCell(row, column, text); }
+void ListBox::setCell(int row, int column, const QString& text)
+{
+    if (m_model->setCell(row, column, text))
+        m_view->rowChanged(row);
+}
 int ListBox::ColumnCount() const { return m_model->columns(); }
 
 void ListBox::setColumnCount(int count)

@@ -58,6 +58,12 @@ class ListView;
 // double-click on a row only; true: also below the rows).
 // A press below the rows clears the selection and then goes on to the window
 // (Window::Event_MouseDown), as a press on no control would.
+//
+// Repainting: the paint hooks and CellText may work a cell out from other
+// cells of its row and of the rows above it. So a cell's text changing (a
+// hidden one too), and rows inserted, removed or reordered, repaint every
+// visible row when the change is in a visible row or above them, and none of
+// them when it is wholly below the last visible row.
 class ListBox final : public Control {
     Q_OBJECT
 public:

@@ -247,6 +247,60 @@ private slots:
         QCOMPARE(m_list->Revision(), revision + 1);   // the sort alone
     }
 
+    // Hooks may work a cell out from the rows above it: a change in a visible
+    // row or above them repaints every visible row, one below them none.
+    void changeRepaints_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("repaints");
+        QTest::newRow("cell in a visible row") << "cell 23" << true;
+        QTest::newRow("hidden cell in a visible row") << "hidden 23" << true;
+        QTest::newRow("cell above") << "cell 5" << true;
+        QTest::newRow("cell below") << "cell 150" << false;
+        QTest::newRow("same text again") << "same 23" << false;
+        QTest::newRow("row inserted above") << "insert 5" << true;
+        QTest::newRow("row removed above") << "remove 5" << true;
+        QTest::newRow("row removed below") << "remove 150" << false;
+        QTest::newRow("rows sorted") << "sort" << true;
+    }
+    void changeRepaints()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, repaints);
+        QStringList numbers;
+        for (int r = 0; r < 200; ++r)
+            numbers << QString::number(r);
+        fill(m_list, numbers);
+        m_list->setScrollPosition(20);
+        QSet<int> painted;
+        m_list->CellTextPaint = [&](fw::Graphics&, int row, int, int, int) {
+            painted << row;
+            return false;
+        };
+        QTest::qWait(50);
+        painted.clear();
+        const int row = change.section(' ', 1).toInt();
+        if (change.startsWith("cell"))
+            m_list->setCell(row, 1, QStringLiteral("x"));
+        else if (change.startsWith("hidden"))
+            m_list->setCell(row, 98, QStringLiteral("x"));
+        else if (change.startsWith("same"))
+            m_list->setCell(row, 0, m_list->Cell(row, 0));
+        else if (change.startsWith("insert"))
+            m_list->InsertRow(row, QStringLiteral("new"));
+        else if (change.startsWith("remove"))
+            m_list->RemoveRow(row);
+        else {
+            m_list->setSortedColumn(0);
+            m_list->Sort();   // as text: 0, 1, 10, 100, ...
+        }
+        QTest::qWait(50);
+        const int last = hit(m_list, QPoint(5, viewportOf(m_list)->height() - 1)).y();
+        QVERIFY(last > 25);
+        QCOMPARE(painted.contains(20) && painted.contains(last) ? "all" : painted.isEmpty() ? "none" : "some",
+                 repaints ? "all" : "none");
+    }
+
     // Above the rows is the heading; points there and below the rows hit
     // nothing. Files are taken once the list accepts them: one dropped on a
     // row tells the first file and the row, and adds none.
