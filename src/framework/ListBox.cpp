@@ -15,6 +15,7 @@
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 #include <map>
@@ -371,9 +372,11 @@ public:
     ~ListView() override;
 
     void configure(const QJsonObject& settings);
-    void layoutNow() { executeDelayedItemsLayout(); }
+    // Brings the layout up to date with every row (see rowsInserted).
+    void layoutNow();
     // Lays out rows changed below the visible ones without repainting these.
     void layoutQuietly();
+    void doItemsLayout() override;
 
     // Repainting after a change (see ListBox.h).
     int lastVisibleRow() const;
@@ -414,7 +417,13 @@ public:
     void editorFocusLost(CellLineEdit* editor);
 
 protected:
+    void rowsInserted(const QModelIndex& parent, int start, int end) override;
     void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+    bool viewportEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -444,6 +453,8 @@ private:
     bool m_userSized = false;   // the user dragged a column's edge
     bool m_repaintAsked = false;   // since the last paint
     bool m_painting = false;
+    bool m_layoutOwed = false;   // rows came in below the visible ones
+    QTimer m_catchUp;
     int m_quiet = 0;
 };
 
@@ -468,6 +479,9 @@ ListView::ListView(ListBox& box, ListModel& model, QWidget* parent)
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setItemDelegate(m_delegate);
     setModel(&model);
+    m_catchUp.setSingleShot(true);
+    m_catchUp.setInterval(200);
+    connect(&m_catchUp, &QTimer::timeout, this, [this] { layoutNow(); });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { checkSelection(); });
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(true);
@@ -559,6 +573,7 @@ bool ListView::someWidthsMissing() const
 
 void ListView::resizeEvent(QResizeEvent* event)
 {
+    layoutNow();
     QTreeView::resizeEvent(event);
     // Columns without a width of their own share the list's width, until the
     // user sizes the columns by hand.
@@ -589,6 +604,93 @@ void ListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottom
     Q_UNUSED(topLeft);
     Q_UNUSED(bottomRight);
     Q_UNUSED(roles);
+}
+
+// Rows inserted below the last visible row, once the rows fill the list,
+// change nothing on screen. The tree view would lay out every row again at
+// the next turn of the event loop for each of them and repaint the viewport,
+// which makes a long fill that lets the loop turn as it goes cost a full
+// layout per turn. Such rows are left to a catch-up instead: the view is then
+// short of rows at its end only. The rows it knows keep their places (rows
+// are all alike and have no children, so its row k stays model row k) and
+// fill the screen, and it can scroll only as far as its last row, so painting
+// and scrolling stay right. Whatever needs every row (a selection or current
+// row change, hit-testing, keys, a resize, showing, the list's calls that
+// scroll, find a row by its place or change rows) catches up first, and a
+// timer catches up every 200 ms meanwhile, so the scroll bar keeps growing.
+// Catching up repaints nothing: the owed rows are all below the visible ones.
+void ListView::rowsInserted(const QModelIndex& parent, int start, int end)
+{
+    if (!isVisible() || !belowView(start)) {
+        QTreeView::rowsInserted(parent, start, end);
+        return;
+    }
+    if (!m_layoutOwed) {
+        m_layoutOwed = true;
+        m_catchUp.start();
+    }
+    QAbstractItemView::rowsInserted(parent, start, end);
+}
+
+void ListView::layoutNow()
+{
+    if (m_painting)
+        return;
+    // A layout of the view's own (after a removal, a sort, rows among the
+    // visible ones) repaints what it moves; it also takes in the owed rows.
+    executeDelayedItemsLayout();
+    if (m_layoutOwed)
+        layoutQuietly();
+}
+
+void ListView::doItemsLayout()
+{
+    m_layoutOwed = false;
+    m_catchUp.stop();
+    QTreeView::doItemsLayout();
+}
+
+void ListView::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    layoutNow();
+    QTreeView::currentChanged(current, previous);
+}
+
+void ListView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
+{
+    layoutNow();
+    QTreeView::selectionChanged(selected, deselected);
+}
+
+bool ListView::viewportEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        layoutNow();
+        break;
+    default:
+        break;
+    }
+    return QTreeView::viewportEvent(event);
+}
+
+void ListView::keyPressEvent(QKeyEvent* event)
+{
+    layoutNow();
+    QTreeView::keyPressEvent(event);
+}
+
+void ListView::showEvent(QShowEvent* event)
+{
+    layoutNow();
+    QTreeView::showEvent(event);
 }
 
 void ListView::layoutQuietly()
@@ -727,6 +829,7 @@ void ListView::editCell(int row, int col)
 {
     if (!m_model.validRow(row) || col < 0 || col >= m_model.columns())
         return;
+    layoutNow();
     const QPersistentModelIndex target = m_model.index(row, col);
     if (m_editor && m_editIndex == target)
         return;
@@ -942,6 +1045,7 @@ void ListBox::setColumnCount(int count)
     if (count == ColumnCount())
         return;
     m_view->endEdit(ListView::EditEnd::Drop);
+    m_view->layoutNow();
     ListView::QuietSelection quiet(*m_view);
     // The model starts afresh with the new columns; the same rows stay selected.
     const std::vector<int> selected = m_view->selectedRows();
@@ -1034,6 +1138,7 @@ void ListBox::setListIndex(int row)
     }
     if (!m_model->validRow(row))
         return;
+    m_view->layoutNow();
     const QModelIndex index = m_model->index(row, 0);
     selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_view->scrollTo(index);
@@ -1101,6 +1206,7 @@ void ListBox::Sort()
         moved = order[i] != i;
     if (!moved)
         return;
+    m_view->layoutNow();
     ListView::QuietSelection quiet(*m_view);
     m_model->reorder(order);
 }
@@ -1121,6 +1227,7 @@ void ListBox::setScrollPosition(int row)
 
 int ListBox::RowFromXY(int x, int y) const
 {
+    m_view->layoutNow();
     const QPoint at = m_view->viewport()->mapFrom(m_view, QPoint(x, y));
     if (!m_view->viewport()->rect().contains(at))
         return -1;
@@ -1129,6 +1236,7 @@ int ListBox::RowFromXY(int x, int y) const
 
 int ListBox::ColumnFromXY(int x, int y) const
 {
+    m_view->layoutNow();
     const QPoint at = m_view->viewport()->mapFrom(m_view, QPoint(x, y));
     if (!m_view->viewport()->rect().contains(at))
         return -1;

@@ -64,6 +64,13 @@ class ListView;
 // hidden one too), and rows inserted, removed or reordered, repaint every
 // visible row when the change is in a visible row or above them, and none of
 // them when it is wholly below the last visible row.
+//
+// Filling: rows inserted below the last visible row, once the rows fill the
+// list, are not laid out by the view one by one: it catches up on them about
+// every 200 ms while they keep coming (the scroll bar grows then), and at once
+// whenever it needs every row (a selection or current row change, scrolling,
+// hit-testing, a key, a resize, removals, a sort, EditCell). The list's own
+// answers (ListCount, Cell, the selection) always cover every row.
 class ListBox final : public Control {
     Q_OBJECT
 public:

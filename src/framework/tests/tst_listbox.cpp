@@ -6,6 +6,7 @@
 #include "support/Windows.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QtTest>
 
 namespace {
@@ -259,6 +260,7 @@ private slots:
         QTest::newRow("cell below") << "cell 150" << false;
         QTest::newRow("same text again") << "same 23" << false;
         QTest::newRow("row inserted above") << "insert 5" << true;
+        QTest::newRow("row inserted below") << "insert 150" << false;
         QTest::newRow("row removed above") << "remove 5" << true;
         QTest::newRow("row removed below") << "remove 150" << false;
         QTest::newRow("rows sorted") << "sort" << true;
@@ -299,6 +301,67 @@ private slots:
         QVERIFY(last > 25);
         QCOMPARE(painted.contains(20) && painted.contains(last) ? "all" : painted.isEmpty() ? "none" : "some",
                  repaints ? "all" : "none");
+    }
+
+    // A fill that lets the event loop turn every 99 rows does not repaint
+    // the screenful of rows above it at each turn, yet its rows can be
+    // reached in every way meanwhile and at the end.
+    void longFill_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("nothing") << "" << -1;
+        QTest::newRow("last row selected") << "select" << 1499;
+        QTest::newRow("scrolled to the end, last row clicked") << "scroll" << 1499;
+        QTest::newRow("a visible row clicked") << "click" << 3;
+        QTest::newRow("End key") << "end" << 1499;
+    }
+    void longFill()
+    {
+        QFETCH(QString, meanwhile);
+        int painted = 0;
+        m_list->CellTextPaint = [&](fw::Graphics&, int, int, int, int) {
+            ++painted;
+            return false;
+        };
+        int paintingTurns = 0;   // once the first rows and the scroll bar are shown
+        for (int r = 0; r < 3000; ++r) {
+            m_list->AddRow(QString::number(r));
+            m_list->setCell(r, 1, QStringLiteral("x"));
+            if (r % 99 == 98) {
+                const int before = painted;
+                QCoreApplication::processEvents();
+                paintingTurns += r > 500 && painted > before;
+            }
+            if (r == 700 && meanwhile == "end")
+                clickRow(m_list, 3);
+            if (r != 1499 || meanwhile.isEmpty())
+                continue;
+            QCOMPARE(paintingTurns, meanwhile == "end" ? 1 : 0);   // the click
+            if (meanwhile == "select") {
+                m_list->setListIndex(r);
+            } else if (meanwhile == "scroll") {
+                m_list->setScrollPosition(r);
+                clickRow(m_list, r);
+            } else if (meanwhile == "click") {
+                clickRow(m_list, 3);
+            } else {
+                QTest::keyClick(m_list->widget(), Qt::Key_End);
+            }
+            QCOMPARE(hit(m_list, rowPoint(m_list, m_list->ListIndex())).y(), m_list->ListIndex());
+            QTest::qWait(20);
+            paintingTurns = 0;
+        }
+        // Scrolled to the last row, the rows that come next show at once.
+        QVERIFY2(paintingTurns <= 2, qPrintable(QStringLiteral("%1 turns painted").arg(paintingTurns)));
+        QTEST(m_list->ListIndex(), "selected");
+        // The scroll bar catches up by itself; the last rows can be reached.
+        const auto* bar = qobject_cast<QAbstractScrollArea*>(m_list->widget())->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 2950);
+        m_list->setListIndex(2999);
+        QCOMPARE(hit(m_list, rowPoint(m_list, 2999)).y(), 2999);
+        clickRow(m_list, 2998);
+        QCOMPARE(m_list->ListIndex(), 2998);
     }
 
     // Above the rows is the heading; points there and below the rows hit
