@@ -1,7 +1,7 @@
 #include "framework/ListBox.h"
 
 #include <QAbstractTableModel>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QCursor>
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -39,6 +39,33 @@ bool isEditKey(int key)
 }
 
 constexpr int textMargin = 4;
+
+// While installed on the application, hears of every press, double-click,
+// key and wheel turn, wherever they go.
+class InputWatch final : public QObject {
+public:
+    InputWatch(std::function<void()> heard, QObject* parent) : QObject(parent), m_heard(std::move(heard)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::ShortcutOverride:
+        case QEvent::KeyPress:
+        case QEvent::Wheel:
+            m_heard();
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_heard;
+};
 
 } // namespace
 
@@ -409,6 +436,13 @@ public:
 
     // In-place editing.
     void editCell(int row, int col);
+    // A click on the selected row's editable cell edits it once the
+    // double-click interval has passed with nothing else happening.
+    void editAfterDoubleClickInterval(const QPersistentModelIndex& cell);
+    void cancelPendingEdit();
+    // Before rows are removed or reordered: a pending edit is dropped and the
+    // view catches up on every row.
+    void beforeRowsChange();
     void endEdit(EditEnd how);
     int editedRow() const { return m_editor ? m_editIndex.row() : -1; }
     CellEditor* activeCell() const { return m_editor.data(); }
@@ -424,6 +458,9 @@ protected:
     bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void verticalScrollbarValueChanged(int value) override;
+    void horizontalScrollbarValueChanged(int value) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -442,7 +479,10 @@ private:
     QPointer<CellLineEdit> m_editor;
     QPersistentModelIndex m_editIndex;
     QString m_textBeforeEdit;
-    QPersistentModelIndex m_clickToEdit;
+    QPersistentModelIndex m_clickToEdit;   // pressed, not yet released
+    QPersistentModelIndex m_pendingEdit;
+    QTimer m_editTimer;
+    InputWatch* m_inputWatch;
     std::vector<quint64> m_selectedIds;
     std::vector<std::optional<int>> m_givenWidths;
     bool m_heading = false;
@@ -463,6 +503,7 @@ ListView::ListView(ListBox& box, ListModel& model, QWidget* parent)
     , m_box(box)
     , m_model(model)
     , m_delegate(new CellDelegate(box, model, this))
+    , m_inputWatch(new InputWatch([this] { cancelPendingEdit(); }, this))
 {
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -482,6 +523,13 @@ ListView::ListView(ListBox& box, ListModel& model, QWidget* parent)
     m_catchUp.setSingleShot(true);
     m_catchUp.setInterval(200);
     connect(&m_catchUp, &QTimer::timeout, this, [this] { layoutNow(); });
+    m_editTimer.setSingleShot(true);
+    connect(&m_editTimer, &QTimer::timeout, this, [this] {
+        const QPersistentModelIndex cell = m_pendingEdit;
+        cancelPendingEdit();
+        if (cell.isValid())
+            editCell(cell.row(), cell.column());
+    });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { checkSelection(); });
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(true);
@@ -498,6 +546,7 @@ ListView::ListView(ListBox& box, ListModel& model, QWidget* parent)
 
 ListView::~ListView()
 {
+    cancelPendingEdit();
     if (m_editor)
         m_editor->detach();
     m_box.m_view = nullptr;
@@ -652,12 +701,14 @@ void ListView::doItemsLayout()
 
 void ListView::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
+    cancelPendingEdit();
     layoutNow();
     QTreeView::currentChanged(current, previous);
 }
 
 void ListView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
 {
+    cancelPendingEdit();
     layoutNow();
     QTreeView::selectionChanged(selected, deselected);
 }
@@ -691,6 +742,24 @@ void ListView::showEvent(QShowEvent* event)
 {
     layoutNow();
     QTreeView::showEvent(event);
+}
+
+void ListView::hideEvent(QHideEvent* event)
+{
+    cancelPendingEdit();
+    QTreeView::hideEvent(event);
+}
+
+void ListView::verticalScrollbarValueChanged(int value)
+{
+    cancelPendingEdit();
+    QTreeView::verticalScrollbarValueChanged(value);
+}
+
+void ListView::horizontalScrollbarValueChanged(int value)
+{
+    cancelPendingEdit();
+    QTreeView::horizontalScrollbarValueChanged(value);
 }
 
 void ListView::layoutQuietly()
@@ -801,7 +870,31 @@ void ListView::mouseReleaseEvent(QMouseEvent* event)
     QTreeView::mouseReleaseEvent(event);
     const QPersistentModelIndex target = std::exchange(m_clickToEdit, QPersistentModelIndex());
     if (target.isValid() && event->button() == Qt::LeftButton && indexAt(event->position().toPoint()) == target)
-        editCell(target.row(), target.column());
+        editAfterDoubleClickInterval(target);
+}
+
+// Opening the editor at the click would put it under the second click of a
+// double-click, which would then never reach the list.
+void ListView::editAfterDoubleClickInterval(const QPersistentModelIndex& cell)
+{
+    m_pendingEdit = cell;
+    qApp->installEventFilter(m_inputWatch);
+    m_editTimer.start(QApplication::doubleClickInterval());
+}
+
+void ListView::cancelPendingEdit()
+{
+    if (!m_editTimer.isActive())
+        return;
+    m_editTimer.stop();
+    m_pendingEdit = QPersistentModelIndex();
+    qApp->removeEventFilter(m_inputWatch);
+}
+
+void ListView::beforeRowsChange()
+{
+    cancelPendingEdit();
+    layoutNow();
 }
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* event)
@@ -827,6 +920,7 @@ void ListView::setEditorFont(const QFont& font)
 
 void ListView::editCell(int row, int col)
 {
+    cancelPendingEdit();
     if (!m_model.validRow(row) || col < 0 || col >= m_model.columns())
         return;
     layoutNow();
@@ -1002,7 +1096,7 @@ void ListBox::RemoveRows(std::vector<int> rows)
     // A removal wholly below the visible rows is laid out at once without
     // repainting them; whatever layout was due before runs first, repainting
     // what it must.
-    m_view->layoutNow();
+    m_view->beforeRowsChange();
     const bool unseen = m_view->belowView(rows.front());
     ListView::QuietSelection quiet(*m_view);
     // Without a current row there, the view does not pick the next row to
@@ -1023,6 +1117,7 @@ void ListBox::RemoveRows(std::vector<int> rows)
 
 void ListBox::DeleteAllRows()
 {
+    m_view->cancelPendingEdit();
     m_view->endEdit(ListView::EditEnd::Drop);
     ListView::QuietSelection quiet(*m_view);
     m_model->clear();
@@ -1045,7 +1140,7 @@ void ListBox::setColumnCount(int count)
     if (count == ColumnCount())
         return;
     m_view->endEdit(ListView::EditEnd::Drop);
-    m_view->layoutNow();
+    m_view->beforeRowsChange();
     ListView::QuietSelection quiet(*m_view);
     // The model starts afresh with the new columns; the same rows stay selected.
     const std::vector<int> selected = m_view->selectedRows();
@@ -1206,7 +1301,7 @@ void ListBox::Sort()
         moved = order[i] != i;
     if (!moved)
         return;
-    m_view->layoutNow();
+    m_view->beforeRowsChange();
     ListView::QuietSelection quiet(*m_view);
     m_model->reorder(order);
 }

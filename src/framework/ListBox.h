@@ -109,7 +109,10 @@ public:
     int columnWidth(int column) const;
     void setColumnAlignment(int column, Alignment alignment);
     Alignment columnAlignment(int column) const;
-    // Editable columns open an in-place editor on a click in the selected row.
+    // Editable columns open an in-place editor on a click in the one selected
+    // row, once the platform's double-click interval has passed without a
+    // second click; a click elsewhere, a key, a scroll, a change of row or a
+    // removal meanwhile drops it. A double-click never opens an editor.
     void setColumnEditable(int column, bool editable);
     bool columnEditable(int column) const;
 
@@ -147,6 +150,7 @@ public:
     int MouseY() const;
 
     // ---- in-place editing
+    // Opens the editor at once, ending any open edit first.
     void EditCell(int row, int column);
     // The editor of the cell being edited, null when none is.
     CellEditor* ActiveCell() const;

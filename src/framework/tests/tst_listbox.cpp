@@ -434,6 +434,68 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
+    // A click on the selected row's editable cell edits it once the
+    // double-click interval has passed; whatever happens meanwhile drops it.
+    void clickToEdit_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<QString>("events");
+        QTest::newRow("nothing") << "" << "focus 1 1";
+        QTest::newRow("the second click of a double-click") << "double" << "double-click";
+        QTest::newRow("a click on another row") << "other" << "";
+        QTest::newRow("a click on the window") << "window" << "";
+        QTest::newRow("a key") << "key" << "";
+        QTest::newRow("a scroll") << "scroll" << "";
+        QTest::newRow("another row selected") << "select" << "";
+        QTest::newRow("a row removed") << "remove" << "";
+        QTest::newRow("EditCell, at once") << "code" << "focus 2 1";
+    }
+    void clickToEdit()
+    {
+        QFETCH(QString, meanwhile);
+        const int interval = QApplication::doubleClickInterval();
+        const auto restore = qScopeGuard([interval] { QApplication::setDoubleClickInterval(interval); });
+        QApplication::setDoubleClickInterval(150);
+        QStringList numbers;
+        for (int r = 0; r < 40; ++r)
+            numbers << QString::number(r);
+        fill(m_list, numbers);
+        m_list->setColumnEditable(1, true);
+        m_list->setListIndex(1);
+        QStringList log;
+        connect(m_list, &fw::ListBox::cellGotFocus, this, [&](int r, int c) { log << QStringLiteral("focus %1 %2").arg(r).arg(c); });
+        connect(m_list, &fw::ListBox::doubleClick, this, [&] { log << QStringLiteral("double-click"); });
+        QWidget* rows = viewportOf(m_list);
+        const QPoint cell = cellRect(m_list, 1, 1).center();
+        QTest::mouseClick(rows, Qt::LeftButton, {}, cell);
+        QCOMPARE(activeText(m_list), "<none>");
+        if (meanwhile == "double") {
+            // The second press goes to whatever is under the mouse by then.
+            QWidget* under = rows->childAt(cell) ? rows->childAt(cell) : rows;
+            QTest::mouseDClick(under, Qt::LeftButton, {}, under->mapFrom(rows, cell));
+            QTest::mouseRelease(under, Qt::LeftButton, {}, under->mapFrom(rows, cell));
+        } else if (meanwhile == "other") {
+            QTest::mouseClick(rows, Qt::LeftButton, {}, cellRect(m_list, 2, 1).center());
+        } else if (meanwhile == "window") {
+            QTest::mouseClick(m_list->window().content(), Qt::LeftButton, {}, QPoint(435, 290));
+        } else if (meanwhile == "key") {
+            QTest::keyClick(m_list->window().frame(), Qt::Key_Shift);
+        } else if (meanwhile == "scroll") {
+            qobject_cast<QAbstractScrollArea*>(m_list->widget())->verticalScrollBar()->triggerAction(
+                QAbstractSlider::SliderSingleStepAdd);
+        } else if (meanwhile == "select") {
+            m_list->setListIndex(2);
+        } else if (meanwhile == "remove") {
+            m_list->RemoveRow(30);
+        } else if (meanwhile == "code") {
+            m_list->EditCell(2, 1);
+            QCOMPARE(log, QStringList({"focus 2 1"}));
+        }
+        QTest::qWait(300);
+        QTEST(log.join(", "), "events");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
     void scrollPosition()
     {
         for (int i = 0; i < 200; ++i)
