@@ -94,6 +94,9 @@ public:
     // in window coordinates, and the widget it goes into.
     virtual QPoint childOrigin(int page) const;
     virtual QWidget* childHost(int page) const;
+    // The window is about to close, its Close event still to come: end what
+    // the user left open (an edit), while the window still hears of it.
+    virtual void windowAboutToClose() {}
     // The window is closing: stop whatever would outlive it.
     virtual void windowClosing() {}
 

@@ -1117,7 +1117,10 @@ void ListBox::RemoveRows(std::vector<int> rows)
 
 void ListBox::DeleteAllRows()
 {
+    // The edit's handlers hear of it while its row is there; an edit they
+    // open meanwhile goes with the rows.
     m_view->cancelPendingEdit();
+    m_view->endEdit(ListView::EditEnd::Store);
     m_view->endEdit(ListView::EditEnd::Drop);
     ListView::QuietSelection quiet(*m_view);
     m_model->clear();
@@ -1344,6 +1347,16 @@ int ListBox::MouseY() const { return m_view->mapFromGlobal(QCursor::pos()).y(); 
 void ListBox::EditCell(int row, int column) { m_view->editCell(row, column); }
 
 CellEditor* ListBox::ActiveCell() const { return m_view->activeCell(); }
+
+void ListBox::finishEdit() { m_view->endEdit(ListView::EditEnd::Store); }
+
+void ListBox::windowAboutToClose()
+{
+    if (!m_view)
+        return;
+    m_view->cancelPendingEdit();
+    finishEdit();
+}
 
 void ListBox::windowClosing()
 {

@@ -83,6 +83,9 @@ public:
     void RemoveRow(int row);
     // Removes several rows at once; rows that do not exist are passed over.
     void RemoveRows(std::vector<int> rows);
+    // An open edit ends first as a move to another cell ends it (its text is
+    // stored and cellAction raised while the rows still exist); then every
+    // row goes.
     void DeleteAllRows();
     int ListCount() const;
     // The row the last AddRow or InsertRow made, -1 before any.
@@ -154,8 +157,14 @@ public:
     void EditCell(int row, int column);
     // The editor of the cell being edited, null when none is.
     CellEditor* ActiveCell() const;
-    // An edit still open when the window closes is dropped: the window has
-    // had its Close event and hears no more of its cells.
+    // Ends the open edit as a move to another cell does: the text goes into
+    // the cell and cellAction is raised. Nothing when no edit is open.
+    void finishEdit();
+    // What the user typed is kept: an open edit ends as finishEdit ends it,
+    // before the window's Close event, while the window still hears its cells.
+    void windowAboutToClose() override;
+    // An edit opened after that (by the Close event) is dropped: the window
+    // hears no more of its cells.
     void windowClosing() override;
 
     // ---- hooks the window installs. Each returns true when it handled the

@@ -313,6 +313,8 @@ void Window::frameClosing(QEvent* event)
         event->ignore();
         return;
     }
+    for (Control* control : m_controls)
+        control->windowAboutToClose();
     m_closed = true;
     Event_Close();
     for (Control* control : m_controls)

@@ -18,6 +18,20 @@ const char* const layoutJson = R"({
 
 using namespace testing;
 
+// The test window; tells of its Close event.
+class ListWindow : public fw::Window {
+public:
+    ListWindow() : Window(QStringLiteral("ListTest")) {}
+    std::function<void()> closing;
+
+protected:
+    void Event_Close() override
+    {
+        if (closing)
+            closing();
+    }
+};
+
 QWidget* editor(fw::ListBox* list) { return dynamic_cast<QWidget*>(list->ActiveCell()); }
 QString activeText(fw::ListBox* list) { return list->ActiveCell() ? list->ActiveCell()->text() : "<none>"; }
 bool isRed(QColor c) { return c.red() > 160 && c.green() < 90 && c.blue() < 90; }
@@ -56,13 +70,18 @@ private slots:
 
     void init()
     {
-        auto* window = new fw::Window(QStringLiteral("ListTest"));   // closeAll() deletes it
-        window->open();
-        QVERIFY(QTest::qWaitForWindowActive(window->frame()));
-        m_list = window->control<fw::ListBox>(QStringLiteral("List"));
+        m_window = new ListWindow;   // closeAll() deletes it
+        m_window->open();
+        QVERIFY(QTest::qWaitForWindowActive(m_window->frame()));
+        m_list = m_window->control<fw::ListBox>(QStringLiteral("List"));
     }
 
-    void cleanup() { closeAllWindows(); }
+    void cleanup()
+    {
+        if (m_window)
+            m_window->closing = nullptr;
+        closeAllWindows();
+    }
 
     // Rows are tagged in hidden cell 97 with their place before the sort;
     // hidden cells go with their rows through the sort and a RemoveRow.
@@ -408,12 +427,13 @@ private slots:
         QFETCH(int, key);
         QFETCH(bool, hookMovesOn);
         QStringList log;   // the editing events, in order
+        QObject heard;     // the edit left open ends when the window closes, after the test
         const auto entry = [&](const char* what) {
             return [&log, what](int r, int c) { log << QStringLiteral("%1 %2 %3").arg(what).arg(r).arg(c); };
         };
-        connect(m_list, &fw::ListBox::cellGotFocus, this, entry("focus"));
-        connect(m_list, &fw::ListBox::cellTextChange, this, entry("text"));
-        connect(m_list, &fw::ListBox::cellAction, this, entry("action"));
+        connect(m_list, &fw::ListBox::cellGotFocus, &heard, entry("focus"));
+        connect(m_list, &fw::ListBox::cellTextChange, &heard, entry("text"));
+        connect(m_list, &fw::ListBox::cellAction, &heard, entry("action"));
         fill(m_list, {"a", "b"});
         m_list->setCell(1, 1, QStringLiteral("old"));
         m_list->setCell(1, 2, QStringLiteral("next"));
@@ -463,8 +483,9 @@ private slots:
         m_list->setColumnEditable(1, true);
         m_list->setListIndex(1);
         QStringList log;
-        connect(m_list, &fw::ListBox::cellGotFocus, this, [&](int r, int c) { log << QStringLiteral("focus %1 %2").arg(r).arg(c); });
-        connect(m_list, &fw::ListBox::doubleClick, this, [&] { log << QStringLiteral("double-click"); });
+        QObject heard;
+        connect(m_list, &fw::ListBox::cellGotFocus, &heard, [&](int r, int c) { log << QStringLiteral("focus %1 %2").arg(r).arg(c); });
+        connect(m_list, &fw::ListBox::doubleClick, &heard, [&] { log << QStringLiteral("double-click"); });
         QWidget* rows = viewportOf(m_list);
         const QPoint cell = cellRect(m_list, 1, 1).center();
         QTest::mouseClick(rows, Qt::LeftButton, {}, cell);
@@ -496,6 +517,48 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
+    // What was typed in an edit left open is kept when code finishes the
+    // edit, when the rows are deleted and when the window closes (before its
+    // Close event); removing the edited row drops it.
+    void openEditEnds_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("events");
+        const QString kept = "action 1 1: typed, 2 rows";
+        QTest::newRow("finishEdit") << "finish" << kept;
+        QTest::newRow("finishEdit, no edit open") << "finish only" << "";
+        QTest::newRow("window closed") << "close" << kept + "|close";
+        QTest::newRow("all rows deleted") << "delete" << kept;
+        QTest::newRow("its row removed") << "remove" << "";
+    }
+    void openEditEnds()
+    {
+        QFETCH(QString, how);
+        fill(m_list, {"a", "b"});
+        QStringList log;
+        QObject heard;
+        connect(m_list, &fw::ListBox::cellAction, &heard, [&](int r, int c) {
+            log << QStringLiteral("action %1 %2: %3, %4 rows").arg(r).arg(c).arg(m_list->Cell(r, c)).arg(m_list->ListCount());
+        });
+        m_window->closing = [&log] { log << QStringLiteral("close"); };
+        if (how != "finish only") {
+            m_list->EditCell(1, 1);
+            QTest::keyClicks(editor(m_list), QStringLiteral("typed"));
+        }
+        if (how.startsWith("finish"))
+            m_list->finishEdit();
+        else if (how == "close")
+            m_window->Close();
+        else if (how == "delete")
+            m_list->DeleteAllRows();
+        else
+            m_list->RemoveRow(1);
+        QTEST(log.join('|'), "events");
+        if (how != "close")
+            QCOMPARE(activeText(m_list), "<none>");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
     void scrollPosition()
     {
         for (int i = 0; i < 200; ++i)
@@ -520,6 +583,7 @@ private slots:
     }
 
 private:
+    QPointer<ListWindow> m_window;
     fw::ListBox* m_list = nullptr;
 };
 
