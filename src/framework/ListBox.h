@@ -68,9 +68,11 @@ class ListView;
 // Filling: rows inserted below the last visible row, once the rows fill the
 // list, are not laid out by the view one by one: it catches up on them about
 // every 200 ms while they keep coming (the scroll bar grows then), and at once
-// whenever it needs every row (a selection or current row change, scrolling,
-// hit-testing, a key, a resize, removals, a sort, EditCell). The list's own
-// answers (ListCount, Cell, the selection) always cover every row.
+// whenever it needs every row: a selection or current row change, a press,
+// wheel turn or key in the list, a resize, showing it, setListIndex,
+// ScrollPosition and setScrollPosition, RowFromXY and ColumnFromXY, EditCell,
+// removals, a sort, a column count change. The list's own answers
+// (ListCount, Cell, the selection) always cover every row.
 class ListBox final : public Control {
     Q_OBJECT
 public:

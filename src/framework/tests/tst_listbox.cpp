@@ -52,6 +52,8 @@ QPoint hit(fw::ListBox* list, QPoint inViewport)
 }
 
 void fill(fw::ListBox* list, const QStringList& rows) { for (const QString& text : rows) list->AddRow(text); }
+// Rows "0" .. "n-1".
+void fill(fw::ListBox* list, int n) { for (int r = 0; r < n; ++r) list->AddRow(QString::number(r)); }
 
 int countPixels(const QImage& image, bool (*test)(QColor))
 {
@@ -254,7 +256,6 @@ private slots:
         };
         const quint64 revision = m_list->Revision();
         QCOMPARE(columnTexts(m_list, 2), QStringList({"", "2", "3"}));
-        viewportOf(m_list)->update();
         const QImage image = viewportOf(m_list)->grab().toImage();
         const auto inked = [&](int row) { return countPixels(image.copy(cellRect(m_list, row, 2)), isDark) > 5; };
         QCOMPARE(QList<bool>({inked(0), inked(2)}), QList<bool>({false, true}));
@@ -288,10 +289,7 @@ private slots:
     {
         QFETCH(QString, change);
         QFETCH(bool, repaints);
-        QStringList numbers;
-        for (int r = 0; r < 200; ++r)
-            numbers << QString::number(r);
-        fill(m_list, numbers);
+        fill(m_list, 200);
         m_list->setScrollPosition(20);
         QSet<int> painted;
         m_list->CellTextPaint = [&](fw::Graphics&, int row, int, int, int) {
@@ -476,10 +474,7 @@ private slots:
         const int interval = QApplication::doubleClickInterval();
         const auto restore = qScopeGuard([interval] { QApplication::setDoubleClickInterval(interval); });
         QApplication::setDoubleClickInterval(150);
-        QStringList numbers;
-        for (int r = 0; r < 40; ++r)
-            numbers << QString::number(r);
-        fill(m_list, numbers);
+        fill(m_list, 40);
         m_list->setColumnEditable(1, true);
         m_list->setListIndex(1);
         QStringList log;
@@ -514,7 +509,6 @@ private slots:
         }
         QTest::qWait(300);
         QTEST(log.join(", "), "events");
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     // What was typed in an edit left open is kept when code finishes the
@@ -556,13 +550,11 @@ private slots:
         QTEST(log.join('|'), "events");
         if (how != "close")
             QCOMPARE(activeText(m_list), "<none>");
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     void scrollPosition()
     {
-        for (int i = 0; i < 200; ++i)
-            m_list->AddRow(QString::number(i));
+        fill(m_list, 200);
         m_list->setScrollPosition(50);
         QCOMPARE(m_list->ScrollPosition(), 50);
         QCOMPARE(hit(m_list, QPoint(5, 2)).y(), 50);
