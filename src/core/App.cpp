@@ -180,7 +180,6 @@ bool App::AssignSongPaths()
                         return false;
                 }
             }
-            fw::YieldToEventLoop();
         }
         return true;
     });

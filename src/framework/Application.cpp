@@ -1,5 +1,6 @@
 #include "framework/Application.h"
 
+#include "framework/Database.h"
 #include "framework/MenuBar.h"
 #include "framework/Window.h"
 
@@ -141,15 +142,19 @@ void Application::raiseClose()
     Event_Close();
 }
 
+// Neither gives the event loop a turn while a transaction's work runs: the
+// change is stored whole before anything else may touch the database.
 void DoEvents()
 {
+    if (Database::writing())
+        return;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void YieldToEventLoop()
 {
     static QElapsedTimer lastYield;
-    if (lastYield.isValid() && lastYield.elapsed() < 15)
+    if (Database::writing() || (lastYield.isValid() && lastYield.elapsed() < 15))
         return;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     lastYield.start();

@@ -69,6 +69,7 @@ private:
 void DoEvents();
 // A loop's yield: lets pending events run, at most about every 15 ms, so a
 // long loop stays responsive without spending its time in the event loop.
+// While a transaction's work runs (Database::writing) neither gives a turn.
 void YieldToEventLoop();
 // Sixtieths of a second since the program started.
 qint64 Ticks();

@@ -9,6 +9,9 @@ namespace {
 
 constexpr int busyTimeoutMs = 2000;
 
+// transaction() calls whose work is running, on any connection.
+int s_workRunning = 0;
+
 const char* const notOpenMessage = "database is not open";
 const char* const oneStatementMessage = "only one statement may be run at a time";
 const char* const noStatementMessage = "no statement to run";
@@ -250,6 +253,10 @@ void Database::setError(const QString& message)
 void Database::setErrorFromEngine()
 {
     setError(QString::fromUtf8(sqlite3_errmsg(m_db)));
+    // A failure the engine ends the transaction on (a full disk, an I/O
+    // error) is why the work in it can no longer be stored.
+    if (m_workRunning && !inTransaction() && m_endedBy.isEmpty())
+        m_endedBy = m_errorMessage;
 }
 
 // Prepares exactly one statement; null (with the error set) for anything else.
@@ -356,6 +363,11 @@ qint64 Database::LastRowID() const
     return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
 }
 
+int Database::changes() const
+{
+    return m_db ? sqlite3_changes(m_db) : 0;
+}
+
 void Database::Commit()
 {
     SQLExecute(QStringLiteral("COMMIT"));
@@ -379,12 +391,25 @@ bool Database::inTransaction() const
     return m_db && !sqlite3_get_autocommit(m_db);
 }
 
+bool Database::writing()
+{
+    return s_workRunning > 0;
+}
+
 bool Database::transaction(const std::function<bool()>& work)
 {
     SQLExecute(QStringLiteral("BEGIN"));
     if (m_error)
         return false;   // a transaction already open is not ours to end
-    if (work() && !m_error)
+    ++s_workRunning;
+    m_workRunning = true;
+    m_endedBy.clear();
+    const bool worked = work();
+    m_workRunning = false;
+    --s_workRunning;
+    if (worked && !m_error && !inTransaction())
+        setError(m_endedBy.isEmpty() ? QStringLiteral("the change was abandoned") : m_endedBy);
+    if (worked && !m_error)
         Commit();
     else if (!m_error)
         setError(QStringLiteral("the change was abandoned"));

@@ -81,6 +81,8 @@ public:
     void SQLExecute(const QString& sql);
     void InsertRecord(const QString& table, const DatabaseRecord& record);
     qint64 LastRowID() const;
+    // The rows the last insert, update or delete changed.
+    int changes() const;
     void Commit();
     // Leaves the error of the statement that made the caller roll back
     // readable. With no transaction open (the engine itself may have ended
@@ -92,10 +94,18 @@ public:
     // Runs work in a transaction of its own: "BEGIN", work, commit. When
     // work answers false or leaves a statement failed, or the commit is
     // refused (another program reading the file), the whole of it is rolled
-    // back with the error left readable, and the answer is false. A
+    // back with the error left readable, and the answer is false. So is a
+    // transaction the engine itself ended under the work (a full disk, an
+    // I/O error): what remains of the work is never committed piecemeal. A
     // transaction already open is another operation's: it is left alone and
     // the answer is false, with the error of the refused "BEGIN".
+    // The event loop gets no turn while work runs (see writing()).
     bool transaction(const std::function<bool()>& work);
+    // True while a transaction() of any connection runs its work. The
+    // framework's yields give the event loop no turn then: another window's
+    // statements would otherwise run inside the transaction, and a failure
+    // of theirs could end it half-way.
+    static bool writing();
     // One statement in a transaction of its own.
     bool executeInTransaction(const QString& sql);
 
@@ -119,6 +129,8 @@ private:
     sqlite3* m_db = nullptr;
     bool m_error = false;
     QString m_errorMessage;
+    bool m_workRunning = false;   // transaction() runs its work
+    QString m_endedBy;            // the failure that ended the work's transaction
 };
 
 // The rows of a select, read whole when the select runs. Edit/Update write

@@ -150,6 +150,11 @@ void TheCount::StopCounting()
     resetPlayButtons();
 }
 
+bool TheCount::isCounting() const
+{
+    return !StopNow && BeatTimer->mode() != fw::Timer::ModeOff;
+}
+
 // ---- the beat timer ------------------------------------------------------
 
 void TheCount::BeatTimer_Action()

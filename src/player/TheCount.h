@@ -28,6 +28,9 @@ public:
     // no count at or before lastDone lights during this play.
     void StartCounting(double start, double lastDone);
     void StopCounting();
+    // The timer follows the music: it has neither been stopped nor passed
+    // the last count.
+    bool isCounting() const;
 
     void BeatTimer_Action();
     void UpdateTime(double t);

@@ -3,6 +3,7 @@
 #include "core/Code.h"
 #include "core/SongRow.h"
 #include "library/ListCells.h"
+#include "tracks/CountLimits.h"
 #include "tracks/Track.h"
 
 #include "framework/Application.h"
@@ -27,19 +28,33 @@ void tellReadFailure()
 
 // Runs the statements as one transaction: all of them are kept, or, at the
 // first that fails, none of them, and the user is told the failed
-// statement's error.
-bool runTogether(std::initializer_list<QString> statements)
+// statement's error. Nor are they kept when they would leave the song a time
+// or a history that no song has.
+bool runTogether(int songID, std::initializer_list<QString> statements)
 {
+    // An edit open in the track editor is stored first: its row written back
+    // after the shift would take the old time back.
+    if (Track* editor = Code::TrackOpen ? Track::ifOpen() : nullptr)
+        editor->TrackList->finishEdit();
+    bool beyond = false;
     const bool done = Code::db->transaction([&] {
         for (const QString& statement : statements) {
             Code::db->SQLExecute(statement);
             if (Code::db->Error())
                 return false;
         }
-        return true;
+        const std::unique_ptr<fw::RecordSet> check = Code::db->SQLSelect(
+            QStringLiteral("Select (Select count(*) from Track where SongsID=%1 and abs(TheTime) > %2) + (Select "
+                           "count(*) from Songs where ID=%1 and abs(IfNull(SynchHist,0)) > %2) as Beyond")
+                .arg(songID)
+                .arg(CountLimits::kLongestSong));
+        if (!check)
+            return false;
+        beyond = check->Field(QStringLiteral("Beyond")).IntegerValue() > 0;
+        return !beyond;
     });
     if (!done)
-        fw::MsgBox(kError + Code::db->ErrorMessage());
+        fw::MsgBox(beyond ? CountLimits::kBeyondSong : kError + Code::db->ErrorMessage());
     return done;
 }
 
@@ -124,7 +139,7 @@ void SongSynch::shift(const QString& sign)
     }
     const QString songID = QString::number(*id);
     // A history left empty counts as 0 (in SQL an empty value plus a number stays empty).
-    if (runTogether({QStringLiteral("Update Songs Set SynchHist=(IfNull(SynchHist,0)") + sign + *offset
+    if (runTogether(*id, {QStringLiteral("Update Songs Set SynchHist=(IfNull(SynchHist,0)") + sign + *offset
                          + QStringLiteral(") Where ID=") + songID,
                      QStringLiteral("Update Track Set TheTime=(TheTime") + sign + *offset
                          + QStringLiteral(") Where SongsID=") + songID}))
@@ -145,7 +160,7 @@ void SongSynch::pbRestore_Action()
     const QString songID = QString::number(*id);
     // The spaces around the statement's own minus keep a negative history's
     // sign from making "--", which SQL reads as the start of a comment.
-    if (runTogether({QStringLiteral("Update Songs Set SynchHist=0.0 Where ID=") + songID,
+    if (runTogether(*id, {QStringLiteral("Update Songs Set SynchHist=0.0 Where ID=") + songID,
                      QStringLiteral("Update Track Set TheTime=(TheTime - ")
                          + fw::decimalPoint(fw::Format(history, QStringLiteral("-000.00")))
                          + QStringLiteral(") Where SongsID=") + songID}))
@@ -213,6 +228,11 @@ std::optional<QString> SongSynch::offsetText() const
     if (*seconds < 0) {
         fw::MsgBox(QStringLiteral("Please type the seconds without a minus sign: Shift Track Backward moves the "
                                   "counts earlier."));
+        return std::nullopt;
+    }
+    if (*seconds > CountLimits::kLongestSong) {
+        fw::MsgBox(QStringLiteral("Please type at most %1 seconds: no song lasts a day.")
+                       .arg(fw::Format(CountLimits::kLongestSong, QStringLiteral("###,###"))));
         return std::nullopt;
     }
     // Only the number gets the decimal point guard: the statements hold commas of their own.

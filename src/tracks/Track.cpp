@@ -5,6 +5,7 @@
 #include "core/WindowPlace.h"
 #include "library/ListCells.h"
 #include "player/TheCount.h"
+#include "tracks/CountLimits.h"
 #include "tracks/NewTrack.h"
 
 #include "framework/Application.h"
@@ -14,8 +15,10 @@
 
 #include <QHash>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 using ListCells::IDCell;
 
@@ -24,6 +27,9 @@ namespace {
 enum Column {
     CountColumn, TimeColumn, IntervalColumn, BeatColumn, SpeedColumn, NoteColumn, AdviceColumn, CommentColumn
 };
+
+// More counts than one press adds: a number or a gap typed or stored wrongly.
+constexpr int kMostCounts = 100000;
 
 const QString kPlaceKey = QStringLiteral("Track");
 const QString kPlay = QStringLiteral("Play");
@@ -35,25 +41,33 @@ const QString kNoSong = QStringLiteral("The track editor holds no song. Open a s
                                        "in Setup Songs first.");
 const QString kNoSongRecord = QStringLiteral("Couldn't find song record.");
 const QString kCountGone = QStringLiteral("This count is no longer in the database, so the change could not be saved.");
+const QString kCountsGone = QStringLiteral("Some of the selected counts are no longer in the database, so the change "
+                                           "could not be saved.");
+const QString kSongGone = QStringLiteral("This song is no longer in the database, so no counts were added to it.");
+const QString kCountsExist = QStringLiteral("The song already has some of these counts, so none were added.");
 const QString kBeforeStart = QStringLiteral("You cannot create counts before the beginning of the song.");
+const QString kBeyondLastCount = QStringLiteral("You cannot create counts beyond count %1.")
+                                     .arg(fw::Format(CountLimits::kHighestCount, QStringLiteral("###,###")));
+const QString kNoCountNumber = QStringLiteral("The count you clicked on has no number from 1 to %1, so no counts can "
+                                              "be added next to it.")
+                                   .arg(fw::Format(CountLimits::kHighestCount, QStringLiteral("###,###")));
 const QString kNoGap = QStringLiteral("You can only add counts where there is a gap.");
+const QString kTooManyAtOnce = QStringLiteral("You can add up to %1 counts at a time.")
+                                   .arg(fw::Format(kMostCounts, QStringLiteral("###,###")));
 const QString kCountsToAdd = QStringLiteral("Please enter the number of counts to add.");
-const QString kSpeedToUse = QStringLiteral("Please enter a speed above 0 beats per minute.");
+const QString kSpeedToUse = QStringLiteral("Please enter a speed above 0 and up to %1 beats per minute.")
+                                .arg(fw::Format(CountLimits::kFastestSpeed, QStringLiteral("###,###")));
 const QString kRowSpeed = QStringLiteral("Please fill in a speed for the count you clicked on.");
+const QString kRowBeat = QStringLiteral("Please fill in a beat of 1 to 8 for the count you clicked on.");
 const QString kFillSpeed = QStringLiteral("Please fill in a speed for each count to be changed.");
+const QString kFillBeat = QStringLiteral("Please fill in a beat of 1 to 8 for each count to be changed.");
 const QString kShiftBy = QStringLiteral("Please enter the number of counts to shift by.");
 const QString kTrackExists = QStringLiteral("To create a new track, you must first delete the existing one on the "
                                             "Song Track window.");
-// More counts than any song holds: a tempo or a length typed wrongly.
-constexpr int kMostCounts = 100000;
 
 const QColor kBlack(0, 0, 0);
 const QColor kBlue(0, 0, 255);
 const QColor kRed(255, 0, 0);
-
-// A tool writes the track in a transaction of its own and yields while it
-// does; nothing else may change the list or the track until it has ended.
-bool s_writing = false;
 
 // The length of one count at a speed in beats per minute, with the three
 // decimals the track's times are worked out with.
@@ -67,77 +81,46 @@ QString timeStatement(const QString& time, qint64 id)
     return QStringLiteral("Update Track Set TheTime=%1 where ID = %2").arg(fw::decimalPoint(time)).arg(id);
 }
 
-// A speed the tools can work with: a number above 0.
+// A speed the tools can work with.
 bool isSpeed(const QString& text)
 {
     const std::optional<double> speed = fw::numberOf(text);
-    return speed && *speed > 0.0;
+    return speed && CountLimits::isSpeed(*speed);
 }
 
-// A count's cells as the list shows them, from its row in the table.
-struct CountCells {
-    QString count, time, beat, speed, note, advice, comment, id;
-};
-
-CountCells cellsOf(fw::RecordSet& row)
+// A time a song can have.
+std::optional<double> timeOf(const QString& text)
 {
-    return {row.Field(QStringLiteral("TheCount")).StringValue(),
-            fw::Format(row.Field(QStringLiteral("TheTime")).DoubleValue(), kTimePicture),
-            row.Field(QStringLiteral("Beat")).StringValue(),
-            fw::Format(row.Field(QStringLiteral("Speed")).DoubleValue(), kTimePicture),
-            row.Field(QStringLiteral("Note")).StringValue(),
-            row.Field(QStringLiteral("Advice")).StringValue(),
-            row.Field(QStringLiteral("Comment")).StringValue(),
-            row.Field(QStringLiteral("ID")).StringValue()};
+    const std::optional<double> time = fw::numberOf(text);
+    return time && CountLimits::isTime(*time) ? time : std::nullopt;
 }
 
-void showCells(fw::ListBox& list, int row, const CountCells& cells)
+// A beat of 1 to 8; a fraction is taken as the nearest whole beat.
+std::optional<int> beatOf(const QString& text)
 {
-    list.setCell(row, TimeColumn, cells.time);
-    list.setCell(row, BeatColumn, cells.beat);
-    list.setCell(row, SpeedColumn, cells.speed);
-    list.setCell(row, NoteColumn, cells.note);
-    list.setCell(row, AdviceColumn, cells.advice);
-    list.setCell(row, CommentColumn, cells.comment);
-    list.setCell(row, IDCell, cells.id);
+    const std::optional<double> beat = fw::numberOf(text);
+    if (!beat || !(*beat >= 0.5 && *beat < 8.5))
+        return std::nullopt;
+    return fw::CInt(*beat);
 }
 
-void appendCount(fw::ListBox& list, const CountCells& cells)
+// Runs work in one transaction: the whole change is stored, or nothing of
+// it. Work answers false when the database refused a statement, whose text
+// the user is then told, or sets refusal to what the user is told instead.
+bool writeTrack(const std::function<bool(QString& refusal)>& work)
 {
-    list.AddRow(cells.count);
-    showCells(list, list.LastIndex(), cells);
-}
-
-// Runs steps 0 .. count-1 in one transaction, yielding to the event loop
-// after each, and commits. A step answers false, or leaves the connection's
-// error set, when the database refused it: the whole transaction is then
-// rolled back, the user is told the database's text, and the answer is false.
-// The steps work on the database alone, because the window may close while
-// the loop yields.
-bool writeInOneTransaction(int count, const std::function<bool(int)>& step)
-{
-    s_writing = true;
-    const bool ok = Code::db->transaction([&] {
-        for (int i = 0; i < count; ++i) {
-            // Yields come between the steps only: each step's outcome is read
-            // before anything else runs on the connection.
-            if (i > 0)
-                fw::YieldToEventLoop();
-            if (!step(i) || Code::db->Error())
-                return false;
-        }
-        return true;
-    });
-    s_writing = false;
-    if (!ok)
-        fw::MsgBox(kFailed + Code::db->ErrorMessage());
-    return ok;
+    QString refusal;
+    const bool stored = Code::db->transaction([&] { return work(refusal) && refusal.isEmpty(); });
+    if (!stored)
+        fw::MsgBox(refusal.isEmpty() ? kFailed + Code::db->ErrorMessage() : refusal);
+    return stored;
 }
 
 } // namespace
 
 const QString Track::kNoCountsToMake = QStringLiteral(
-    "Please enter the song's speed in beats per minute (above 0) and its length in minutes and seconds.");
+    "Please enter the song's speed in beats per minute (above 0 and up to 1,000) and its length in minutes and "
+    "seconds.");
 
 Track::Track()
     : SharedWindow(QStringLiteral("Track"))
@@ -178,6 +161,20 @@ void Track::CreateControls()
     TrackList->CellTextPaint = [this](fw::Graphics& g, int row, int column, int x, int y) {
         return TrackList_CellTextPaint(g, row, column, x, y);
     };
+    // The Interval column is worked out from the times, so it always follows them.
+    TrackList->CellText = [this](int row, int column, QString& text) {
+        if (column != IntervalColumn)
+            return false;
+        text = intervalText(row);
+        return true;
+    };
+    // A press on the program's row makes it the user's.
+    TrackList->CellClick = [this](int row, int, int, int) {
+        if (row >= 0 && row == programRow())
+            m_programRow.reset();
+        return false;
+    };
+    connect(TrackList, &fw::ListBox::change, this, &Track::userChangedSelection);
     connect(TrackList, &fw::ListBox::cellTextChange, this, &Track::TrackList_CellTextChange);
     connect(TrackList, &fw::ListBox::cellAction, this, &Track::TrackList_CellAction);
     TrackList->CellKeyDown = [this](int row, int column, const QString& key) {
@@ -223,9 +220,6 @@ bool Track::TrackList_CellTextPaint(fw::Graphics& g, int row, int column, int x,
     if (column == IntervalColumn && row > 0) {
         const double before = fw::CDbl(TrackList->Cell(row - 1, TimeColumn));
         const double time = fw::CDbl(TrackList->Cell(row, TimeColumn));
-        // Setting the text it already holds changes nothing, so the list
-        // does not paint again because of it.
-        TrackList->setCell(row, IntervalColumn, fw::Format(time - before, kTimePicture));
         // A count without a speed cannot be checked: it shows as off.
         const QString speed = TrackList->Cell(row, SpeedColumn);
         const bool off = !isSpeed(speed) || std::fabs(before + BeatInterval(fw::CDbl(speed)) - time) > 0.1 + 1e-9;
@@ -233,6 +227,15 @@ bool Track::TrackList_CellTextPaint(fw::Graphics& g, int row, int column, int x,
             g.ForeColor = kRed;
     }
     return false;
+}
+
+// The time from the row above; the first row has none.
+QString Track::intervalText(int row) const
+{
+    if (row <= 0)
+        return QString();
+    const double before = fw::CDbl(TrackList->Cell(row - 1, TimeColumn));
+    return fw::Format(fw::CDbl(TrackList->Cell(row, TimeColumn)) - before, kTimePicture);
 }
 
 bool Track::speedRunIsBlue(int row)
@@ -250,9 +253,9 @@ bool Track::speedRunIsBlue(int row)
 
 void Track::TrackList_CellGotFocus(int row, int column)
 {
-    Q_UNUSED(row);
     Q_UNUSED(column);
     SaveCell = false;
+    m_editStart = cellsShown(row);
     if (fw::CellEditor* editor = TrackList->ActiveCell()) {
         editor->setSelStart(0);
         editor->setSelLength(999999);
@@ -267,8 +270,10 @@ void Track::TrackList_CellTextChange(int row, int column)
 }
 
 // The whole row is written back, in one transaction, when an edit that
-// changed its text ends. A time, beat or speed that does not read as a
-// number is refused and the cell shows what the table holds.
+// changed its text ends. A time, beat or speed that is not one a count can
+// hold is refused as a text that is no number is. Afterwards the row shows
+// what the table holds: a time typed as 12.3 shows as 12.30, a beat of 2.6
+// as 3.
 void Track::TrackList_CellAction(int row, int column)
 {
     Q_UNUSED(column);
@@ -277,32 +282,34 @@ void Track::TrackList_CellAction(int row, int column)
     const std::optional<int> id = ListCells::idOf(*TrackList, row);
     if (!id)
         return;
-    const bool numbers = fw::numberOf(TrackList->Cell(row, TimeColumn)) && fw::numberOf(TrackList->Cell(row, BeatColumn))
-        && fw::numberOf(TrackList->Cell(row, SpeedColumn));
-    if (s_writing || !numbers) {
+    const std::optional<double> time = timeOf(TrackList->Cell(row, TimeColumn));
+    const std::optional<int> beat = beatOf(TrackList->Cell(row, BeatColumn));
+    const QString speedText = TrackList->Cell(row, SpeedColumn);
+    if (!time || !beat || !isSpeed(speedText)) {
         fw::Beep();
-        showStoredCount(row, *id);
+        restoreCount(row, *id);
         return;
     }
+    const double speed = fw::CDbl(speedText);
     const std::unique_ptr<fw::RecordSet> stored
         = Code::db->SQLSelect(QStringLiteral("Select * from Track where ID=%1").arg(*id));
     if (!stored) {
         fw::MsgBox(kFailed + Code::db->ErrorMessage());
+        restoreCount(row, *id);
         return;
     }
     if (stored->eof()) {
+        // The list then shows what a freshly opened editor would.
+        TrackList->RemoveRow(row);
         fw::MsgBox(kCountGone);
         return;
     }
-    const double time = fw::CDbl(TrackList->Cell(row, TimeColumn));
-    const int beat = fw::CInt(fw::CDbl(TrackList->Cell(row, BeatColumn)));
-    const double speed = fw::CDbl(TrackList->Cell(row, SpeedColumn));
     const QString note = TrackList->Cell(row, NoteColumn);
     const QString advice = TrackList->Cell(row, AdviceColumn);
     const QString comment = TrackList->Cell(row, CommentColumn);
     const bool written = stored->editInTransaction([&] {
-        stored->Field(QStringLiteral("TheTime")).setDoubleValue(time);
-        stored->Field(QStringLiteral("Beat")).setIntegerValue(beat);
+        stored->Field(QStringLiteral("TheTime")).setDoubleValue(*time);
+        stored->Field(QStringLiteral("Beat")).setIntegerValue(*beat);
         stored->Field(QStringLiteral("Speed")).setDoubleValue(speed);
         stored->Field(QStringLiteral("Note")).setStringValue(note);
         stored->Field(QStringLiteral("Advice")).setStringValue(advice);
@@ -310,16 +317,20 @@ void Track::TrackList_CellAction(int row, int column)
     });
     if (!written) {
         fw::MsgBox(kFailed + Code::db->ErrorMessage());
-        showStoredCount(row, *id);
+        restoreCount(row, *id);
+        return;
     }
+    showCells(row, cellsOf(*stored));
 }
 
-void Track::showStoredCount(int row, qint64 id)
+void Track::restoreCount(int row, qint64 id)
 {
     const std::unique_ptr<fw::RecordSet> stored
         = Code::db->SQLSelect(QStringLiteral("Select * from Track where ID=%1").arg(id));
     if (stored && !stored->eof())
-        showCells(*TrackList, row, cellsOf(*stored));
+        showCells(row, cellsOf(*stored));
+    else if (m_editStart && m_editStart->id == QString::number(id))
+        showCells(row, *m_editStart);
 }
 
 // Up and down move the editor a row, Tab and Shift-Tab a column; the Count
@@ -361,6 +372,45 @@ bool Track::TrackList_CellKeyDown(int row, int column, const QString& key)
     return true;
 }
 
+// ---- the count cells ------------------------------------------------------------
+
+Track::CountCells Track::cellsOf(fw::RecordSet& stored)
+{
+    return {stored.Field(QStringLiteral("TheCount")).StringValue(),
+            fw::Format(stored.Field(QStringLiteral("TheTime")).DoubleValue(), kTimePicture),
+            stored.Field(QStringLiteral("Beat")).StringValue(),
+            fw::Format(stored.Field(QStringLiteral("Speed")).DoubleValue(), kTimePicture),
+            stored.Field(QStringLiteral("Note")).StringValue(),
+            stored.Field(QStringLiteral("Advice")).StringValue(),
+            stored.Field(QStringLiteral("Comment")).StringValue(),
+            stored.Field(QStringLiteral("ID")).StringValue()};
+}
+
+Track::CountCells Track::cellsShown(int row) const
+{
+    return {TrackList->Cell(row, CountColumn),   TrackList->Cell(row, TimeColumn),
+            TrackList->Cell(row, BeatColumn),    TrackList->Cell(row, SpeedColumn),
+            TrackList->Cell(row, NoteColumn),    TrackList->Cell(row, AdviceColumn),
+            TrackList->Cell(row, CommentColumn), TrackList->Cell(row, IDCell)};
+}
+
+void Track::showCells(int row, const CountCells& cells)
+{
+    TrackList->setCell(row, TimeColumn, cells.time);
+    TrackList->setCell(row, BeatColumn, cells.beat);
+    TrackList->setCell(row, SpeedColumn, cells.speed);
+    TrackList->setCell(row, NoteColumn, cells.note);
+    TrackList->setCell(row, AdviceColumn, cells.advice);
+    TrackList->setCell(row, CommentColumn, cells.comment);
+    TrackList->setCell(row, IDCell, cells.id);
+}
+
+void Track::appendCount(const CountCells& cells)
+{
+    TrackList->AddRow(cells.count);
+    showCells(TrackList->LastIndex(), cells);
+}
+
 // ---- playing from a count -------------------------------------------------------
 
 void Track::pbPlayFrom_Action()
@@ -369,6 +419,7 @@ void Track::pbPlayFrom_Action()
         TheCount::instance().StopCounting();
         return;
     }
+    TrackList->finishEdit();
     const int row = TrackList->ListIndex();
     if (row < 0) {
         if (TrackList->ListCount() == 0)
@@ -378,7 +429,14 @@ void Track::pbPlayFrom_Action()
         return;
     }
     const double start = fw::CDbl(TrackList->Cell(row, TimeColumn));
-    const double lastShown = row > 0 ? fw::CDbl(TrackList->Cell(row - 1, TimeColumn)) : -1.0;
+    const double lastShown = timeOfCountBefore(row);
+    // The player takes the selection over: the count it lights takes this
+    // row's place, and a Stop leaves the last one lit selected.
+    {
+        const QScopedValueRollback<bool> selecting(m_programSelecting, true);
+        TrackList->setListIndex(row);
+        m_programRow = ProgramRow{row, ListCells::idOf(*TrackList, row).value_or(0)};
+    }
     const QPointer<Track> alive(this);
     TheCount& player = TheCount::instance();
     player.Show();
@@ -388,25 +446,102 @@ void Track::pbPlayFrom_Action()
         pbPlayFrom->setCaption(kStop);
 }
 
+double Track::timeOfCountBefore(int row) const
+{
+    const double count = fw::CDbl(TrackList->Cell(row, CountColumn));
+    std::optional<double> before;
+    double time = -1.0;
+    const int rows = TrackList->ListCount();
+    for (int r = 0; r < rows; ++r) {
+        const double c = fw::CDbl(TrackList->Cell(r, CountColumn));
+        if (c < count && (!before || c > *before)) {
+            before = c;
+            time = fw::CDbl(TrackList->Cell(r, TimeColumn));
+        }
+    }
+    return time;
+}
+
 void Track::pbHelp_Action()
 {
     fw::ShowURL(Code::sitePage(QStringLiteral("/melvaro/docs/song-track")));
 }
 
+// ---- whose selection ------------------------------------------------------------
+
+bool Track::playerCounting() const
+{
+    const TheCount* player = TheCount::ifOpen();
+    return player && player->isCounting() && player->TheSongID == TheSongID;
+}
+
+int Track::programRow()
+{
+    if (!m_programRow)
+        return -1;
+    if (ListCells::idOf(*TrackList, m_programRow->row) == m_programRow->id)
+        return m_programRow->row;
+    const int rows = TrackList->ListCount();
+    for (int row = 0; row < rows; ++row) {
+        if (ListCells::idOf(*TrackList, row) == m_programRow->id) {
+            m_programRow->row = row;
+            return row;
+        }
+    }
+    m_programRow.reset();
+    return -1;
+}
+
+// Replaces the program's previous row and leaves the user's selection as it is.
+void Track::selectForProgram(int row)
+{
+    const QScopedValueRollback<bool> selecting(m_programSelecting, true);
+    const int previous = programRow();
+    if (previous >= 0 && previous != row)
+        TrackList->setSelected(previous, false);
+    if (previous != row && TrackList->Selected(row)) {
+        m_programRow.reset();   // the user's own: it stays theirs
+        return;
+    }
+    TrackList->setSelected(row, true);
+    m_programRow = ProgramRow{row, ListCells::idOf(*TrackList, row).value_or(0)};
+}
+
+void Track::userChangedSelection()
+{
+    if (m_programSelecting || !m_programRow)
+        return;
+    const int row = programRow();
+    if (row >= 0 && !TrackList->Selected(row))
+        m_programRow.reset();
+}
+
+std::vector<int> Track::userRows()
+{
+    std::vector<int> rows = TrackList->SelectedRows();
+    if (playerCounting()) {
+        if (const int program = programRow(); program >= 0)
+            std::erase(rows, program);
+    }
+    return rows;
+}
+
 // ---- the tools ------------------------------------------------------------------
 
-bool Track::busy() const
+bool Track::readyToChange()
 {
-    if (!s_writing && !m_filling)
+    if (m_filling) {
+        fw::Beep();
         return false;
-    fw::Beep();
+    }
+    TrackList->finishEdit();
     return true;
 }
 
-std::vector<Track::PickedCount> Track::pickedCounts() const
+std::vector<Track::PickedCount> Track::pickedCounts()
 {
     std::vector<PickedCount> picked;
-    for (const int row : TrackList->SelectedRows())
+    for (const int row : userRows())
         picked.push_back({row, ListCells::idOf(*TrackList, row).value_or(0)});
     return picked;
 }
@@ -423,13 +558,20 @@ QHash<qint64, int> Track::rowsByID() const
 
 bool Track::writeCells(const std::vector<CellChange>& changes)
 {
-    const QPointer<Track> alive(this);
-    const bool stored = writeInOneTransaction(static_cast<int>(changes.size()), [&](int i) {
-        Code::db->SQLExecute(changes[static_cast<size_t>(i)].statement);
+    const bool stored = writeTrack([&](QString& refusal) {
+        for (const CellChange& change : changes) {
+            Code::db->SQLExecute(change.statement);
+            if (Code::db->Error())
+                return false;
+            if (Code::db->changes() == 0) {
+                refusal = kCountsGone;
+                return false;
+            }
+        }
         return true;
     });
-    if (stored && alive && !isClosed()) {
-        // Rows are found again by their IDs: the list may have been sorted meanwhile.
+    if (stored) {
+        // Rows are found by their IDs: the list may be sorted by any column.
         const QHash<qint64, int> rows = rowsByID();
         for (const CellChange& change : changes) {
             const int row = rows.value(change.id, -1);
@@ -437,14 +579,13 @@ bool Track::writeCells(const std::vector<CellChange>& changes)
                 TrackList->setCell(row, change.column, change.text);
         }
     }
-    afterWriting();
     return stored;
 }
 
 // Each selected count moves by a number of counts at its own speed.
 void Track::pbShift_Action()
 {
-    if (busy())
+    if (!readyToChange())
         return;
     const std::vector<PickedCount> picked = pickedCounts();
     for (const PickedCount& count : picked) {
@@ -462,18 +603,27 @@ void Track::pbShift_Action()
     changes.reserve(picked.size());
     for (const PickedCount& count : picked) {
         const double shift = BeatInterval(fw::CDbl(TrackList->Cell(count.row, SpeedColumn))) * by;
-        const QString time = fw::Format(fw::CDbl(TrackList->Cell(count.row, TimeColumn)) + shift, kTimePicture);
-        changes.push_back({count.id, TimeColumn, time, timeStatement(time, count.id)});
+        const double time = fw::CDbl(TrackList->Cell(count.row, TimeColumn)) + shift;
+        if (!CountLimits::isTime(time)) {
+            fw::MsgBox(CountLimits::kBeyondSong);
+            return;
+        }
+        const QString text = fw::Format(time, kTimePicture);
+        changes.push_back({count.id, TimeColumn, text, timeStatement(text, count.id)});
     }
     writeCells(changes);
 }
 
+// Counts are added before the song's first count, after its last, or into
+// the gap after the chosen count, in count order whatever order the list
+// shows; a count number the song has is never created again.
 void Track::pbAdd_Action()
 {
-    if (busy())
+    if (!readyToChange())
         return;
     const int rows = TrackList->ListCount();
-    const int current = TrackList->ListIndex();
+    const std::vector<int> chosen = userRows();
+    const int current = chosen.empty() ? -1 : chosen.front();
     if (rows > 0 && current < 0) {
         fw::MsgBox(kPickLine);
         return;
@@ -490,54 +640,98 @@ void Track::pbAdd_Action()
     const double speed = fw::CDbl(speedText);
     const double interval = BeatInterval(speed);
     const auto cell = [this](int row, int column) { return fw::CDbl(TrackList->Cell(row, column)); };
-    if (rows > 0 && current == 0 && cell(0, CountColumn) <= 1.0) {
-        fw::MsgBox(kBeforeStart);
-        return;
-    }
-    // Before the first count, after the last and on an empty list, efCounts
-    // says how many.
-    const bool intoGap = current > 0 && current < rows - 1;
     const double wanted = fw::numberOf(efCounts->text()).value_or(0.0);
-    if (!intoGap && (fw::CInt(wanted) < 1 || wanted > kMostCounts)) {
-        fw::MsgBox(kCountsToAdd);
-        return;
-    }
-    int first = 1;
-    int last = fw::CInt(wanted);
+    const bool wantedOK = fw::CInt(wanted) >= 1 && wanted <= kMostCounts;
+    double first = 1.0;
+    double last = fw::CInt(wanted);
     int beat = 1;
     double start = 0.0;
     if (rows == 0) {
         // An empty track gets its first counts from 1, at 0.00, beat 1.
-    } else if (current == 0) {
-        last = fw::CInt(cell(0, CountColumn) - 1.0);
-        first = std::max(1, fw::CInt(last - wanted + 1.0));
-        beat = fw::CInt(cell(0, BeatColumn));
-        start = cell(0, TimeColumn);
-        for (int k = last; k >= first; --k) {
-            beat = beat - 1 == 0 ? 8 : beat - 1;
-            start = std::max(0.0, start - interval);
+        if (!wantedOK) {
+            fw::MsgBox(kCountsToAdd);
+            return;
         }
     } else {
-        if (current == rows - 1) {
-            first = fw::CInt(cell(current, CountColumn) + 1.0);
-            last = fw::CInt(first + wanted - 1.0);
-        } else {
-            const int gap = fw::CInt(cell(current + 1, CountColumn) - cell(current, CountColumn) - 1.0);
-            if (gap <= 0) {
-                fw::MsgBox(kNoGap);
+        const double count = cell(current, CountColumn);
+        if (!CountLimits::isCount(count)) {
+            fw::MsgBox(kNoCountNumber);
+            return;
+        }
+        const std::optional<int> currentBeat = beatOf(TrackList->Cell(current, BeatColumn));
+        if (!currentBeat) {
+            fw::MsgBox(kRowBeat);
+            return;
+        }
+        // Where the chosen count stands among the others, in count order;
+        // equal counts stand in list order.
+        bool isFirst = true;
+        std::optional<double> next;
+        for (int row = 0; row < rows; ++row) {
+            if (row == current)
+                continue;
+            const double c = cell(row, CountColumn);
+            if (c < count || (c == count && row < current))
+                isFirst = false;
+            else if (!next || c < *next)
+                next = c;
+        }
+        const double time = cell(current, TimeColumn);
+        if (isFirst) {
+            // Before the first count; a track of one count is added to before it.
+            if (count <= 1.0) {
+                fw::MsgBox(kBeforeStart);
                 return;
             }
-            first = fw::CInt(cell(current, CountColumn) + 1.0);
-            last = fw::CInt(cell(current + 1, CountColumn) - 1.0);
+            if (!wantedOK) {
+                fw::MsgBox(kCountsToAdd);
+                return;
+            }
+            last = count - 1.0;
+            first = std::max(1.0, last - fw::CInt(wanted) + 1.0);
+            beat = *currentBeat;
+            start = time;
+            for (double k = last; k >= first; --k) {
+                beat = beat - 1 == 0 ? 8 : beat - 1;
+                start = std::max(0.0, start - interval);
+            }
+        } else {
+            first = count + 1.0;
+            if (!next) {
+                if (!wantedOK) {
+                    fw::MsgBox(kCountsToAdd);
+                    return;
+                }
+                last = first + fw::CInt(wanted) - 1.0;
+            } else {
+                // The highest whole count below the next one.
+                last = std::ceil(*next) - 1.0;
+                if (last < first) {
+                    fw::MsgBox(kNoGap);
+                    return;
+                }
+                if (last - first + 1.0 > kMostCounts && last <= CountLimits::kHighestCount) {
+                    fw::MsgBox(kTooManyAtOnce);
+                    return;
+                }
+            }
+            if (last > CountLimits::kHighestCount) {
+                fw::MsgBox(kBeyondLastCount);
+                return;
+            }
+            beat = *currentBeat + 1 > 8 ? 1 : *currentBeat + 1;
+            start = time + interval;
         }
-        beat = fw::CInt(cell(current, BeatColumn) + 1.0);
-        if (beat > 8)
-            beat = 1;
-        start = cell(current, TimeColumn) + interval;
     }
-    const int n = last - first + 1;
-    const QString question = n > 1 ? QStringLiteral("Ready to create counts %1 thru %2 Continue?").arg(first).arg(last)
-                                   : QStringLiteral("Ready to create count %1 Continue?").arg(first);
+    const int n = static_cast<int>(last - first) + 1;
+    if (!CountLimits::isTime(start) || !CountLimits::isTime(start + (n - 1) * interval)) {
+        fw::MsgBox(CountLimits::kBeyondSong);
+        return;
+    }
+    const int firstCount = static_cast<int>(first);
+    const QString question = n > 1
+        ? QStringLiteral("Ready to create counts %1 thru %2 Continue?").arg(firstCount).arg(firstCount + n - 1)
+        : QStringLiteral("Ready to create count %1 Continue?").arg(firstCount);
     const int songID = TheSongID;
     const QPointer<Track> alive(this);
     if (fw::Ask(question, QString(), fw::MsgButtons::YesNo, fw::MsgIcon::Question) != fw::MsgAnswer::Yes)
@@ -545,43 +739,46 @@ void Track::pbAdd_Action()
     // While the question stood, another song may have been loaded.
     if (!alive || isClosed() || TheSongID != songID)
         return;
-    AddCounts(beat, first, n, start, interval, speed);
+    AddCounts(beat, firstCount, n, start, interval, speed);
 }
 
 // The selected counts are deleted; the others keep their numbers.
 void Track::pbDeleteBeats_Action()
 {
-    if (busy())
+    if (!readyToChange())
         return;
-    // Taken before the question: the player may move the selection meanwhile.
+    // Taken before the question: the player may move its row meanwhile.
     const std::vector<PickedCount> picked = pickedCounts();
     const int songID = TheSongID;
     const QPointer<Track> alive(this);
     if (fw::Ask(QStringLiteral("Delete the selected Counts?"), QString(), fw::MsgButtons::YesNo, fw::MsgIcon::Question)
         != fw::MsgAnswer::Yes)
         return;
-    if (!alive || isClosed() || TheSongID != songID || busy())
+    if (!alive || isClosed() || TheSongID != songID || !readyToChange())
         return;
-    const bool deleted = writeInOneTransaction(static_cast<int>(picked.size()), [&](int i) {
-        Code::db->SQLExecute(QStringLiteral("Delete from Track where ID = %1").arg(picked[static_cast<size_t>(i)].id));
+    const bool deleted = writeTrack([&](QString&) {
+        for (const PickedCount& count : picked) {
+            Code::db->SQLExecute(QStringLiteral("Delete from Track where ID = %1").arg(count.id));
+            if (Code::db->Error())
+                return false;
+        }
         return true;
     });
-    if (deleted && alive && !isClosed()) {
-        const QHash<qint64, int> rows = rowsByID();
-        std::vector<int> gone;
-        for (const PickedCount& count : picked)
-            gone.push_back(rows.value(count.id, -1));
-        TrackList->RemoveRows(gone);
-        TrackList->setListIndex(-1);
-    }
-    afterWriting();
+    if (!deleted)
+        return;
+    const QHash<qint64, int> rows = rowsByID();
+    std::vector<int> gone;
+    for (const PickedCount& count : picked)
+        gone.push_back(rows.value(count.id, -1));
+    TrackList->RemoveRows(gone);
+    TrackList->setListIndex(-1);
 }
 
 // The selected counts take the typed speed and lie one count apart from the
 // first of them, which keeps its time.
 void Track::pbChangeSpeed_Action()
 {
-    if (busy())
+    if (!readyToChange())
         return;
     const QString speed = efSpeed->text();
     if (!isSpeed(speed)) {
@@ -598,6 +795,10 @@ void Track::pbChangeSpeed_Action()
             time = fw::CDbl(TrackList->Cell(count.row, TimeColumn));
         } else {
             *time += interval;
+            if (!CountLimits::isTime(*time)) {
+                fw::MsgBox(CountLimits::kBeyondSong);
+                return;
+            }
             const QString text = fw::Format(*time, kTimePicture);
             changes.push_back({count.id, TimeColumn, text, timeStatement(text, count.id)});
         }
@@ -609,66 +810,86 @@ void Track::pbChangeSpeed_Action()
 // Each selected beat goes one lower, 1 becoming 8.
 void Track::pbReduceBeats_Action()
 {
-    if (busy())
+    if (!readyToChange())
         return;
     std::vector<CellChange> changes;
     for (const PickedCount& count : pickedCounts()) {
-        int beat = fw::CInt(fw::CDbl(TrackList->Cell(count.row, BeatColumn)) - 1.0);
-        if (beat == 0)
-            beat = 8;
-        const QString text = QString::number(beat);
+        const std::optional<int> beat = beatOf(TrackList->Cell(count.row, BeatColumn));
+        if (!beat) {
+            fw::MsgBox(kFillBeat);
+            return;
+        }
+        const QString text = QString::number(*beat == 1 ? 8 : *beat - 1);
         const QString statement = QStringLiteral("Update Track Set Beat=%1 where ID = %2").arg(text).arg(count.id);
         changes.push_back({count.id, BeatColumn, text, statement});
     }
     writeCells(changes);
 }
 
-// The new counts are stored in one transaction; the list shows them once
-// they are, sorted by count. A refused insert stores none of them.
+// The new counts are stored in one transaction, and only while the song
+// exists and has none of their numbers; the list shows them once they are
+// stored, sorted by count. A refused insert stores none of them.
 void Track::AddCounts(int firstBeat, int firstCount, int n, double startTime, double interval, double speed)
 {
-    if (busy())
+    if (!readyToChange())
         return;
     if (TheSongID == 0) {
         fw::MsgBox(kNoSong);
         return;
     }
     const int songID = TheSongID;
+    n = std::max(n, 0);
     std::vector<CountCells> added;
-    added.reserve(static_cast<size_t>(std::max(n, 0)));
-    int beat = firstBeat;
-    const QPointer<Track> alive(this);
-    const bool stored = writeInOneTransaction(std::max(n, 0), [&](int i) {
-        fw::DatabaseRecord record;
-        record.IntegerColumn(QStringLiteral("TheCount"), firstCount + i);
-        record.DoubleColumn(QStringLiteral("TheTime"), fw::CDbl(fw::Format(startTime + i * interval, kTimePicture)));
-        record.IntegerColumn(QStringLiteral("Beat"), beat);
-        record.DoubleColumn(QStringLiteral("Speed"), speed);
-        record.IntegerColumn(QStringLiteral("SongsID"), songID);
-        Code::db->InsertRecord(QStringLiteral("Track"), record);
-        if (Code::db->Error())
+    added.reserve(static_cast<size_t>(n));
+    const bool stored = writeTrack([&](QString& refusal) {
+        if (!SongRow::select(songID, QStringLiteral("ID"))) {
+            if (!Code::db->Error())
+                refusal = kSongGone;
             return false;
-        const std::unique_ptr<fw::RecordSet> row
-            = Code::db->SQLSelect(QStringLiteral("Select * from Track where ID=%1").arg(Code::db->LastRowID()));
-        if (!row || row->eof())
+        }
+        const std::unique_ptr<fw::RecordSet> existing = Code::db->SQLSelect(
+            QStringLiteral("Select count(*) as Counts from Track where SongsID=%1 and TheCount between %2 and %3")
+                .arg(songID)
+                .arg(firstCount)
+                .arg(firstCount + n - 1));
+        if (!existing)
             return false;
-        added.push_back(cellsOf(*row));
-        beat = beat + 1 > 8 ? 1 : beat + 1;
+        if (existing->Field(QStringLiteral("Counts")).IntegerValue() > 0) {
+            refusal = kCountsExist;
+            return false;
+        }
+        int beat = firstBeat;
+        for (int i = 0; i < n; ++i) {
+            fw::DatabaseRecord record;
+            record.IntegerColumn(QStringLiteral("TheCount"), firstCount + i);
+            record.DoubleColumn(QStringLiteral("TheTime"), fw::CDbl(fw::Format(startTime + i * interval, kTimePicture)));
+            record.IntegerColumn(QStringLiteral("Beat"), beat);
+            record.DoubleColumn(QStringLiteral("Speed"), speed);
+            record.IntegerColumn(QStringLiteral("SongsID"), songID);
+            Code::db->InsertRecord(QStringLiteral("Track"), record);
+            if (Code::db->Error())
+                return false;
+            const std::unique_ptr<fw::RecordSet> row
+                = Code::db->SQLSelect(QStringLiteral("Select * from Track where ID=%1").arg(Code::db->LastRowID()));
+            if (!row || row->eof())
+                return false;
+            added.push_back(cellsOf(*row));
+            beat = beat + 1 > 8 ? 1 : beat + 1;
+        }
         return true;
     });
-    if (stored && alive && !isClosed()) {
-        for (const CountCells& cells : added)
-            appendCount(*TrackList, cells);
-        TrackList->setColumnSortDirection(CountColumn, 1);
-        TrackList->setSortedColumn(CountColumn);
-        TrackList->Sort();
-    }
-    afterWriting();
+    if (!stored)
+        return;
+    for (const CountCells& cells : added)
+        appendCount(cells);
+    TrackList->setColumnSortDirection(CountColumn, 1);
+    TrackList->setSortedColumn(CountColumn);
+    TrackList->Sort();
 }
 
 void Track::MakeFirstTrack(double bpm, int minutes, int seconds)
 {
-    if (busy())
+    if (!readyToChange())
         return;
     if (TheSongID == 0) {
         fw::MsgBox(kNoSong);
@@ -686,8 +907,9 @@ void Track::MakeFirstTrack(double bpm, int minutes, int seconds)
         return;
     }
     const double beatsPerSecond = bpm / 60.0;
-    const double counts = (static_cast<double>(minutes) * 60.0 + seconds) * beatsPerSecond;
-    if (!(bpm > 0.0) || !(counts >= 0.5) || counts > kMostCounts) {
+    const double length = static_cast<double>(minutes) * 60.0 + seconds;
+    const double counts = length * beatsPerSecond;
+    if (!CountLimits::isSpeed(bpm) || !(counts >= 0.5) || counts > kMostCounts || length > CountLimits::kLongestSong) {
         fw::MsgBox(kNoCountsToMake);
         return;
     }
@@ -703,18 +925,10 @@ void Track::LoadTrack(int songID)
     loadAskedFor();
 }
 
-void Track::afterWriting()
-{
-    // The tool's own editor may have closed while it wrote: the open one loads.
-    if (Track* open = ifOpen())
-        open->loadAskedFor();
-}
-
 void Track::loadAskedFor()
 {
-    // A fill under way stops and the load asked for takes its place; a tool
-    // that writes loads it when it has ended.
-    if (m_filling || s_writing)
+    // A fill under way stops and the load asked for takes its place.
+    if (m_filling)
         return;
     const QPointer<Track> alive(this);
     while (alive && !isClosed() && m_loadAsked) {
@@ -768,7 +982,7 @@ bool Track::LoadList()
             if (stopped())
                 break;
         }
-        appendCount(*TrackList, cellsOf(*counts));
+        appendCount(cellsOf(*counts));
         ++loaded;
         fw::YieldToEventLoop();
         if (stopped())
@@ -779,10 +993,13 @@ bool Track::LoadList()
     m_filling = false;
     if (m_loadAsked)
         return false;
-    if (TrackList->ListCount() == 0)
+    if (TrackList->ListCount() == 0) {
         NewTrack::instance().Show();
-    else
+    } else {
+        const QScopedValueRollback<bool> selecting(m_programSelecting, true);
         TrackList->setListIndex(0);
+        m_programRow = ProgramRow{0, ListCells::idOf(*TrackList, 0).value_or(0)};
+    }
     return true;
 }
 
@@ -793,7 +1010,7 @@ void Track::ScrollToCount(const QString& count)
     const int rows = TrackList->ListCount();
     for (int row = 0; row < rows; ++row) {
         if (TrackList->Cell(row, CountColumn) == count) {
-            TrackList->setListIndex(row);
+            selectForProgram(row);
             TrackList->setScrollPosition(row);
             return;
         }

@@ -5,11 +5,13 @@
 // change speed, reduce beats). While the player plays, the editor follows it.
 
 #include "framework/Controls.h"
+#include "framework/Database.h"
 #include "framework/ListBox.h"
 #include "framework/Window.h"
 
 #include <QHash>
 #include <QString>
+#include <optional>
 #include <vector>
 
 class Track final : public fw::SharedWindow<Track> {
@@ -88,15 +90,17 @@ private:
         int row;
         qint64 id;
     };
-
-    // False when the fill stopped early (window closed, another song asked for).
-    bool LoadList();
-    void loadSong(int songID);
-    // True, after a beep, while the list fills or a tool writes: nothing may
-    // change the list or the track then.
-    bool busy() const;
-    // The selected rows now, with their Track IDs.
-    std::vector<PickedCount> pickedCounts() const;
+    // A count's cells as the list shows them.
+    struct CountCells {
+        QString count, time, beat, speed, note, advice, comment, id;
+    };
+    // A row the program selected: the first after a load, the row played
+    // from, the count the player lit. It stays the program's until the user
+    // selects it; while the player counts, the tools leave it out.
+    struct ProgramRow {
+        int row;
+        qint64 id;
+    };
     // A cell a tool changes, and the statement that stores the change.
     struct CellChange {
         qint64 id;
@@ -105,22 +109,48 @@ private:
         QString statement;
     };
 
+    // False when the fill stopped early (window closed, another song asked for).
+    bool LoadList();
+    void loadSong(int songID);
+    // A load asked for while the list filled runs now.
+    void loadAskedFor();
+    // Before a tool changes anything: the edit open in a cell ends as a move
+    // to another cell ends it. False, after a beep, while the list fills.
+    bool readyToChange();
+    // The rows the user selected: a row only the program selected is left
+    // out while the player counts this song.
+    std::vector<int> userRows();
+    std::vector<PickedCount> pickedCounts();
+    bool playerCounting() const;
+    // Where the program's row is now (rows move when the list sorts), -1 for none.
+    int programRow();
+    void selectForProgram(int row);
+    void userChangedSelection();
+    // The time of the count before this row's in count order, whatever the
+    // list's order; -1 for the first count.
+    double timeOfCountBefore(int row) const;
     // Each listed row by its Track ID.
     QHash<qint64, int> rowsByID() const;
     // Runs the statements in one transaction and, once the track holds
     // them, shows the texts; a refused statement changes neither.
     bool writeCells(const std::vector<CellChange>& changes);
-    // A load asked for while the editor was busy runs now.
-    void loadAskedFor();
-    // After a tool has written: a load asked for meanwhile runs.
-    static void afterWriting();
-    // The cells of a row as the table holds them, after a refused edit.
-    void showStoredCount(int row, qint64 id);
+    // The cells of a row as the table holds them, after a refused edit; as
+    // they stood when the edit began when the table cannot be read.
+    void restoreCount(int row, qint64 id);
+    static CountCells cellsOf(fw::RecordSet& stored);
+    CountCells cellsShown(int row) const;
+    void showCells(int row, const CountCells& cells);
+    void appendCount(const CountCells& cells);
+    QString intervalText(int row) const;
     bool speedRunIsBlue(int row);
 
     bool m_filling = false;
     bool m_loadAsked = false;
     int m_songAskedFor = 0;
+    std::optional<ProgramRow> m_programRow;
+    bool m_programSelecting = false;
+    // The row whose cell is being edited, as it stood when the edit began.
+    std::optional<CountCells> m_editStart;
     // Speed runs from the top, kept while the list is unchanged.
     std::vector<bool> m_runBlue;
     quint64 m_runRevision = 0;

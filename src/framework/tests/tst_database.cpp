@@ -1,3 +1,4 @@
+#include "framework/Application.h"
 #include "framework/Database.h"
 #include "generator/StarterLibrary.h"
 
@@ -199,6 +200,33 @@ private slots:
         QCOMPARE(count("Songs WHERE Title='Changed'"), error.isEmpty() ? 1 : 0);
         // The connection is free for the next change.
         QVERIFY(m_db->executeInTransaction("UPDATE Settings SET SongsTop=9"));
+    }
+
+    // Nothing else runs while a change is written: the event loop gets no
+    // turn. A change the database ended under its work is no success, even
+    // when the work goes on: it is told with the failure that ended it.
+    void changesAreWrittenWhole()
+    {
+        bool turned = false;
+        QTimer::singleShot(0, [&] { turned = true; });
+        QVERIFY(m_db->transaction([&] {
+            fw::YieldToEventLoop();
+            fw::DoEvents();
+            m_db->SQLExecute("UPDATE Songs SET BPM='2'");
+            return !turned;
+        }));
+        QTRY_VERIFY(turned);
+        m_db->SQLExecute("CREATE TRIGGER full BEFORE UPDATE ON Settings BEGIN SELECT RAISE(ROLLBACK, 'database or disk "
+                         "is full'); END");
+        QVERIFY(!m_db->transaction([&] {
+            m_db->SQLExecute("UPDATE Songs SET BPM='3'");
+            m_db->SQLExecute("UPDATE Settings SET SongsTop=1");
+            m_db->SQLExecute("UPDATE Songs SET Title='Later'");
+            return true;
+        }));
+        QCOMPARE(m_db->ErrorMessage(), "database or disk is full");
+        QVERIFY(!m_db->inTransaction());
+        QCOMPARE(count("Songs WHERE BPM='3'"), 0);
     }
 
     void oneStatementOnly_data()

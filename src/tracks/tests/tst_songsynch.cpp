@@ -20,6 +20,7 @@ const QString kNaN = "Please type the number of seconds to shift by, such as 0.1
 const QString kMinus = "Please type the seconds without a minus sign: Shift Track Backward moves the counts earlier.";
 const QString kRefused = "Something went wrong. Error: refused";
 const QString kLocked = "Something went wrong. Error: database is locked";
+const QString kBeyond = "That would give counts times more than 24 hours from the start of the song, which no song has.";
 
 // The window as the menu opens it; "Dancer's Lantern", its second row, is song 12.
 SongSynch& openSynch(AppHarness& h)
@@ -94,6 +95,12 @@ private slots:
             QTest::addRow("offset '%s'", p + 1) << "0.5" << 1 << p << QStringList{kNaN} << 0.0;
         for (const char* p : {"F-0.5", "B-0.001", "B -2"})
             QTest::addRow("offset '%s'", p + 1) << "0.5" << 1 << p << QStringList{kMinus} << 0.0;
+        // No time or history beyond a day is ever stored, so Restore brings every count back.
+        QTest::newRow("an offset no song needs") << "0.5" << 1 << "F99999999999999999999"
+                                                 << QStringList{"Please type at most 86,400 seconds: no song lasts a day."} << 0.0;
+        QTest::newRow("counts beyond a day") << "0" << 1 << "F80000;F80000" << QStringList{kDone, kBeyond} << 80000.0;
+        QTest::newRow("a history beyond a day") << "86000" << 1 << "F500" << QStringList{kBeyond} << 0.0;
+        QTest::newRow("restore after a long shift") << "0" << 1 << "F80000;B0.25;R" << done(3) << 0.0;
         QTest::newRow("history refused") << "0.5 Songs" << 1 << "R" << QStringList{kRefused} << 0.0;
         QTest::newRow("another program writing") << "0.5 writer" << 1 << "F0.5" << QStringList{kLocked} << 0.0;
         QTest::newRow("another program reading") << "0.5 reader" << 1 << "R" << QStringList{kLocked} << 0.0;

@@ -11,10 +11,12 @@
 #include "support/Windows.h"
 #include "support/app/AppHarness.h"
 #include "tracks/NewTrack.h"
+#include "tracks/SongSynch.h"
 #include "tracks/Track.h"
 
 #include "framework/Format.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QTreeView>
 #include <QtTest>
@@ -23,6 +25,7 @@ using namespace testing;
 
 namespace {
 const QString kPick = "Please click on a line first.";
+const QString kSongGone = "This song is no longer in the database, so no counts were added to it.";
 const QColor kBlack(0, 0, 0), kBlue(0, 0, 255), kRed(255, 0, 0);
 
 // A song whose track is given as "count time beat speed" rows joined by ", ";
@@ -73,6 +76,49 @@ Track& openOn(int id)
     return Track::instance();
 }
 QWidget* editorOf(const Track& w) { return dynamic_cast<QWidget*>(w.TrackList->ActiveCell()); }
+
+// Rows given as "count ..." joined by ", ", put in count order.
+QString inCountOrder(const QString& rows)
+{
+    QStringList sorted = rows.split(", ", Qt::SkipEmptyParts);
+    std::stable_sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
+        return a.section(' ', 0, 0).toDouble() < b.section(' ', 0, 0).toDouble();
+    });
+    return sorted.join(", ");
+}
+
+// A click on a column's heading, which sorts the list by it.
+void clickHeading(const Track& w, int column)
+{
+    QHeaderView* heading = qobject_cast<QTreeView*>(w.TrackList->widget())->header();
+    QTest::mouseClick(heading->viewport(), Qt::LeftButton, {}, QPoint(heading->sectionViewportPosition(column) + 10, 5));
+}
+
+// A click, or a double-click, on a cell as the window system delivers it:
+// to whatever widget lies under the pointer (an editor opened by the first
+// click takes the second).
+void userClick(const fw::ListBox* list, int row, int column, bool twice = false)
+{
+    const auto* view = qobject_cast<QAbstractItemView*>(list->widget());
+    QWidget* frame = view->window();
+    const QPoint at = view->viewport()->mapTo(frame, view->visualRect(view->model()->index(row, column)).center());
+    if (twice)
+        QTest::mouseDClick(frame->windowHandle(), Qt::LeftButton, {}, at);
+    else
+        QTest::mouseClick(frame->windowHandle(), Qt::LeftButton, {}, at);
+}
+
+// Whether the list on the screen shows what painting it afresh shows.
+bool showsWhatAFreshPaintShows(const fw::ListBox* list)
+{
+    QWidget* rows = viewportOf(list);
+    QTest::qWait(20);   // pending paints reach the screen
+    const QRect area(rows->mapTo(rows->window(), QPoint(0, 0)), rows->size());
+    const QImage shown = rows->screen()->grabWindow(rows->window()->winId(), area.x(), area.y(), area.width(),
+                                                    area.height()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage fresh = rows->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return shown == fresh;
+}
 void refuse(const AppHarness& h, const QString& what)
 {
     execute(h, "CREATE TRIGGER refuse BEFORE " + what + " ON Track BEGIN SELECT RAISE(ABORT, 'refused'); END");
@@ -228,36 +274,60 @@ private slots:
         QCOMPARE(QPoint(at.column(), at.row()), to);
     }
 
-    // An edit that changed its cell writes the whole row in one transaction;
-    // a refused write, or one whose count is gone, is told.
+    // An edit that changed its cell writes the whole row in one transaction,
+    // however the edit ends: the editor moved on, the window closed, the list
+    // filled again, a tool pressed, the track synchronised. The row then
+    // shows what the table holds; what no count can hold, a refused write,
+    // or one whose count is gone is told and leaves the table's values shown.
     void editsAreWrittenBack_data()
     {
         QTest::addColumn<int>("column");
         QTest::addColumn<QString>("typed");         // empty: the edit changes nothing
-        QTest::addColumn<QString>("cell");          // the cell's text afterwards
+        QTest::addColumn<QString>("ends");          // down, close, reload, tool, synch
+        QTest::addColumn<QString>("cell");          // the cell's text afterwards; "-": not looked at; "gone": no row
         QTest::addColumn<QString>("row");           // the stored row afterwards
         QTest::addColumn<QString>("told");
         const QString before = "1.00|1|120.0|n1|";
-        QTest::newRow("note, with the cells as they stand") << 5 << "step" << "step" << "1.00|1|120.0|step|" << "";
-        QTest::newRow("time as typed") << 1 << "12.3" << "12.3" << "12.30|1|120.0|n1|" << "";
-        QTest::newRow("beat rounded") << 3 << "2.6" << "2.6" << "1.00|3|120.0|n1|" << "";
-        QTest::newRow("decimal comma") << 4 << "96,5" << "96,5" << "1.00|1|96.5|n1|" << "";
-        QTest::newRow("quote in a note") << 5 << "don't" << "don't" << "1.00|1|120.0|don't|" << "";
-        QTest::newRow("unchanged") << 5 << "" << "n1" << before << "";
-        QTest::newRow("time not a number") << 1 << "1O.5" << "1.00" << before << "beep";
-        QTest::newRow("speed emptied") << 4 << " " << "120.00" << before << "beep";
-        QTest::newRow("refused") << 5 << "step" << "n1" << before << "Something went wrong. Error: refused";
-        QTest::newRow("deleted elsewhere") << 5 << "step" << "step" << "<no row>"
+        QTest::newRow("note, with the cells as they stand") << 5 << "step" << "down" << "step" << "1.00|1|120.0|step|" << "";
+        QTest::newRow("time as stored") << 1 << "12.3" << "down" << "12.30" << "12.30|1|120.0|n1|" << "";
+        QTest::newRow("beat rounded") << 3 << "2.6" << "down" << "3" << "1.00|3|120.0|n1|" << "";
+        QTest::newRow("decimal comma") << 4 << "96,5" << "down" << "96.50" << "1.00|1|96.5|n1|" << "";
+        QTest::newRow("quote in a note") << 5 << "don't" << "down" << "don't" << "1.00|1|120.0|don't|" << "";
+        QTest::newRow("unchanged") << 5 << "" << "down" << "n1" << before << "";
+        QTest::newRow("time not a number") << 1 << "1O.5" << "down" << "1.00" << before << "beep";
+        QTest::newRow("speed emptied") << 4 << " " << "down" << "120.00" << before << "beep";
+        QTest::newRow("beat beyond any integer") << 3 << "99999999999" << "down" << "1" << before << "beep";
+        QTest::newRow("beat 12") << 3 << "12" << "down" << "1" << before << "beep";
+        QTest::newRow("beat 0") << 3 << "0" << "down" << "1" << before << "beep";
+        QTest::newRow("time beyond any song") << 1 << "1e308" << "down" << "1.00" << before << "beep";
+        QTest::newRow("speed below 0") << 4 << "-5" << "down" << "120.00" << before << "beep";
+        QTest::newRow("refused") << 5 << "step" << "down" << "n1" << before << "Something went wrong. Error: refused";
+        QTest::newRow("unreadable") << 5 << "step" << "down" << "n1" << before
+                                    << "Something went wrong. Error: database is locked";
+        QTest::newRow("deleted elsewhere") << 5 << "step" << "down" << "gone" << "<no row>"
                                            << "This count is no longer in the database, so the change could not be saved.";
+        QTest::newRow("comment, the window closed") << 7 << "late" << "close" << "-" << "1.00|1|120.0|n1|late" << "";
+        QTest::newRow("note, the list filled again") << 5 << "step" << "reload" << "step" << "1.00|1|120.0|step|" << "";
+        QTest::newRow("note, a tool pressed") << 5 << "step" << "tool" << "step" << "1.00|8|120.0|step|" << "";
+        QTest::newRow("note, the track synchronised") << 5 << "step" << "synch" << "step" << "2.00|1|120.0|step|"
+                                                      << "All done.";
     }
     void editsAreWrittenBack()
     {
         QFETCH(int, column);
         QFETCH(QString, typed);
+        QFETCH(QString, ends);
         QFETCH(QString, cell);
         QFETCH(QString, row);
         QFETCH(QString, told);
-        Track& w = openOn(addTrack(*h, "1 1 1 120, 2 1.5 2 120"));
+        const int song = addTrack(*h, "1 1 1 120, 2 1.5 2 120");
+        if (ends == "synch") {   // the synchronisation window stands open beside the editor
+            h->app->chooseMenuItem(QStringLiteral("mSynch"));
+            SongSynch::instance().List->setListIndex(columnTexts(SongSynch::instance().List, 0).indexOf("Probe"));
+            SongSynch::instance().efOffset->setText("1");
+        }
+        Track& w = openOn(song);
+        w.Show();
         QVERIFY(QTest::qWaitForWindowActive(w.frame()));
         const QString id = w.TrackList->Cell(0, ListCells::IDCell);
         if (told.endsWith("refused"))
@@ -266,8 +336,24 @@ private slots:
             execute(*h, "Delete from Track where ID=" + id);
         w.TrackList->EditCell(0, column);
         QTest::keyClicks(editorOf(w), typed);
-        QTest::keyClick(editorOf(w), Qt::Key_Down);   // the editor moves on: the edit ends
-        QCOMPARE(w.TrackList->Cell(0, column), cell);
+        std::optional<OtherProgram> other;
+        if (told.endsWith("locked"))
+            other.emplace(*h, OtherProgram::Hold::Exclusive);
+        if (ends == "down")
+            QTest::keyClick(editorOf(w), Qt::Key_Down);   // the editor moves on: the edit ends
+        else if (ends == "close")
+            w.Close();
+        else if (ends == "reload")
+            w.LoadTrack(song);
+        else if (ends == "tool")
+            w.pbReduceBeats->push();
+        else
+            SongSynch::instance().pbForward->push();
+        other.reset();
+        if (cell == "gone")
+            QVERIFY(!columnTexts(w.TrackList, ListCells::IDCell).contains(id));
+        else if (cell != "-")
+            QCOMPARE(w.TrackList->Cell(0, column), cell);
         QCOMPARE(h->queryValue("Select printf('%.2f', TheTime)||'|'||Beat||'|'||Speed||'|'||Note||'|'||Comment "
                                "from Track where ID=" + id), row);
         QCOMPARE(messagesAndBeeps(*h).join(""), told);
@@ -285,48 +371,64 @@ private slots:
     }
 
     // The player follows the music; the editor selects each count it
-    // lights and scrolls it to the top; the button reads Stop until the
-    // player stops, closes or passes the last count.
+    // lights and scrolls it to the top. The first count lit is the one
+    // played from, whatever the list's order; a double-click plays even on
+    // the row already selected. The button reads Stop until the player
+    // stops, closes or passes the last count.
     void playsFromTheSelectedCount_data()
     {
         QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("how");   // button, double-click (on the row already selected), descending
         QTest::addColumn<QString>("end");   // how the play ends
-        QTest::newRow("from row 0, stopped") << 0 << "stop";
-        QTest::newRow("from row 3, double-click, player closed") << 3 << "close";
-        QTest::newRow("from row 6, past the last count") << 6 << "end";
+        QTest::newRow("from row 0, stopped") << 0 << "button" << "stop";
+        QTest::newRow("from row 3, double-click, player closed") << 3 << "double-click" << "close";
+        QTest::newRow("from row 6, past the last count") << 6 << "button" << "end";
+        QTest::newRow("from count 5, sorted by count descending") << 3 << "descending" << "stop";
     }
     void playsFromTheSelectedCount()
     {
         QFETCH(int, row);
+        QFETCH(QString, how);
         QFETCH(QString, end);
         const QString wav = h->env.root() + "/probe.wav";
         QVERIFY(writeWav(wav, 8.0));
         Track::instance().pbPlayFrom->push();   // an empty editor: a beep
         Track& w = openOn(addTrack(*h, evenCounts(8), wav));
+        QVERIFY(QTest::qWaitForWindowExposed(w.frame()));
         w.TrackList->setListIndex(-1);
         w.pbPlayFrom->push();   // no count to play from
         QCOMPARE(messagesAndBeeps(*h), QStringList({kPick, "beep"}));
         h->fake->clear();
-        w.TrackList->setListIndex(row);
+        if (how == "descending") {
+            clickHeading(w, 0);
+            clickHeading(w, 0);
+        }
+        const QString from = w.TrackList->Cell(row, 0);
         TheCount& player = TheCount::instance();
-        QList<int> lit, selected;
+        QStringList lit, selected;
         double seen = -1.0;
         connect(player.BeatTimer, &fw::Timer::action, &w, [&] {
             if (player.LastTimeDone != seen) {
                 seen = player.LastTimeDone;
-                lit << player.TimesIndex;
-                selected << w.TrackList->ListIndex();
+                lit << player.Counts[size_t(player.TimesIndex)];
+                selected << w.TrackList->Cell(w.TrackList->ListIndex(), 0);
             }
         });
-        if (row == 3)
-            clickRow(w.TrackList, row, true);
-        else
+        if (how == "double-click") {
+            // A click on the row's note, a pause, then a double-click there.
+            userClick(w.TrackList, row, 5);
+            QTest::qWait(QApplication::doubleClickInterval() + 200);
+            userClick(w.TrackList, row, 5, true);
+            QVERIFY(!w.TrackList->ActiveCell());
+        } else {
+            w.TrackList->setListIndex(row);
             w.pbPlayFrom->push();
-        seen = player.LastTimeDone;   // the time of the row above: nothing lit yet
+        }
+        seen = player.LastTimeDone;   // the time of the count before: nothing lit yet
         QVERIFY(player.isVisible() && player.TheSongID == w.TheSongID);
         QCOMPARE(w.pbPlayFrom->caption(), "Stop");
         QTRY_VERIFY_WITH_TIMEOUT(lit.size() >= 2, 10000);
-        QCOMPARE(lit.first(), row);   // the lead-in lights nothing before it
+        QCOMPARE(lit.first(), from);   // the lead-in lights nothing before it
         QCOMPARE(selected, lit);
         QCOMPARE(w.TrackList->ScrollPosition(), 0);   // a short list cannot scroll
         if (end == "stop")
@@ -340,20 +442,67 @@ private slots:
         QVERIFY(!Track::isOpen() && h->fake->messages.empty());
     }
 
-    // The count's row becomes current and goes to the top, as far as the
-    // list scrolls; the first of equal counts wins; a text no row holds as a
+    // While the song plays, the tools act on the counts the user selected,
+    // never on the count the player lit: not when the user ctrl-clicks
+    // other rows, nor when the user's click is followed by the next count.
+    void toolsLeaveThePlayersCount_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<bool>("ctrl");       // the rows are ctrl-clicked beside the count lit; else one click
+        QTest::addColumn<QString>("after");   // the track once the tool has acted
+        const QString even = "1 1.00 1 120.00, 2 1.50 2 120.00, 3 2.00 3 120.00, 4 2.50 4 120.00, 5 3.00 5 120.00, ";
+        QTest::newRow("delete") << "delete" << true << even + "8 4.50 8 120.00";
+        QTest::newRow("change speed") << "speed" << true << even + "6 3.50 6 60.00, 7 4.50 7 60.00, 8 4.50 8 120.00";
+        QTest::newRow("shift after the next count") << "shift" << false
+                                                    << even + "6 3.50 6 120.00, 7 4.50 7 120.00, 8 4.50 8 120.00";
+    }
+    void toolsLeaveThePlayersCount()
+    {
+        QFETCH(QString, tool);
+        QFETCH(bool, ctrl);
+        QFETCH(QString, after);
+        const QString wav = h->env.root() + "/probe.wav";
+        QVERIFY(writeWav(wav, 8.0));
+        const int id = addTrack(*h, evenCounts(8), wav);
+        Track& w = openOn(id);
+        QVERIFY(QTest::qWaitForWindowExposed(w.frame()));
+        w.efSpeed->setText("60");
+        TheCount& player = TheCount::instance();
+        w.pbPlayFrom->push();
+        QTRY_VERIFY_WITH_TIMEOUT(player.LastTimeDone >= 1.5, 10000);   // count 2 is lit
+        const double lit = player.LastTimeDone;
+        for (const int row : ctrl ? std::vector{5, 6} : std::vector{6})
+            QTest::mouseClick(viewportOf(w.TrackList), Qt::LeftButton, ctrl ? Qt::ControlModifier : Qt::NoModifier,
+                              rowPoint(w.TrackList, row));
+        if (!ctrl)
+            QTRY_VERIFY_WITH_TIMEOUT(player.LastTimeDone > lit, 10000);
+        QVERIFY(player.BeatTimer->mode() != fw::Timer::ModeOff && player.LastTimeDone < 3.0);
+        h->fake->answers = {fw::MsgAnswer::Yes};
+        (tool == "delete" ? w.pbDeleteBeats : tool == "speed" ? w.pbChangeSpeed : w.pbShift)->push();
+        w.pbPlayFrom->push();
+        QCOMPARE(stored(*h, id), after);
+        QCOMPARE(inCountOrder(listed(w, true)), stored(*h, id));
+    }
+
+    // The count's row is selected in place of the count lit before, beside
+    // the row the user selected, and goes to the top, as far as the list
+    // scrolls; the first of equal counts wins; a text no row holds as a
     // whole changes nothing.
     void scrollToCount()
     {
         Track& w = openOn(addTrack(*h, evenCounts(200) + ", 7 200 1 120"));
-        for (const auto& [count, row] : {std::pair("120", 120), {"195", 195}, {"7", 6}, {"12.0", 40}, {"900", 40}}) {
-            w.TrackList->setListIndex(40);
+        clickRow(w.TrackList, 10);   // the user's row, in place of the first row the load selected
+        std::vector<int> selected{10};
+        for (const auto& [count, row] : {std::pair("120", 120), {"195", 195}, {"7", 6}, {"12.0", -1}, {"900", -1}}) {
             w.TrackList->setScrollPosition(40);
             w.ScrollToCount(count);
             const int top = w.TrackList->ScrollPosition();
             w.TrackList->setScrollPosition(1 << 20);
             const int lowest = w.TrackList->ScrollPosition();
-            QCOMPARE(QList<int>({w.TrackList->ListIndex(), top}), QList<int>({row, std::min(row, lowest)}));
+            if (row >= 0)
+                selected = {std::min(10, row), std::max(10, row)};
+            QCOMPARE(w.TrackList->SelectedRows(), selected);
+            QCOMPARE(top, row >= 0 ? std::min(row, lowest) : 40);
         }
     }
 
@@ -366,12 +515,16 @@ private slots:
     {
         QTest::addColumn<QString>("tool");      // add, shift, back (shift backward), speed, delete, reduce
         QTest::addColumn<QString>("rows");      // a track, or the number of even counts
-        QTest::addColumn<QString>("selected");  // rows, or "first-last"
+        QTest::addColumn<QString>("selected");  // rows, or "first-last"; after "sort:3a " (column 3 ascending, "d"
+                                                // descending) once the list is sorted by a heading click
         QTest::addColumn<QString>("field");     // efCounts, efShift or efSpeed
         QTest::addColumn<QString>("told");      // "|no": the question answered No
         QTest::addColumn<QString>("after");     // the track afterwards; "=": unchanged
         const QString two = "5 10 3 120, 6 10.5 4 120", gap = "9 4 7 120, 10 4.5 8 120, ";
         const QString noGap = "You can only add counts where there is a gap.", deleting = "Delete the selected Counts?";
+        const QString speedToUse = "Please enter a speed above 0 and up to 1,000 beats per minute.";
+        const QString beyondSong = "That would give counts times more than 24 hours from the start of the song, which no song has.";
+        const QString four = "1 1.00 1 120.00, 2 1.50 2 120.00, 3 2.00 1 120.00, 4 2.50 2 120.00";
         const QString eight = "1 18 1 120, 2 18.5 2 120, 3 19 3 120, 4 19.5 4 120, 5 20 5 120, 6 20.45 6 120, "
                               "7 21 7 120, 8 21.3 8 120";
         QTest::newRow("add before count 1") << "add" << "1 0 1 120" << "0" << "1" << "You cannot create counts before the beginning of the song." << "=";
@@ -403,8 +556,9 @@ private slots:
             << "1 18.00 1 120.00, 2 18.50 2 120.00, 3 19.00 3 120.00, 4 19.50 4 120.00, 5 20.00 5 150, 6 20.40 6 150, 7 21.00 7 120.00, 8 20.80 8 150";
         QTest::newRow("speed from row 0 at 0.00") << "speed" << "1 0 1 120, 2 0.5 2 120, 3 1 3 120" << "0 1 2" << "180.0" << ""
                                                   << "1 0.00 1 180.0, 2 0.33 2 180.0, 3 0.67 3 180.0";
-        QTest::newRow("speed of 0") << "speed" << eight << "4" << "0" << "Please enter a speed above 0 beats per minute." << "=";
-        QTest::newRow("speed not a number") << "speed" << eight << "4" << "fast" << "Please enter a speed above 0 beats per minute." << "=";
+        QTest::newRow("speed of 0") << "speed" << eight << "4" << "0" << speedToUse << "=";
+        QTest::newRow("speed not a number") << "speed" << eight << "4" << "fast" << speedToUse << "=";
+        QTest::newRow("speed above any music") << "speed" << eight << "4 5" << "5000" << speedToUse << "=";
         QTest::newRow("shift by 2 at 120") << "shift" << "1 10 1 120, 2 10.5 2 150" << "0" << "2" << ""
                                            << "1 11.00 1 120.00, 2 10.50 2 150.00";
         QTest::newRow("shift each at its own speed") << "shift" << "1 10 1 120, 2 10.5 2 150" << "0 1" << "1" << ""
@@ -422,10 +576,27 @@ private slots:
         QTest::newRow("delete counts 3 and 4") << "delete" << "1 1 1 120, 2 2 2 120, 3 3 3 120, 4 4 4 120, 5 5 5 120" << "2 3" << ""
                                                << deleting << "1 1.00 1 120.00, 2 2.00 2 120.00, 5 5.00 5 120.00";
         QTest::newRow("delete every count") << "delete" << "1 1 1 120, 2 2 2 120" << "0-1" << "" << deleting << "";
-        // The player lights count 1 while the tool yields: row 0 is selected
-        // then, but was not when the button was pressed.
-        QTest::newRow("delete while the player plays") << "delete" << "3001" << "1-3000" << "" << deleting << "1 1.00 1 120.00";
-        QTest::newRow("reduce while the player plays") << "reduce" << "3001" << "2-3000" << "" << "" << "player";
+        // The gap is found in count order, whatever order the list shows.
+        QTest::newRow("add after the last count, sorted by count descending") << "add" << four << "sort:0d 0" << "2"
+            << "Ready to create counts 5 thru 6 Continue?" << four + ", 5 3.00 3 120.00, 6 3.50 4 120.00";
+        QTest::newRow("add, sorted by beat, no gap in count order") << "add" << four << "sort:3a 2" << "1" << noGap << "=";
+        QTest::newRow("add into the gap in count order, sorted by beat") << "add" << "1 1 1 120, 2 1.5 2 120, 5 3 1 120"
+            << "sort:3a 2" << "1" << "Ready to create counts 3 thru 4 Continue?"
+            << "1 1.00 1 120.00, 2 1.50 2 120.00, 3 2.00 3 120.00, 4 2.50 4 120.00, 5 3.00 1 120.00";
+        QTest::newRow("add, the song deleted meanwhile") << "add" << two << "1" << "1"
+            << "Ready to create count 7 Continue?|This song is no longer in the database, so no counts were added to it." << "=";
+        QTest::newRow("add after a count no song has") << "add" << "9200000000000000000 10 1 120" << "0" << "1"
+            << "The count you clicked on has no number from 1 to 1,000,000, so no counts can be added next to it." << "=";
+        QTest::newRow("add beyond count 1,000,000") << "add" << "999998 9.5 8 120, 999999 10 1 120" << "1" << "3"
+            << "You cannot create counts beyond count 1,000,000." << "=";
+        QTest::newRow("add after a count without a beat") << "add" << "5 10 0 120, 6 10.5 4 120" << "0" << "1"
+            << "Please fill in a beat of 1 to 8 for the count you clicked on." << "=";
+        QTest::newRow("add beyond a day") << "add" << "1 86399.8 1 120, 2 86400 2 120" << "1" << "1" << beyondSong << "=";
+        QTest::newRow("reduce beats out of range") << "reduce" << "1 1 0 120, 2 2 12 120" << "0 1" << ""
+            << "Please fill in a beat of 1 to 8 for each count to be changed." << "=";
+        QTest::newRow("shift beyond a day") << "shift" << "1 86399 1 120" << "0" << "4" << beyondSong << "=";
+        QTest::newRow("speed, times beyond a day") << "speed" << "1 86399 1 120, 2 86399.5 2 120, 3 86400 3 120"
+                                                  << "0 1 2" << "1" << beyondSong << "=";
     }
     void toolsChangeTheTrack()
     {
@@ -437,6 +608,13 @@ private slots:
         QFETCH(QString, after);
         const int id = addTrack(*h, rows.contains(' ') ? rows : evenCounts(rows.toInt()));
         Track& w = openOn(id);
+        QVERIFY(QTest::qWaitForWindowExposed(w.frame()));
+        if (selected.startsWith("sort:")) {   // "sort:3a": by column 3, ascending; "d": descending
+            clickHeading(w, selected.mid(5, 1).toInt());
+            if (selected[6] == 'd')
+                clickHeading(w, selected.mid(5, 1).toInt());
+            selected = selected.section(' ', 1);
+        }
         const QString before = listed(w);
         w.TrackList->setListIndex(-1);
         const QStringList picked = selected.split(QRegularExpression("[ -]"), Qt::SkipEmptyParts);
@@ -450,22 +628,19 @@ private slots:
         std::optional<OtherProgram> other;
         if (told.endsWith("locked"))
             other.emplace(*h, OtherProgram::Hold::Exclusive);
-        if (rows == "3001")
-            QTimer::singleShot(0, &w, [&] { w.ScrollToCount("1"); });
+        if (told.contains("song is no longer"))
+            execute(*h, QString("Delete from Songs where ID=%1").arg(id));
+        QVERIFY(showsWhatAFreshPaintShows(w.TrackList));   // the list on the screen before the change
         const std::map<QString, fw::PushButton*> buttons{{"add", w.pbAdd}, {"shift", w.pbShift}, {"back", w.pbShift},
             {"speed", w.pbChangeSpeed}, {"delete", w.pbDeleteBeats}, {"reduce", w.pbReduceBeats}};
         buttons.at(tool)->push();
         other.reset();
         QCOMPARE(messagesAndBeeps(*h).join('|'), QString(told).remove("|no"));
-        if (after == "player") {   // the player moved the selection, yet rows 0 and 1 keep their beats
-            QCOMPARE(w.TrackList->ListIndex(), 0);
-            QCOMPARE(QStringList({w.TrackList->Cell(0, 3), w.TrackList->Cell(1, 3), w.TrackList->Cell(2, 3),
-                                  w.TrackList->Cell(3000, 3)}), QStringList({"1", "2", "2", "8"}));
-        } else {
-            QCOMPARE(listed(w), after == "=" ? before : after);
-        }
-        QCOMPARE(listed(w, true), stored(*h, id));
+        QCOMPARE(listed(w), after == "=" ? before : after);
+        QCOMPARE(inCountOrder(listed(w, true)), stored(*h, id));
         QVERIFY(noTransactionOpen());
+        // What the list shows after the change is what painting it afresh shows.
+        QVERIFY(showsWhatAFreshPaintShows(w.TrackList));
         for (const fw::MessageRequest& m : h->fake->messages)
             QVERIFY(m.buttons == fw::MsgButtons::Ok || (m.icon == fw::MsgIcon::Question && m.title.isEmpty()));
     }
@@ -486,6 +661,8 @@ private slots:
         QTest::newRow("not a number") << "120 three 0" << Track::kNoCountsToMake;
         QTest::newRow("editor closed") << "120 3 30" << "The track editor holds no song. Open a song's track with "
                                                         "\"Edit Song Track\" in Setup Songs first.";
+        QTest::newRow("song deleted in set-up") << "120 0 10" << kSongGone;
+        QTest::newRow("faster than any music") << "1200 3 30" << Track::kNoCountsToMake;
     }
     void makesTheFirstTrack()
     {
@@ -500,6 +677,12 @@ private slots:
         QCOMPARE(Track::instance().title(), QString("Song Track for: New Song"));
         if (made.startsWith("The track editor"))
             Track::instance().Close();
+        if (made == kSongGone) {
+            h->fake->answers = {fw::MsgAnswer::Ok, fw::MsgAnswer::Ok};
+            setup.pbDeleteSong->push();
+            QCOMPARE(h->queryValue(QString("Select count(*) from Songs where ID=%1").arg(id)), "0");
+            h->fake->clear();
+        }
         NewTrack& form = NewTrack::instance();
         const QStringList typed = fields.split(' ').replaceInStrings(QRegularExpression("^-$"), "");
         for (int k = 0; k < 3; ++k)
@@ -517,9 +700,11 @@ private slots:
         QVERIFY(noTransactionOpen());
     }
 
-    // While the list fills or a tool writes, a load waits for its turn (a
-    // fill gives way to it), a second tool only beeps, and a closed window
-    // is left alone.
+    // While the list fills, a load takes the fill's place, a tool only
+    // beeps, and a closed window is left alone. A tool's change is stored
+    // whole before anything else runs: a load, another tool, a closed window
+    // whose place the database refuses, an edit and another window's change
+    // all come after it.
     void busyEditorLetsNothingInterleave_data()
     {
         QTest::addColumn<QString>("during");
@@ -529,9 +714,10 @@ private slots:
         QTest::newRow("fill, add pressed") << "add" << "beep";
         QTest::newRow("fill, window closed") << "close" << "";
         QTest::newRow("write, another song loaded") << "load" << asked;
-        QTest::newRow("write, add pressed") << "add" << asked + "|beep";
-        QTest::newRow("write, window closed") << "close" << asked;
-        QTest::newRow("write, a cell edited") << "edit" << asked + "|beep";
+        QTest::newRow("write, add pressed") << "add" << asked + "|You can only add counts where there is a gap.";
+        QTest::newRow("write, window closed, its place refused") << "close" << asked;
+        QTest::newRow("write, a cell edited") << "edit" << asked;
+        QTest::newRow("write, a song added in set-up") << "setup" << asked;
     }
     void busyEditorLetsNothingInterleave()
     {
@@ -540,11 +726,17 @@ private slots:
         const bool filling = !told.startsWith("Ready");
         const int id = addTrack(*h, filling ? evenCounts(600) : "1 1 1 120, 2 1.5 2 120");
         const int other = addTrack(*h, evenCounts(3), {}, "Other");
+        if (during == "setup")
+            SetupSongs::instance();
         Track& w = filling ? Track::instance() : openOn(id);
         QVERIFY(QTest::qWaitForWindowActive(w.frame()));
+        w.setTop(150);
         w.TrackList->setListIndex(1);
         w.efCounts->setText("3000");
         h->fake->answers = {fw::MsgAnswer::Yes};
+        if (during == "close")   // a full disk: the failed statement ends any transaction open
+            execute(*h, "CREATE TRIGGER full BEFORE UPDATE ON Settings BEGIN SELECT RAISE(ROLLBACK, 'database or disk "
+                        "is full'); END");
         QTimer::singleShot(0, &w, [&] {
             if (during == "load")
                 w.LoadTrack(other);
@@ -552,6 +744,8 @@ private slots:
                 w.pbAdd->push();
             else if (during == "close")
                 w.Close();
+            else if (during == "setup")
+                SetupSongs::instance().pbAddNewSong->push();
             else {
                 w.TrackList->EditCell(0, 5);
                 QTest::keyClicks(editorOf(w), "x");
@@ -562,15 +756,18 @@ private slots:
             w.LoadTrack(id);
         else
             w.pbAdd->push();
+        QTest::qWait(0);
         QCOMPARE(messagesAndBeeps(*h).join('|'), told);
         QCOMPARE(h->queryValue(QString("Select count(*) from Track where SongsID=%1").arg(id)).toInt(), filling ? 600 : 3002);
         QVERIFY(noTransactionOpen());
         QCOMPARE(QList<bool>({Track::isOpen(), Code::TrackOpen}), QList<bool>(2, during != "close"));
+        if (during == "setup")
+            QVERIFY(songID(*h, "New Song") != "<no row>");
         if (during == "close")
             return;
         QCOMPARE(listed(w), stored(*h, during == "load" ? other : id));
         QCOMPARE(w.title(), QString("Song Track for: ") + (during == "load" ? "Other" : "Probe"));
-        QCOMPARE(w.TrackList->Cell(0, 5), "n1");
+        QCOMPARE(w.TrackList->Cell(0, 5), during == "edit" ? "x" : "n1");
     }
 };
 
