@@ -869,14 +869,19 @@ void Track::AddCounts(int firstBeat, int firstCount, int n, double startTime, do
             Code::db->InsertRecord(QStringLiteral("Track"), record);
             if (Code::db->Error())
                 return false;
-            const std::unique_ptr<fw::RecordSet> row
-                = Code::db->SQLSelect(QStringLiteral("Select * from Track where ID=%1").arg(Code::db->LastRowID()));
-            if (!row || row->eof())
-                return false;
-            added.push_back(cellsOf(*row));
             beat = beat + 1 > 8 ? 1 : beat + 1;
         }
-        return true;
+        // The new counts as stored, read back at once: the song had none of their numbers.
+        const std::unique_ptr<fw::RecordSet> rows = Code::db->SQLSelect(
+            QStringLiteral("Select * from Track where SongsID=%1 and TheCount between %2 and %3 Order by TheCount")
+                .arg(songID)
+                .arg(firstCount)
+                .arg(firstCount + n - 1));
+        if (!rows)
+            return false;
+        for (; !rows->eof(); rows->MoveNext())
+            added.push_back(cellsOf(*rows));
+        return static_cast<int>(added.size()) == n;
     });
     if (!stored)
         return;
