@@ -1,6 +1,7 @@
 #include "framework/Database.h"
 
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <sqlite3.h>
 
 namespace fw {
@@ -401,12 +402,17 @@ bool Database::transaction(const std::function<bool()>& work)
     SQLExecute(QStringLiteral("BEGIN"));
     if (m_error)
         return false;   // a transaction already open is not ours to end
-    ++s_workRunning;
-    m_workRunning = true;
-    m_endedBy.clear();
-    const bool worked = work();
-    m_workRunning = false;
-    --s_workRunning;
+    bool worked = false;
+    {
+        ++s_workRunning;
+        m_workRunning = true;
+        m_endedBy.clear();
+        const auto ran = qScopeGuard([this] {
+            m_workRunning = false;
+            --s_workRunning;
+        });
+        worked = work();
+    }
     if (worked && !m_error && !inTransaction())
         setError(m_endedBy.isEmpty() ? QStringLiteral("the change was abandoned") : m_endedBy);
     if (worked && !m_error)
