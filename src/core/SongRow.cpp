@@ -6,10 +6,9 @@
 
 namespace SongRow {
 
-std::unique_ptr<fw::RecordSet> select(int songID, const QString& columns)
+std::unique_ptr<fw::RecordSet> select(int songID, const QString& statement)
 {
-    std::unique_ptr<fw::RecordSet> song = Code::db->SQLSelect(
-        QStringLiteral("Select %1 From Songs where ID=%2").arg(columns).arg(songID));
+    std::unique_ptr<fw::RecordSet> song = Code::db->SQLSelect(statement + QString::number(songID));
     if (!song || song->eof())
         return nullptr;
     return song;

@@ -10,9 +10,12 @@
 
 namespace SongRow {
 
-// "Select <columns> From Songs where ID=<id>": the cursor on the song's row,
-// or null when the select fails or there is no such song.
-std::unique_ptr<fw::RecordSet> select(int songID, const QString& columns = QStringLiteral("*"));
+// How most windows read a song: the statement, then the song's ID.
+inline const QString kSelectSong = QStringLiteral("Select * From Songs where ID=");
+
+// The statement (ending in "ID=") followed by the song's ID: the cursor on
+// the song's row, or null when the select fails or there is no such song.
+std::unique_ptr<fw::RecordSet> select(int songID, const QString& statement = kSelectSong);
 
 // The song's row to change, or null after telling the user why there is
 // none: what the database said when the select failed, else "Something went

@@ -267,6 +267,8 @@ sqlite3_stmt* Database::prepareOne(const QString& sql)
         setError(QString::fromLatin1(notOpenMessage));
         return nullptr;
     }
+    if (m_observer)
+        m_observer(sql);
     const QByteArray utf8 = sql.toUtf8();
     const char* tail = nullptr;
     sqlite3_stmt* raw = nullptr;
@@ -390,6 +392,11 @@ void Database::Rollback()
 bool Database::inTransaction() const
 {
     return m_db && !sqlite3_get_autocommit(m_db);
+}
+
+void Database::setStatementObserver(std::function<void(const QString& sql)> observer)
+{
+    m_observer = std::move(observer);
 }
 
 bool Database::writing()

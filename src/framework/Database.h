@@ -112,6 +112,10 @@ public:
     bool Error() const { return m_error; }
     QString ErrorMessage() const { return m_errorMessage; }
 
+    // Hears each statement as the program wrote it, just before it runs, so
+    // that the program's own statements can be checked.
+    void setStatementObserver(std::function<void(const QString& sql)> observer);
+
 private:
     friend class RecordSet;
     void clearError();
@@ -129,6 +133,7 @@ private:
     sqlite3* m_db = nullptr;
     bool m_error = false;
     QString m_errorMessage;
+    std::function<void(const QString& sql)> m_observer;
     bool m_workRunning = false;   // transaction() runs its work
     QString m_endedBy;            // the failure that ended the work's transaction
 };

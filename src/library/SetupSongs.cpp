@@ -202,7 +202,8 @@ void SetupSongs::pbExport_Action()
         return;
     // The song and its track are read before the file is made: an export
     // the database refuses must not replace an earlier file with an empty one.
-    const std::unique_ptr<fw::RecordSet> song = SongRow::select(songIDOf(row));
+    const std::unique_ptr<fw::RecordSet> song
+        = SongRow::select(songIDOf(row), QStringLiteral("Select * from Songs where ID = "));
     if (!song) {
         const QString failure = failureOfSelect(QStringLiteral("Couldn't read the song record. Error: "));
         fw::MsgBox(failure.isEmpty() ? QStringLiteral("Couldn't find song record.") : failure);

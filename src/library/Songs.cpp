@@ -76,7 +76,7 @@ void Songs::SongList_Change()
     const bool missing = !ListCells::found(*SongList, row);
     pbPlay->setEnabled(!missing);
     pbAdd->setEnabled(missing);
-    const std::unique_ptr<fw::RecordSet> song = selectSong(row, QStringLiteral("Notes"));
+    const std::unique_ptr<fw::RecordSet> song = selectSong(row, QStringLiteral("Select Notes from Songs where ID="));
     if (!song)
         Code::toldDatabaseFailure(Code::kReadFailed);
     efNotes->setText(song ? song->Field(QStringLiteral("Notes")).StringValue() : QString());
@@ -257,10 +257,10 @@ void Songs::ReloadList()
 
 // ---- helpers ---------------------------------------------------------------
 
-std::unique_ptr<fw::RecordSet> Songs::selectSong(int row, const QString& columns) const
+std::unique_ptr<fw::RecordSet> Songs::selectSong(int row, const QString& statement) const
 {
     // A cell that holds no number names no song (no song has ID 0).
-    return SongRow::select(ListCells::idOf(*SongList, row).value_or(0), columns);
+    return SongRow::select(ListCells::idOf(*SongList, row).value_or(0), statement);
 }
 
 void Songs::showNoSongs()

@@ -4,6 +4,8 @@
 // whose audio file is missing in red, the selected song's notes, and Play,
 // Add Song and Artist Info.
 
+#include "core/SongRow.h"
+
 #include "framework/Controls.h"
 #include "framework/ListBox.h"
 #include "framework/Window.h"
@@ -52,7 +54,7 @@ protected:
 private:
     void setUpColumns();
     // The song of a row, read again by its IDCell; null when there is none.
-    std::unique_ptr<fw::RecordSet> selectSong(int row, const QString& columns = QStringLiteral("*")) const;
+    std::unique_ptr<fw::RecordSet> selectSong(int row, const QString& statement = SongRow::kSelectSong) const;
     void showNoSongs();
     void playFirstFoundSong();
 };

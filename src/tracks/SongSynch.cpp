@@ -102,7 +102,7 @@ void SongSynch::List_Change()
         return;
     }
     const std::optional<int> id = ListCells::idOf(*List, row);
-    const std::unique_ptr<fw::RecordSet> song = id ? SongRow::select(*id, QStringLiteral("Synch")) : nullptr;
+    const std::unique_ptr<fw::RecordSet> song = id ? SongRow::select(*id, QStringLiteral("Select Synch From Songs Where ID=")) : nullptr;
     if (!song) {
         stInstructions->setText(kNoInstructions);
         if (Code::db->Error())
@@ -133,7 +133,7 @@ void SongSynch::shift(const QString& sign)
     if (!offset)
         return;
     // The list is filled once: the song may have been deleted since.
-    if (!SongRow::select(*id, QStringLiteral("ID"))) {
+    if (!SongRow::select(*id, QStringLiteral("Select ID From Songs where ID="))) {
         tellReadFailure();
         return;
     }
@@ -151,7 +151,7 @@ void SongSynch::pbRestore_Action()
     const std::optional<int> id = selectedSong();
     if (!id)
         return;
-    const std::unique_ptr<fw::RecordSet> song = SongRow::select(*id, QStringLiteral("SynchHist"));
+    const std::unique_ptr<fw::RecordSet> song = SongRow::select(*id, QStringLiteral("Select SynchHist From Songs where ID="));
     if (!song) {
         tellReadFailure();
         return;

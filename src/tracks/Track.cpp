@@ -842,7 +842,7 @@ void Track::AddCounts(int firstBeat, int firstCount, int n, double startTime, do
     std::vector<CountCells> added;
     added.reserve(static_cast<size_t>(n));
     const bool stored = writeTrack([&](QString& refusal) {
-        if (!SongRow::select(songID, QStringLiteral("ID"))) {
+        if (!SongRow::select(songID, QStringLiteral("Select ID From Songs where ID="))) {
             if (!Code::db->Error())
                 refusal = kSongGone;
             return false;
@@ -944,7 +944,7 @@ void Track::loadAskedFor()
 
 void Track::loadSong(int songID)
 {
-    const std::unique_ptr<fw::RecordSet> song = SongRow::select(songID, QStringLiteral("ID, Title"));
+    const std::unique_ptr<fw::RecordSet> song = SongRow::select(songID, QStringLiteral("Select * from Songs where ID="));
     if (!song) {
         const QString told = Code::db->Error() ? kFailed + Code::db->ErrorMessage() : kNoSongRecord;
         TrackList->DeleteAllRows();

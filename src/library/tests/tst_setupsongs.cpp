@@ -161,7 +161,9 @@ private slots:
                  "2|0.97|2|131.5|note two|advice two|comment two|real");
         QVERIFY(QFile::remove(file));
         w.List->setListIndex(4);
+        StatementLog log;
         w.pbExport->push();
+        QVERIFY(log.statements.contains("Select * from Songs where ID = " + id));
         QFile exported(file);
         QVERIFY(exported.open(QIODevice::ReadOnly));
         QCOMPARE(exported.readAll(), fixture);

@@ -60,7 +60,9 @@ private slots:
         Songs& w = Songs::instance();
         clickSong("Midnight at the Velmora");
         QVERIFY(!w.pbPlay->enabled() && w.pbAdd->enabled() && w.pbArtistInfo->enabled());
+        StatementLog log;
         clickSong("Low Tide Promenade");
+        QVERIFY(log.statements.contains("Select Notes from Songs where ID=" + songID(h, "Low Tide Promenade")));
         QVERIFY(w.pbPlay->enabled() && !w.pbAdd->enabled() && !w.pbArtistInfo->enabled());
         QCOMPARE(w.efNotes->text(), h.queryValue("Select Notes from Songs where Title='Low Tide Promenade'"));
         clickRow(w.SongList, -1);

@@ -48,8 +48,10 @@ private slots:
                                                       "Midnight at the Velmora"}));
         QCOMPARE(QStringList({w.List->Cell(1, ListCells::IDCell), QString::number(w.List->ListIndex()), w.efOffset->text(),
                               w.stInstructions->text()}), QStringList({"12", "0", "0.10", ""}));
+        StatementLog log;
         clickRow(w.List, 1);
         QCOMPARE(w.stInstructions->text(), "Later by 0.2.");
+        QVERIFY(log.statements.contains("Select Synch From Songs Where ID=12"));
         execute(h, "Delete from Songs where Title='Low Tide Promenade'");
         w.List->setListIndex(2);
         QCOMPARE(w.stInstructions->text(), "No synchronization instructions found for this song.");

@@ -189,8 +189,10 @@ private slots:
         connect(&watch, &QTimer::timeout, look);
         watch.start(0);
         look();
+        StatementLog log;
         w.LoadTrack(id);
         look();
+        QVERIFY(log.statements.contains(QString("Select * from Songs where ID=%1").arg(id)));
         QCOMPARE(seen.join('|').remove("Loading song track for Probe: "), shown);
         QCOMPARE(QList<int>({w.TrackList->ListCount(), w.TrackList->ListIndex()}), QList<int>({rows, 0}));
         QCOMPARE(listed(w), stored(*h, id));

@@ -155,6 +155,17 @@ void startAgain(AppHarness& h)
     Code::FirstRun = false;
 }
 
+StatementLog::StatementLog()
+{
+    Code::db->setStatementObserver([this](const QString& sql) { statements << sql; });
+}
+
+StatementLog::~StatementLog()
+{
+    if (Code::db)
+        Code::db->setStatementObserver(nullptr);
+}
+
 bool noTransactionOpen()
 {
     return !Code::db || !Code::db->inTransaction();

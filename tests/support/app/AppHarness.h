@@ -68,6 +68,14 @@ std::optional<OtherProgram> makeUnreadable(const AppHarness& h, bool locked);
 QString unreadableMessage(bool locked);
 void addUnreadableRows();
 
+// The statements the program's own connection runs while this lives.
+class StatementLog {
+public:
+    StatementLog();
+    ~StatementLog();
+    QStringList statements;
+};
+
 // Runs one statement on a connection of the test's own.
 void execute(const AppHarness& h, const QString& sql);
 // The ID of the first song of this title ("<no row>" when none has it).
