@@ -257,6 +257,13 @@ private slots:
         QTest::addColumn<QString>("told");
         const QByteArray song = "Imported\nArtist\nCD\n\n96\n\nNotes\n0.0\n0.0\n\n\n1\t1.5\t1\t\n";
         QTest::newRow("capitals") << "a.tXT" << song << "" << kImported;
+        // An older copy on Windows, for a song without a test section.
+        QTest::newRow("Windows-1252") << "w.txt" << QByteArray("Caf\xE9 Win\r\nSe\xF1or\r\nD\xE9j\xE0 vu\r\n\r\n96\r\n\r\n"
+                                                               "Notes\r\n\r\n\r\n\r\n\r\n1\t1.5\t1\t\r\n")
+                                      << "" << kImported;
+        // An older copy wrote a line break in the notes unchanged.
+        QTest::newRow("notes of two lines") << "n.txt" << QByteArray(song).replace("Notes", "Notes\nmore") << ""
+                                            << "Line 8 of the file is not a test start: it must be a number of seconds.";
         QTest::newRow("far too large") << "huge.txt" << QByteArray() << ""
                                        << "This file is not a song-script file: at 900.0 MB it is far larger than any "
                                           "song-script.";
@@ -295,8 +302,13 @@ private slots:
         const int stored = told == kImported ? 1 : 0;
         QCOMPARE(QList<int>({count(h, "Songs"), w.List->ListCount(), count(h, "Track")}),
                  QList<int>({4 + stored, 4 + stored, tracks + stored}));
+        // The song as listed, and its test section stored as numbers.
         if (stored)
-            QCOMPARE(w.List->Cell(4, 0), "Imported");
+            QCOMPARE(columnTexts(w.List, 0).mid(4) + columnTexts(w.List, 1).mid(4) + columnTexts(w.List, 2).mid(4)
+                         << h.queryValue("Select TestStart||typeof(TestStart)||TestEnd||typeof(TestEnd) from Songs "
+                                         "where ID=" + w.List->Cell(4, IDCell)),
+                     name == "w.txt" ? QStringList({"Café Win", "Señor", "Déjà vu", "0.0real0.0real"})
+                                     : QStringList({"Imported", "Artist", "CD", "0.0real0.0real"}));
         QVERIFY(noTransactionOpen());
     }
 };
