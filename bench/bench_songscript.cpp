@@ -143,6 +143,7 @@ int main(int argc, char* argv[])
     }
     std::vector<double> imports;
     std::vector<double> exports;
+    std::vector<double> reexports;
     std::vector<double> opens;
     for (int run = 0; run < 5; ++run) {
         testing::AppHarness h;
@@ -162,6 +163,12 @@ int main(int argc, char* argv[])
         exports.push_back(msSince(clock));
         if (!h.fake->lastMessage().startsWith(QStringLiteral("File created on desktop")))
             std::printf("the export failed: %s\n", qPrintable(h.fake->lastMessage()));
+        // Again: the earlier file is read to know it as the song's own.
+        clock.start();
+        setup.pbExport_Action();
+        reexports.push_back(msSince(clock));
+        if (h.fake->lastMessage() != QStringLiteral("File created on desktop: Bench Song.txt"))
+            std::printf("the export again did not replace its own file: %s\n", qPrintable(h.fake->lastMessage()));
         testing::closeAllWindows();
 
         addSongs(h);
@@ -172,8 +179,9 @@ int main(int argc, char* argv[])
             std::printf("the list holds %d rows, not %d or more\n", full.List->ListCount(), kSongs);
         testing::closeAllWindows();
     }
-    std::printf("song-script, %d track lines (median of 5 runs): import %.1f ms, export %.1f ms\n", kLines,
-                median(imports), median(exports));
+    std::printf("song-script, %d track lines (median of 5 runs): import %.1f ms, export %.1f ms, "
+                "export again over its own file %.1f ms (worst %.1f ms)\n",
+                kLines, median(imports), median(exports), median(reexports), percentile(reexports, 1.0));
     std::printf("song set-up opening with %d songs (median of 5 runs): %.1f ms\n", kSongs, median(opens));
     return 0;
 }

@@ -14,6 +14,9 @@ namespace {
 
 constexpr QChar kLineSeparator(0x2028);
 constexpr qsizetype kNumberedValues = 3;   // count, time and beat must read as numbers
+// A song's file names the song by its first lines: title, artist and album,
+// the values that tell songs apart in song set-up.
+constexpr qsizetype kIdentityLines = 3;
 
 // Mac OS Roman, bytes 0x80 to 0xFF; below that it is ASCII.
 constexpr std::array<char16_t, 128> kMacRoman = {
@@ -354,6 +357,23 @@ Reading read(const QString& posixPath)
     Reading reading;
     const std::optional<QByteArray> content = contentOf(posixPath, &reading.problem);
     return content ? parse(*content) : reading;
+}
+
+bool isScriptOf(const QString& posixPath, const QStringList& song)
+{
+    QString problem;
+    const std::optional<QByteArray> content = contentOf(posixPath, &problem);
+    if (!content || content->contains('\0'))
+        return false;
+    const QString text = textOf(*content);
+    const std::vector<QStringView> lines = linesOf(text);
+    if (lines.size() < static_cast<size_t>(kSongColumns.size()))
+        return false;
+    for (qsizetype k = 0; k < kIdentityLines; ++k) {
+        if (lines[static_cast<size_t>(k)] != lineValue(song.value(k)))
+            return false;
+    }
+    return true;
 }
 
 } // namespace SongScript

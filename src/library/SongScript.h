@@ -80,5 +80,9 @@ struct Reading {
 
 Reading parse(const QByteArray& content);
 Reading read(const QString& posixPath);
+// Whether the file is a song-script of the song whose values (those of
+// kSongColumns) these are: its title, artist and album lines are the song's,
+// as the writer writes them.
+bool isScriptOf(const QString& posixPath, const QStringList& song);
 
 } // namespace SongScript
