@@ -42,13 +42,14 @@ QStringList valuesOf(fw::RecordSet& row, const QStringList& columns)
 }
 
 // The name the song's file gets on the desktop: the title, made a name that
-// the file system takes and the desktop shows. "/" and control characters
+// the file system takes and the desktop shows, with " 2", " 3" ... after it
+// for a second, third ... file of that title. "/" and control characters
 // cannot stand in a name, a leading dot would hide the file, and a name holds
 // at most 255 bytes.
-QString exportFileName(const QString& title)
+QString exportFileName(const QString& title, int copy)
 {
     constexpr qsizetype kMaxNameBytes = 255;
-    const QString extension = QStringLiteral(".txt");
+    const QString ending = (copy > 1 ? QLatin1Char(' ') + QString::number(copy) : QString()) + QStringLiteral(".txt");
     QString name;
     for (const QChar c : title) {
         if (c == QLatin1Char('/'))
@@ -62,8 +63,8 @@ QString exportFileName(const QString& title)
         name.remove(0, 1);
     if (name.trimmed().isEmpty())
         name = QStringLiteral("Untitled");
-    // Whole characters, as many as fit with the extension.
-    qsizetype bytes = extension.size();
+    // Whole characters, as many as fit with the ending.
+    qsizetype bytes = ending.size();
     for (qsizetype k = 0; k < name.size(); ++k) {
         const bool pair = name[k].isHighSurrogate() && k + 1 < name.size() && name[k + 1].isLowSurrogate();
         const char16_t c = name[k].unicode();
@@ -75,7 +76,26 @@ QString exportFileName(const QString& title)
         if (pair)
             ++k;
     }
-    return name + extension;
+    return name + ending;
+}
+
+// The desktop file a song's export writes. Titles that differ can make one
+// name ("AC/DC" and "AC-DC"), so a file already there is replaced only when
+// it is this song's own earlier export; anything else of that name is kept
+// and the export takes the next name free or its own. Not valid() when no
+// name can be made.
+fw::FolderItem exportFile(const QString& title, const QStringList& song)
+{
+    constexpr int kMaxCopies = 999;
+    const fw::FolderItem desktop = fw::SpecialFolder::Desktop();
+    for (int copy = 1; copy <= kMaxCopies; ++copy) {
+        const fw::FolderItem file = desktop.child(exportFileName(title, copy));
+        if (!file.valid() || !file.exists())
+            return file;
+        if (!file.isDirectory() && SongScript::isScriptOf(file.posixPath(), song))
+            return file;
+    }
+    return fw::FolderItem();
 }
 
 // What a select that gave no rows means: the database's failure, told with
@@ -215,14 +235,15 @@ void SetupSongs::pbExport_Action()
         fw::MsgBox(failureOfSelect(QStringLiteral("Couldn't read the song's track. Error: ")));
         return;
     }
-    const QString fileName = exportFileName(List->Cell(row, 0));
-    const fw::FolderItem file = fw::SpecialFolder::Desktop().child(fileName);
+    const QStringList songValues = valuesOf(*song, SongScript::kSongColumns);
+    const QString title = List->Cell(row, 0);
+    const fw::FolderItem file = exportFile(title, songValues);
     SongScript::Writer writer;
     if (!file.valid() || !writer.create(file.posixPath())) {
         fw::MsgBox(QStringLiteral("Couldn't create the file."));
         return;
     }
-    writer.writeSong(valuesOf(*song, SongScript::kSongColumns));
+    writer.writeSong(songValues);
     if (track->eof()) {
         // A song without a track still gives its eleven lines.
         writer.close();
@@ -239,7 +260,11 @@ void SetupSongs::pbExport_Action()
         fw::MsgBox(QStringLiteral("Couldn't write the file."));
         return;
     }
-    QString told = QStringLiteral("File created on desktop: ") + fileName;
+    QString told = QStringLiteral("File created on desktop: ") + file.name();
+    const QString firstName = exportFileName(title, 1);
+    if (file.name() != firstName)
+        told += QStringLiteral("\nThe desktop already holds a different file named ") + firstName
+            + QStringLiteral(", which was kept.");
     if (writer.changedTabs())
         told += QStringLiteral("\nA TAB inside a value of the track was written as a space, since TABs "
                                "separate the values of a track line.");

@@ -6,9 +6,11 @@
 // each followed by a TAB.
 //
 // The writer writes UTF-8 with lines ending in "\n". The reader also takes
-// what other copies of the program write: lines ending in "\r\n" or in "\r"
-// alone, and text in the Mac's 8-bit encoding (Mac OS Roman) when the file is
-// not valid UTF-8.
+// what older copies of the program wrote: lines ending in "\r\n" or in "\r"
+// alone, and, when the file is not valid UTF-8, 8-bit text: Mac OS Roman
+// from the Mac, Windows-1252 from Windows, told apart by the file itself.
+// The test section's start and end (lines 8 and 9) must read as numbers;
+// empty, they are 0.
 //
 // No value may split its line: the writer puts a line break inside a value
 // as U+2028 (LINE SEPARATOR), which the reader turns back into "\n". A TAB
@@ -78,5 +80,9 @@ struct Reading {
 
 Reading parse(const QByteArray& content);
 Reading read(const QString& posixPath);
+// Whether the file is a song-script of the song whose values (those of
+// kSongColumns) these are: its title, artist and album lines are the song's,
+// as the writer writes them.
+bool isScriptOf(const QString& posixPath, const QStringList& song);
 
 } // namespace SongScript

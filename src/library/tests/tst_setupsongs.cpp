@@ -5,6 +5,7 @@
 #include "library/ListCells.h"
 #include "library/SetupSongs.h"
 #include "library/SongInfo.h"
+#include "library/SongScript.h"
 #include "support/Windows.h"
 #include "support/app/AppHarness.h"
 
@@ -212,10 +213,10 @@ private slots:
     }
 
     // A failed select is the database's failure, told with its text; nothing
-    // is written over an earlier export.
+    // is written over a file that is not the song's earlier export.
     void exportFailures_data()
     {
-        QTest::addColumn<QString>("change");   // run on the database once the window is open
+        QTest::addColumn<QString>("change");   // run on the database once the window is open; empty: the desktop goes
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("told");
         QTest::newRow("song gone") << "Delete from Songs where Title='Midnight at the Velmora'" << 3
@@ -225,7 +226,7 @@ private slots:
                                           << "Couldn't read the song record. Error: no such table: Songs";
         QTest::newRow("track unreadable") << "Alter Table Track Rename To Gone" << 3
                                           << "Couldn't read the song's track. Error: no such table: Track";
-        QTest::newRow("name taken by a folder") << "" << 1 << "Couldn't create the file.";
+        QTest::newRow("no desktop folder") << "" << 1 << "Couldn't create the file.";
     }
     void exportFailures()
     {
@@ -234,18 +235,94 @@ private slots:
         QFETCH(QString, told);
         AppHarness h;
         SetupSongs& w = openSetup(h);
-        QVERIFY(QDir(h.env.desktopFolder()).mkdir("Dancer's Lantern.txt"));
-        QFile earlier(h.env.desktopFolder() + "/Midnight at the Velmora.txt");
-        QVERIFY(writeFile(earlier.fileName(), "earlier export\n"));
-        if (!change.isEmpty())
+        const QDir desktop(h.env.desktopFolder());
+        QVERIFY(writeFile(desktop.filePath("Midnight at the Velmora.txt"), "earlier export\n"));
+        if (change.isEmpty())
+            QVERIFY(QDir(desktop).removeRecursively());
+        else
             execute(h, change);
         w.List->setListIndex(row);
         w.pbExport->push();
         QCOMPARE(h.fake->messageTexts(), QStringList{told});
-        // A song without a track still gives its own eleven lines.
-        QVERIFY(earlier.open(QIODevice::ReadOnly));
-        const QByteArray content = earlier.readAll();
-        QVERIFY(told == "Couldn't find track data." ? content.count('\n') == 11 : content == "earlier export\n");
+        // A song without a track still gives its own eleven lines, beside the
+        // earlier file.
+        QFile earlier(desktop.filePath("Midnight at the Velmora.txt"));
+        QFile eleven(desktop.filePath("Midnight at the Velmora 2.txt"));
+        QVERIFY(change.isEmpty() || (earlier.open(QIODevice::ReadOnly) && earlier.readAll() == "earlier export\n"));
+        QCOMPARE(eleven.open(QIODevice::ReadOnly) ? eleven.readAll().count('\n') : -1,
+                 told == "Couldn't find track data." ? 11 : -1);
+    }
+
+    // Titles that make one file name, and files of that name that are not
+    // the song's: each song's export keeps its own file, and an export again
+    // replaces the song's own, as the message names it. What is on the desktop
+    // beforehand (a name ending in "/" is a folder) stays as it was.
+    void exportNameCollisions_data()
+    {
+        QTest::addColumn<QStringList>("titles");   // given to the starter songs, in title order
+        QTest::addColumn<QList<int>>("exports");   // indexes into titles
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QStringList>("told");
+        const QString created = "File created on desktop: ";
+        const auto kept = [&](const QString& name, const QString& taken) {
+            return created + name + "\nThe desktop already holds a different file named " + taken + ", which was kept.";
+        };
+        QTest::newRow("AC/DC and AC-DC") << QStringList{"AC/DC", "AC-DC"} << QList<int>{0, 1, 1, 0} << ""
+                                          << QStringList({created + "AC-DC.txt", kept("AC-DC 2.txt", "AC-DC.txt"),
+                                                          kept("AC-DC 2.txt", "AC-DC.txt"), created + "AC-DC.txt"});
+        QTest::newRow("empty and spaces") << QStringList{"", "   "} << QList<int>{0, 1} << ""
+                                          << QStringList({created + "Untitled.txt", kept("Untitled 2.txt", "Untitled.txt")});
+        QTest::newRow("one title, three songs")
+            << QStringList{"Tango", "Tango", "Tango"} << QList<int>{2, 0, 1, 0} << ""
+            << QStringList({created + "Tango.txt", kept("Tango 2.txt", "Tango.txt"), kept("Tango 3.txt", "Tango.txt"),
+                            kept("Tango 2.txt", "Tango.txt")});
+        const QString a = "a" + QString(200, QChar(0xE9));
+        QTest::newRow("long titles cut to one name")
+            << QStringList{a, a + "b"} << QList<int>{0, 1} << ""
+            << QStringList({created + a.left(126) + ".txt", kept(a.left(125) + " 2.txt", a.left(126) + ".txt")});
+        QTest::newRow("a file of the user's") << QStringList{"Copper Rooftops"} << QList<int>{0, 0} << "Copper Rooftops.txt"
+                                              << QStringList(2, kept("Copper Rooftops 2.txt", "Copper Rooftops.txt"));
+        QTest::newRow("a folder") << QStringList{"Copper Rooftops"} << QList<int>{0} << "Copper Rooftops.txt/"
+                                  << QStringList{kept("Copper Rooftops 2.txt", "Copper Rooftops.txt")};
+    }
+    void exportNameCollisions()
+    {
+        QFETCH(QStringList, titles);
+        QFETCH(QList<int>, exports);
+        QFETCH(QString, before);
+        QFETCH(QStringList, told);
+        AppHarness h;
+        const QStringList starters = {"Copper Rooftops", "Dancer's Lantern", "Low Tide Promenade"};
+        QStringList ids;
+        for (qsizetype k = 0; k < titles.size(); ++k) {
+            ids << songID(h, starters[k]);
+            h.openDatabase()->SQLExecute("Update Songs Set Title=" + fw::sqlQuoted(titles[k]) + " where ID=" + ids[k]);
+        }
+        const QDir desktop(h.env.desktopFolder());
+        if (before.endsWith('/'))
+            QVERIFY(desktop.mkdir(before.chopped(1)));
+        else if (!before.isEmpty())
+            QVERIFY(writeFile(desktop.filePath(before), "my own notes\n"));
+        SetupSongs& w = openSetup(h);
+        QMap<int, QString> fileOf;   // the song's file, as its last export named it
+        for (const int k : exports) {
+            w.List->setListIndex(int(columnTexts(w.List, IDCell).indexOf(ids[k])));
+            w.pbExport->push();
+            fileOf[k] = h.fake->lastMessage().section('\n', 0, 0).mid(QString("File created on desktop: ").size());
+            // A change before the song's next export, which must replace its file.
+            execute(h, "Update Track Set Note=Note||'+' where SongsID=" + ids[k]);
+        }
+        QCOMPARE(h.fake->messageTexts(), told);
+        for (auto file = fileOf.cbegin(); file != fileOf.cend(); ++file) {
+            const SongScript::Reading reading = SongScript::read(desktop.filePath(file.value()));
+            const QStringList song = reading.script.value().song;
+            QCOMPARE(song.mid(0, 2), QStringList({titles[file.key()],
+                                                  h.queryValue("Select Artist from Songs where ID=" + ids[file.key()])}));
+            QCOMPARE(reading.script->track.at(0).at(4).count('+'), exports.count(file.key()) - 1);
+        }
+        QFile mine(desktop.filePath(before));
+        QVERIFY(before.isEmpty() || before.endsWith('/') || (mine.open(QIODevice::ReadOnly) && mine.readAll() == "my own notes\n"));
+        QCOMPARE(desktop.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), fileOf.size() + !before.isEmpty());
     }
 
     // A dropped file: a song and its track are stored whole or not at all.
@@ -259,6 +336,13 @@ private slots:
         QTest::addColumn<QString>("told");
         const QByteArray song = "Imported\nArtist\nCD\n\n96\n\nNotes\n0.0\n0.0\n\n\n1\t1.5\t1\t\n";
         QTest::newRow("capitals") << "a.tXT" << song << "" << kImported;
+        // An older copy on Windows, for a song without a test section.
+        QTest::newRow("Windows-1252") << "w.txt" << QByteArray("Caf\xE9 Win\r\nSe\xF1or\r\nD\xE9j\xE0 vu\r\n\r\n96\r\n\r\n"
+                                                               "Notes\r\n\r\n\r\n\r\n\r\n1\t1.5\t1\t\r\n")
+                                      << "" << kImported;
+        // An older copy wrote a line break in the notes unchanged.
+        QTest::newRow("notes of two lines") << "n.txt" << QByteArray(song).replace("Notes", "Notes\nmore") << ""
+                                            << "Line 8 of the file is not a test start: it must be a number of seconds.";
         QTest::newRow("far too large") << "huge.txt" << QByteArray() << ""
                                        << "This file is not a song-script file: at 900.0 MB it is far larger than any "
                                           "song-script.";
@@ -297,8 +381,13 @@ private slots:
         const int stored = told == kImported ? 1 : 0;
         QCOMPARE(QList<int>({count(h, "Songs"), w.List->ListCount(), count(h, "Track")}),
                  QList<int>({4 + stored, 4 + stored, tracks + stored}));
+        // The song as listed, and its test section stored as numbers.
         if (stored)
-            QCOMPARE(w.List->Cell(4, 0), "Imported");
+            QCOMPARE(columnTexts(w.List, 0).mid(4) + columnTexts(w.List, 1).mid(4) + columnTexts(w.List, 2).mid(4)
+                         << h.queryValue("Select TestStart||typeof(TestStart)||TestEnd||typeof(TestEnd) from Songs "
+                                         "where ID=" + w.List->Cell(4, IDCell)),
+                     name == "w.txt" ? QStringList({"Café Win", "Señor", "Déjà vu", "0.0real0.0real"})
+                                     : QStringList({"Imported", "Artist", "CD", "0.0real0.0real"}));
         QVERIFY(noTransactionOpen());
     }
 };

@@ -10,6 +10,32 @@ const QByteArray kHead = "Title\nArtist\nCD\nLink\n120\nhome:a:b.wav\nNotes\n1.5
 const QStringList kSong = QString::fromUtf8(kHead).split('\n').mid(0, 11);
 using Rows = QList<QStringList>;
 
+// A file of these lines, each followed by the line end.
+QByteArray script(const QList<QByteArray>& lines, const QByteArray& end)
+{
+    QByteArray content;
+    for (const QByteArray& line : lines)
+        content += line + end;
+    return content;
+}
+
+// One song with an accented letter in every text value, and one track line,
+// byte for byte as each older copy of the program wrote it.
+const QStringList kAccented = {"Café Win", "Señor Ñandú", "Déjà vu", "https://example.org/façade", "96",
+                               "home:zoë:Música:Frühling.wav", "Pas à pas, “doucement”", "1.5", "9.0",
+                               "Übung für Anfänger", "https://example.org/straße"};
+const QStringList kAccentedRow = {"1", "0.5", "1", "96.0", "Tête", "Ça va", "naïve"};
+const QList<QByteArray> kWindows1252 = {
+    "Caf\xE9 Win", "Se\xF1or \xD1" "and\xFA", "D\xE9j\xE0 vu", "https://example.org/fa\xE7" "ade", "96",
+    "home:zo\xEB:M\xFAsica:Fr\xFChling.wav", "Pas \xE0 pas, \x93" "doucement\x94", "1.5", "9.0",
+    "\xDC" "bung f\xFCr Anf\xE4nger", "https://example.org/stra\xDF" "e",
+    "1\t0.5\t1\t96.0\tT\xEAte\t\xC7" "a va\tna\xEFve\t"};
+const QList<QByteArray> kMacRoman = {
+    "Caf\x8E Win", "Se\x96or \x84" "and\x9C", "D\x8Ej\x88 vu", "https://example.org/fa\x8D" "ade", "96",
+    "home:zo\x91:M\x9Csica:Fr\x9Fhling.wav", "Pas \x88 pas, \xD2" "doucement\xD3", "1.5", "9.0",
+    "\x86" "bung f\x9Fr Anf\x8Anger", "https://example.org/stra\xA7" "e",
+    "1\t0.5\t1\t96.0\tT\x90te\t\x82" "a va\tna\x95ve\t"};
+
 class SongScriptTest : public QObject {
     Q_OBJECT
 private slots:
@@ -49,6 +75,16 @@ private slots:
                                            << Rows{} << "";
         QTest::newRow("two values") << kHead + "\n1\t2\n" << line13 << Rows{} << "";
         QTest::newRow("infinite count") << kHead + "\ninf\t1\t1\n" << line13 << Rows{} << "";
+        // An older copy wrote a line break in the notes unchanged: every later
+        // song value moved down a line.
+        const QString line8 = "Line 8 of the file is not a test start: it must be a number of seconds.";
+        QTest::newRow("notes of two lines") << QByteArray(kHead).replace("Notes", "first line\nsecond line") + lines
+                                            << line8 << Rows{} << "";
+        QTest::newRow("notes of two lines, CR") << QByteArray(kHead + lines).replace("Notes", "first\nsecond").replace("\n", "\r")
+                                                << line8 << Rows{} << "";
+        QTest::newRow("test end not a number") << QByteArray(kHead).replace("9.0", "soon") << QString(line8).replace("8", "9")
+                                                   .replace("start", "end") << Rows{} << "";
+        QTest::newRow("infinite test start") << QByteArray(kHead).replace("1.5", "inf") << line8 << Rows{} << "";
         QTest::newRow("CR-ended damaged line") << QByteArray(kHead + lines).replace("\n", "\r") + "x\r" << QString(line13).replace("13", "14")
                                                << Rows{} << "";
     }
@@ -65,6 +101,51 @@ private slots:
             QCOMPARE(reading.script->song, QStringList{title} + kSong.mid(1));
             QCOMPARE(Rows(reading.script->track.begin(), reading.script->track.end()), track);
         }
+    }
+
+    // Files of older copies: UTF-8 as this program writes it; Mac OS Roman
+    // with CR line ends from the Mac, Windows-1252 with CR LF from Windows.
+    // Line ends of both kinds or none leave it to the letters, and to Mac OS
+    // Roman when they tell nothing.
+    void olderCopies_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("song");
+        QTest::addColumn<Rows>("track");
+        const QByteArray windows = script(kWindows1252, "\r\n");
+        QTest::newRow("Windows-1252, CR LF") << windows << kAccented << Rows{kAccentedRow};
+        QTest::newRow("Windows-1252, LF") << script(kWindows1252, "\n") << kAccented << Rows{kAccentedRow};
+        QTest::newRow("Windows-1252, CR LF and LF") << QByteArray(windows).replace("96\r\n", "96\n") << kAccented
+                                                    << Rows{kAccentedRow};
+        QTest::newRow("Mac OS Roman, CR") << script(kMacRoman, "\r") << kAccented << Rows{kAccentedRow};
+        QTest::newRow("Mac OS Roman, LF") << script(kMacRoman, "\n") << kAccented << Rows{kAccentedRow};
+        // ê is a byte Windows-1252 does not define.
+        QTest::newRow("Mac OS Roman, CR LF") << script({"Cr\x90pe", "", "", "", "", "", "", "0", "0", "", ""}, "\r\n")
+                                             << QStringList({"Crêpe", "", "", "", "", "", "", "0", "0", "", ""}) << Rows{};
+        QTest::newRow("Mac OS Roman, LF, every byte a Windows-1252 one")
+            << "Caf\x8E Ol\x8E \xD2" "Fr\x9F" "hling\xD3 B\x8Ar\n" + kHead.mid(6) << QStringList{"Café Olé “Frühling” Bär"} + kSong.mid(1)
+            << Rows{};
+        QTest::newRow("nothing tells") << "12\xB0\n" + kHead.mid(6) << QStringList{"12∞"} + kSong.mid(1) << Rows{};
+        QTest::newRow("UTF-8 with byte order mark, CR LF")
+            << "\xEF\xBB\xBF" + script(QString(kAccented.join('\n') + "\n" + kAccentedRow.join('\t') + "\t").toUtf8().split('\n'), "\r\n")
+            << kAccented << Rows{kAccentedRow};
+        // Songs without a test section: an empty start and end are 0.
+        QStringList untested = kAccented;
+        untested[7] = untested[8] = "0";
+        QList<QByteArray> lines = kMacRoman;
+        lines[7] = "";
+        lines[8] = " ";
+        QTest::newRow("empty test section") << script(lines, "\r") << untested << Rows{kAccentedRow};
+    }
+    void olderCopies()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, song);
+        QFETCH(Rows, track);
+        const SongScript::Reading reading = SongScript::parse(content);
+        QCOMPARE(reading.problem, QString());
+        QCOMPARE(reading.script.value().song, song);
+        QCOMPARE(Rows(reading.script->track.begin(), reading.script->track.end()), track);
     }
 
     // A line break inside a value is written as U+2028 (the reader's side is
