@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <bit>
 #include <sqlite3.h>
 
 namespace fw {
@@ -75,43 +76,133 @@ DatabaseRecord::Value makeValue(const QString& name, DatabaseRecord::Value::Kind
     return DatabaseRecord::Value{name, kind, QString(), 0, 0.0};
 }
 
+// A value read as another type than its own (a real as text, a text as a
+// number) is converted by the engine itself, so that it reads exactly as the
+// engine's own conversions give it: "SELECT ?1" on a private in-memory
+// database answers the value bound to it.
+class EngineConversion {
+public:
+    EngineConversion()
+    {
+        if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr) == SQLITE_OK)
+            sqlite3_prepare_v2(m_db, "SELECT ?1", -1, &m_statement, nullptr);
+    }
+    ~EngineConversion()
+    {
+        sqlite3_finalize(m_statement);
+        sqlite3_close_v2(m_db);
+    }
+    EngineConversion(const EngineConversion&) = delete;
+    EngineConversion& operator=(const EngineConversion&) = delete;
+
+    static EngineConversion& instance()
+    {
+        thread_local EngineConversion conversion;
+        return conversion;
+    }
+
+    // What read answers for the value bound (none when the engine cannot
+    // be asked, which only a lack of memory causes).
+    template <class Read, class Result>
+    Result convert(int type, qint64 bits, const char* bytes, int size, Read read, Result none)
+    {
+        if (!m_statement)
+            return none;
+        switch (type) {
+        case SQLITE_INTEGER:
+            sqlite3_bind_int64(m_statement, 1, bits);
+            break;
+        case SQLITE_FLOAT:
+            sqlite3_bind_double(m_statement, 1, std::bit_cast<double>(bits));
+            break;
+        case SQLITE_TEXT:
+            sqlite3_bind_text(m_statement, 1, bytes, size, SQLITE_STATIC);
+            break;
+        case SQLITE_BLOB:
+            sqlite3_bind_blob(m_statement, 1, bytes, size, SQLITE_STATIC);
+            break;
+        default:
+            sqlite3_bind_null(m_statement, 1);
+            break;
+        }
+        const Result result = sqlite3_step(m_statement) == SQLITE_ROW ? read(m_statement) : none;
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+        return result;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_statement = nullptr;
+};
+
+const char* const noBytes = "";
+
 } // namespace
 
 // ---------------------------------------------------------------- DatabaseField
 
 QString DatabaseField::StringValue() const
 {
-    sqlite3_value* v = m_set->value(m_column);
-    if (!v)
+    const RecordSet::Cell* cell = m_set->cell(m_column);
+    if (!cell)
         return QString();
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
-    return text ? QString::fromUtf8(text, sqlite3_value_bytes(v)) : QString();
+    switch (cell->type) {
+    case SQLITE_NULL:
+        return QString();
+    case SQLITE_INTEGER:
+        return QString::number(cell->bits);
+    case SQLITE_FLOAT:
+        return EngineConversion::instance().convert(
+            cell->type, cell->bits, nullptr, 0,
+            [](sqlite3_stmt* s) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+                return text ? QString::fromUtf8(text, sqlite3_column_bytes(s, 0)) : QString();
+            },
+            QString());
+    default:
+        return QString::fromUtf8(m_set->bytes(*cell), cell->size);
+    }
 }
 
 qint64 DatabaseField::IntegerValue() const
 {
-    sqlite3_value* v = m_set->value(m_column);
-    return v ? sqlite3_value_int64(v) : 0;
+    const RecordSet::Cell* cell = m_set->cell(m_column);
+    if (!cell || cell->type == SQLITE_NULL)
+        return 0;
+    if (cell->type == SQLITE_INTEGER)
+        return cell->bits;
+    return EngineConversion::instance().convert(
+        cell->type, cell->bits, m_set->bytes(*cell), cell->size,
+        [](sqlite3_stmt* s) { return sqlite3_column_int64(s, 0); }, qint64(0));
 }
 
 double DatabaseField::DoubleValue() const
 {
-    sqlite3_value* v = m_set->value(m_column);
-    return v ? sqlite3_value_double(v) : 0.0;
+    const RecordSet::Cell* cell = m_set->cell(m_column);
+    if (!cell || cell->type == SQLITE_NULL)
+        return 0.0;
+    if (cell->type == SQLITE_FLOAT)
+        return std::bit_cast<double>(cell->bits);
+    if (cell->type == SQLITE_INTEGER)
+        return double(cell->bits);
+    return EngineConversion::instance().convert(
+        cell->type, cell->bits, m_set->bytes(*cell), cell->size,
+        [](sqlite3_stmt* s) { return sqlite3_column_double(s, 0); }, 0.0);
 }
 
 bool DatabaseField::BooleanValue() const
 {
-    sqlite3_value* v = m_set->value(m_column);
-    if (!v)
+    const RecordSet::Cell* cell = m_set->cell(m_column);
+    if (!cell)
         return false;
-    switch (sqlite3_value_type(v)) {
+    switch (cell->type) {
     case SQLITE_NULL:
         return false;
     case SQLITE_INTEGER:
-        return sqlite3_value_int64(v) != 0;
+        return cell->bits != 0;
     case SQLITE_FLOAT:
-        return sqlite3_value_double(v) != 0.0;
+        return std::bit_cast<double>(cell->bits) != 0.0;
     default: {
         // Update statements write the words; fields write 1/0.
         const QString text = StringValue().trimmed();
@@ -119,15 +210,15 @@ bool DatabaseField::BooleanValue() const
             return true;
         if (text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
             return false;
-        return sqlite3_value_double(v) != 0.0;
+        return DoubleValue() != 0.0;
     }
     }
 }
 
 bool DatabaseField::isNull() const
 {
-    sqlite3_value* v = m_set->value(m_column);
-    return !v || sqlite3_value_type(v) == SQLITE_NULL;
+    const RecordSet::Cell* cell = m_set->cell(m_column);
+    return !cell || cell->type == SQLITE_NULL;
 }
 
 void DatabaseField::setStringValue(const QString& value)
@@ -489,13 +580,6 @@ sqlite3_stmt* Database::prepareWithRowId(const QString& sql, RecordSet& set)
 
 RecordSet::RecordSet(Database* db) : m_db(db) {}
 
-RecordSet::~RecordSet()
-{
-    for (auto& row : m_rows)
-        for (sqlite3_value* v : row)
-            sqlite3_value_free(v);
-}
-
 void RecordSet::readColumns(sqlite3_stmt* statement)
 {
     const int count = sqlite3_column_count(statement);
@@ -525,18 +609,62 @@ void RecordSet::readColumns(sqlite3_stmt* statement)
 
 void RecordSet::appendRow(sqlite3_stmt* statement, int firstColumn, int rowIdColumn)
 {
-    std::vector<sqlite3_value*> row;
-    row.reserve(size_t(m_columns.size()));
-    for (int i = 0; i < m_columns.size(); ++i)
-        row.push_back(sqlite3_value_dup(sqlite3_column_value(statement, firstColumn + i)));
-    m_rows.push_back(std::move(row));
+    const int count = int(m_columns.size());
+    for (int i = 0; i < count; ++i)
+        m_cells.push_back(keep(statement, firstColumn + i));
+    ++m_rowCount;
     if (rowIdColumn >= 0)
         m_rowIds.push_back(sqlite3_column_int64(statement, rowIdColumn));
 }
 
+RecordSet::Cell RecordSet::keep(sqlite3_stmt* statement, int column)
+{
+    Cell cell;
+    cell.type = sqlite3_column_type(statement, column);
+    switch (cell.type) {
+    case SQLITE_INTEGER:
+        cell.bits = sqlite3_column_int64(statement, column);
+        break;
+    case SQLITE_FLOAT:
+        cell.bits = std::bit_cast<qint64>(sqlite3_column_double(statement, column));
+        break;
+    case SQLITE_TEXT:
+    case SQLITE_BLOB: {
+        // The text as UTF-8, whatever the database's own encoding; the size
+        // is asked after the bytes, as the engine wants.
+        const auto* data = cell.type == SQLITE_TEXT
+            ? reinterpret_cast<const char*>(sqlite3_column_text(statement, column))
+            : static_cast<const char*>(sqlite3_column_blob(statement, column));
+        cell.size = sqlite3_column_bytes(statement, column);
+        cell.bits = qint64(m_bytes.size());
+        if (data && cell.size > 0)
+            m_bytes.insert(m_bytes.end(), data, data + cell.size);
+        else
+            cell.size = 0;
+        break;
+    }
+    default:
+        cell.type = SQLITE_NULL;
+        break;
+    }
+    return cell;
+}
+
+const RecordSet::Cell* RecordSet::cell(int column) const
+{
+    if (column < 0 || column >= m_columns.size() || eof())
+        return nullptr;
+    return &m_cells[size_t(m_row) * size_t(m_columns.size()) + size_t(column)];
+}
+
+const char* RecordSet::bytes(const Cell& cell) const
+{
+    return cell.size > 0 ? m_bytes.data() + cell.bits : noBytes;
+}
+
 bool RecordSet::eof() const
 {
-    return m_row >= int(m_rows.size());
+    return m_row >= m_rowCount;
 }
 
 void RecordSet::MoveNext()
@@ -556,7 +684,7 @@ void RecordSet::MoveFirst()
 
 int RecordSet::RecordCount() const
 {
-    return int(m_rows.size());
+    return m_rowCount;
 }
 
 int RecordSet::FieldCount() const
@@ -583,13 +711,6 @@ DatabaseField RecordSet::Field(const QString& name)
     if (column < 0)
         m_db->setError(QStringLiteral("no such column: %1").arg(name));
     return DatabaseField(this, column);
-}
-
-sqlite3_value* RecordSet::value(int column) const
-{
-    if (column < 0 || column >= m_columns.size() || eof())
-        return nullptr;
-    return m_rows[size_t(m_row)][size_t(column)];
 }
 
 void RecordSet::setPending(int column, const DatabaseRecord::Value& v)
@@ -651,15 +772,14 @@ void RecordSet::Update()
         bindValue(statement.get(), index++, entry.second);
     sqlite3_bind_int64(statement.get(), index, m_rowIds[size_t(m_row)]);
 
-    auto& row = m_rows[size_t(m_row)];
     int rc = sqlite3_step(statement.get());
     if (rc == SQLITE_ROW) {
+        // The row's new values go to the end of the store; what the old ones
+        // took stays unused until the record set goes.
+        const size_t row = size_t(m_row) * size_t(m_columns.size());
         const int count = int(m_pending.size());
-        for (int i = 0; i < count; ++i) {
-            sqlite3_value*& cell = row[size_t(m_pending[size_t(i)].first)];
-            sqlite3_value_free(cell);
-            cell = sqlite3_value_dup(sqlite3_column_value(statement.get(), i));
-        }
+        for (int i = 0; i < count; ++i)
+            m_cells[row + size_t(m_pending[size_t(i)].first)] = keep(statement.get(), i);
         m_rowIds[size_t(m_row)] = sqlite3_column_int64(statement.get(), count);
         rc = sqlite3_step(statement.get());
     } else if (rc == SQLITE_DONE) {

@@ -12,7 +12,6 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
-struct sqlite3_value;
 
 namespace fw {
 
@@ -133,13 +132,16 @@ private:
     QString m_endedBy;            // the failure that ended the work's transaction
 };
 
-// The rows of a select, read whole when the select runs. Edit/Update write
+// The rows of a select, read whole when the select runs: the values as the
+// engine gave them, kept one row after the other (numbers in place, the
+// bytes of texts and blobs in one store), so a select of many rows costs no
+// allocation per value. Edit/Update write
 // the current row back to its table by its row ID: a select whose columns
 // all come from one table can be edited whatever columns it names, since the
 // row ID is read alongside them when they do not include it.
 class RecordSet {
 public:
-    ~RecordSet();
+    ~RecordSet() = default;
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
 
@@ -171,8 +173,22 @@ private:
     // The columns from firstColumn on are the row; rowIdColumn holds its row ID.
     void appendRow(sqlite3_stmt* statement, int firstColumn, int rowIdColumn);
     int columnIndex(const QString& name) const;
-    sqlite3_value* value(int column) const;
     void setPending(int column, const DatabaseRecord::Value& v);
+
+    // A value as read: its type (SQLITE_INTEGER ... SQLITE_NULL) and the
+    // integer, the bits of the real, or where its bytes start in m_bytes.
+    struct Cell {
+        qint64 bits = 0;
+        int size = 0;   // bytes of a text or blob
+        int type = 0;
+    };
+    // The value of the current row's column; null past the last row or for
+    // a column that is not there.
+    const Cell* cell(int column) const;
+    // The bytes of a text or blob (never null, also when there are none).
+    const char* bytes(const Cell& cell) const;
+    // Column `column` of the statement's current row, its bytes added to the store.
+    Cell keep(sqlite3_stmt* statement, int column);
 
     Database* m_db;
     QStringList m_columns;
@@ -180,7 +196,9 @@ private:
     QString m_schema;         // the database (schema) name of m_table
     QString m_table;          // the one table all columns come from, or empty
     QString m_rowIdName;      // how the row ID is named in statements
-    std::vector<std::vector<sqlite3_value*>> m_rows;
+    std::vector<Cell> m_cells;    // row after row, FieldCount() cells each
+    std::vector<char> m_bytes;    // the texts and blobs of m_cells
+    int m_rowCount = 0;
     std::vector<qint64> m_rowIds; // each row's row ID (when m_table is set)
     int m_row = 0;
     bool m_editing = false;
