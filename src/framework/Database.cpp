@@ -2,7 +2,9 @@
 
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <algorithm>
 #include <bit>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace fw {
@@ -101,25 +103,25 @@ public:
         return conversion;
     }
 
-    // What read answers for the value bound (none when the engine cannot
-    // be asked, which only a lack of memory causes).
-    template <class Read, class Result>
-    Result convert(int type, qint64 bits, const char* bytes, int size, Read read, Result none)
+    // What read answers for the record set's value bound (none when the
+    // engine cannot be asked, which only a lack of memory causes).
+    template <class Value, class Read, class Result>
+    Result convert(const Value& value, Read read, Result none)
     {
         if (!m_statement)
             return none;
-        switch (type) {
+        switch (value.type) {
         case SQLITE_INTEGER:
-            sqlite3_bind_int64(m_statement, 1, bits);
+            sqlite3_bind_int64(m_statement, 1, value.integer);
             break;
         case SQLITE_FLOAT:
-            sqlite3_bind_double(m_statement, 1, std::bit_cast<double>(bits));
+            sqlite3_bind_double(m_statement, 1, value.real);
             break;
         case SQLITE_TEXT:
-            sqlite3_bind_text(m_statement, 1, bytes, size, SQLITE_STATIC);
+            sqlite3_bind_text(m_statement, 1, value.bytes, value.size, SQLITE_STATIC);
             break;
         case SQLITE_BLOB:
-            sqlite3_bind_blob(m_statement, 1, bytes, size, SQLITE_STATIC);
+            sqlite3_bind_blob(m_statement, 1, value.bytes, value.size, SQLITE_STATIC);
             break;
         default:
             sqlite3_bind_null(m_statement, 1);
@@ -138,6 +140,34 @@ private:
 
 const char* const noBytes = "";
 
+// Record sets keep their values in blocks that grow from small (a select of
+// one row takes little) to 64 KiB, a size the allocator serves from memory it
+// keeps, so that reading one large select after another does not ask the
+// system for fresh memory every time. Cells: blocks of 64, 128 ... 4096
+// cells, then 4096 each.
+constexpr size_t firstBlockCells = 64;
+constexpr size_t growingCellBlocks = 7;
+constexpr size_t lastBlockCells = firstBlockCells << (growingCellBlocks - 1);
+constexpr size_t cellsInGrowingBlocks = firstBlockCells * ((size_t(1) << growingCellBlocks) - 1);
+constexpr size_t firstBlockBytes = 1024;
+constexpr size_t lastBlockBytes = 65536;
+
+size_t cellBlockSize(size_t block)
+{
+    return block < growingCellBlocks ? firstBlockCells << block : lastBlockCells;
+}
+
+// The block of the index-th cell and its place in the block.
+std::pair<size_t, size_t> cellBlockOf(size_t index)
+{
+    if (index < cellsInGrowingBlocks) {
+        const size_t block = size_t(std::bit_width(index / firstBlockCells + 1)) - 1;
+        return {block, index - firstBlockCells * ((size_t(1) << block) - 1)};
+    }
+    const size_t rest = index - cellsInGrowingBlocks;
+    return {growingCellBlocks + rest / lastBlockCells, rest % lastBlockCells};
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- DatabaseField
@@ -151,17 +181,17 @@ QString DatabaseField::StringValue() const
     case SQLITE_NULL:
         return QString();
     case SQLITE_INTEGER:
-        return QString::number(cell->bits);
+        return QString::number(cell->integer);
     case SQLITE_FLOAT:
         return EngineConversion::instance().convert(
-            cell->type, cell->bits, nullptr, 0,
+            *cell,
             [](sqlite3_stmt* s) {
                 const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
                 return text ? QString::fromUtf8(text, sqlite3_column_bytes(s, 0)) : QString();
             },
             QString());
     default:
-        return QString::fromUtf8(m_set->bytes(*cell), cell->size);
+        return QString::fromUtf8(cell->bytes, cell->size);
     }
 }
 
@@ -171,10 +201,9 @@ qint64 DatabaseField::IntegerValue() const
     if (!cell || cell->type == SQLITE_NULL)
         return 0;
     if (cell->type == SQLITE_INTEGER)
-        return cell->bits;
+        return cell->integer;
     return EngineConversion::instance().convert(
-        cell->type, cell->bits, m_set->bytes(*cell), cell->size,
-        [](sqlite3_stmt* s) { return sqlite3_column_int64(s, 0); }, qint64(0));
+        *cell, [](sqlite3_stmt* s) { return sqlite3_column_int64(s, 0); }, qint64(0));
 }
 
 double DatabaseField::DoubleValue() const
@@ -183,12 +212,11 @@ double DatabaseField::DoubleValue() const
     if (!cell || cell->type == SQLITE_NULL)
         return 0.0;
     if (cell->type == SQLITE_FLOAT)
-        return std::bit_cast<double>(cell->bits);
+        return cell->real;
     if (cell->type == SQLITE_INTEGER)
-        return double(cell->bits);
+        return double(cell->integer);
     return EngineConversion::instance().convert(
-        cell->type, cell->bits, m_set->bytes(*cell), cell->size,
-        [](sqlite3_stmt* s) { return sqlite3_column_double(s, 0); }, 0.0);
+        *cell, [](sqlite3_stmt* s) { return sqlite3_column_double(s, 0); }, 0.0);
 }
 
 bool DatabaseField::BooleanValue() const
@@ -200,9 +228,9 @@ bool DatabaseField::BooleanValue() const
     case SQLITE_NULL:
         return false;
     case SQLITE_INTEGER:
-        return cell->bits != 0;
+        return cell->integer != 0;
     case SQLITE_FLOAT:
-        return std::bit_cast<double>(cell->bits) != 0.0;
+        return cell->real != 0.0;
     default: {
         // Update statements write the words; fields write 1/0.
         const QString text = StringValue().trimmed();
@@ -610,8 +638,13 @@ void RecordSet::readColumns(sqlite3_stmt* statement)
 void RecordSet::appendRow(sqlite3_stmt* statement, int firstColumn, int rowIdColumn)
 {
     const int count = int(m_columns.size());
-    for (int i = 0; i < count; ++i)
-        m_cells.push_back(keep(statement, firstColumn + i));
+    for (int i = 0; i < count; ++i) {
+        const auto [block, place] = cellBlockOf(m_cellCount);
+        if (block == m_cellBlocks.size())
+            m_cellBlocks.push_back(std::make_unique_for_overwrite<Cell[]>(cellBlockSize(block)));
+        m_cellBlocks[block][place] = keep(statement, firstColumn + i);
+        ++m_cellCount;
+    }
     ++m_rowCount;
     if (rowIdColumn >= 0)
         m_rowIds.push_back(sqlite3_column_int64(statement, rowIdColumn));
@@ -619,28 +652,25 @@ void RecordSet::appendRow(sqlite3_stmt* statement, int firstColumn, int rowIdCol
 
 RecordSet::Cell RecordSet::keep(sqlite3_stmt* statement, int column)
 {
+    // The value is read in place: nothing else uses the statement meanwhile.
+    sqlite3_value* value = sqlite3_column_value(statement, column);
     Cell cell;
-    cell.type = sqlite3_column_type(statement, column);
+    cell.type = sqlite3_value_type(value);
     switch (cell.type) {
     case SQLITE_INTEGER:
-        cell.bits = sqlite3_column_int64(statement, column);
+        cell.integer = sqlite3_value_int64(value);
         break;
     case SQLITE_FLOAT:
-        cell.bits = std::bit_cast<qint64>(sqlite3_column_double(statement, column));
+        cell.real = sqlite3_value_double(value);
         break;
     case SQLITE_TEXT:
     case SQLITE_BLOB: {
         // The text as UTF-8, whatever the database's own encoding; the size
         // is asked after the bytes, as the engine wants.
-        const auto* data = cell.type == SQLITE_TEXT
-            ? reinterpret_cast<const char*>(sqlite3_column_text(statement, column))
-            : static_cast<const char*>(sqlite3_column_blob(statement, column));
-        cell.size = sqlite3_column_bytes(statement, column);
-        cell.bits = qint64(m_bytes.size());
-        if (data && cell.size > 0)
-            m_bytes.insert(m_bytes.end(), data, data + cell.size);
-        else
-            cell.size = 0;
+        const auto* data = cell.type == SQLITE_TEXT ? reinterpret_cast<const char*>(sqlite3_value_text(value))
+                                                    : static_cast<const char*>(sqlite3_value_blob(value));
+        cell.size = data ? sqlite3_value_bytes(value) : 0;
+        cell.bytes = keepBytes(data, cell.size);
         break;
     }
     default:
@@ -650,16 +680,45 @@ RecordSet::Cell RecordSet::keep(sqlite3_stmt* statement, int column)
     return cell;
 }
 
+const char* RecordSet::keepBytes(const char* data, int size)
+{
+    if (size <= 0)
+        return noBytes;
+    const auto needed = size_t(size);
+    char* kept;
+    if (needed > lastBlockBytes / 4) {
+        // A long text or blob gets a block of its own, so that the block of
+        // short ones is not left part empty.
+        m_byteBlocks.push_back(std::make_unique_for_overwrite<char[]>(needed));
+        kept = m_byteBlocks.back().get();
+    } else {
+        if (needed > m_freeByteCount) {
+            m_byteBlockSize = std::clamp(m_byteBlockSize * 2, firstBlockBytes, lastBlockBytes);
+            while (m_byteBlockSize < needed)
+                m_byteBlockSize *= 2;
+            m_byteBlocks.push_back(std::make_unique_for_overwrite<char[]>(m_byteBlockSize));
+            m_freeBytes = m_byteBlocks.back().get();
+            m_freeByteCount = m_byteBlockSize;
+        }
+        kept = m_freeBytes;
+        m_freeBytes += needed;
+        m_freeByteCount -= needed;
+    }
+    std::memcpy(kept, data, needed);
+    return kept;
+}
+
 const RecordSet::Cell* RecordSet::cell(int column) const
 {
     if (column < 0 || column >= m_columns.size() || eof())
         return nullptr;
-    return &m_cells[size_t(m_row) * size_t(m_columns.size()) + size_t(column)];
+    return &cellAt(size_t(m_row) * size_t(m_columns.size()) + size_t(column));
 }
 
-const char* RecordSet::bytes(const Cell& cell) const
+RecordSet::Cell& RecordSet::cellAt(size_t index) const
 {
-    return cell.size > 0 ? m_bytes.data() + cell.bits : noBytes;
+    const auto [block, place] = cellBlockOf(index);
+    return m_cellBlocks[block][place];
 }
 
 bool RecordSet::eof() const
@@ -774,12 +833,12 @@ void RecordSet::Update()
 
     int rc = sqlite3_step(statement.get());
     if (rc == SQLITE_ROW) {
-        // The row's new values go to the end of the store; what the old ones
+        // The row's new texts are kept beside the others; what the old ones
         // took stays unused until the record set goes.
         const size_t row = size_t(m_row) * size_t(m_columns.size());
         const int count = int(m_pending.size());
         for (int i = 0; i < count; ++i)
-            m_cells[row + size_t(m_pending[size_t(i)].first)] = keep(statement.get(), i);
+            cellAt(row + size_t(m_pending[size_t(i)].first)) = keep(statement.get(), i);
         m_rowIds[size_t(m_row)] = sqlite3_column_int64(statement.get(), count);
         rc = sqlite3_step(statement.get());
     } else if (rc == SQLITE_DONE) {

@@ -164,6 +164,25 @@ private slots:
         QCOMPARE(rows(), QStringList({"First=", "Second=" + QString(5000, 'n'), "Third=three"}));
     }
 
+    // Every value of a large select reads back as the engine gave it.
+    void manyRows()
+    {
+        const int rows = 20000;
+        const auto rs = m_db->SQLSelect(QString("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                                "WHERE i < %1) SELECT i, 'row ' || i AS t, i / 4.0 AS r FROM n").arg(rows));
+        QCOMPARE(rs->RecordCount(), rows);
+        const auto i = rs->Field("i");
+        const auto t = rs->Field("t");
+        const auto r = rs->Field("r");
+        int n = 0;
+        for (; !rs->eof(); rs->MoveNext()) {
+            ++n;
+            if (i.IntegerValue() != n || t.StringValue() != QString("row %1").arg(n) || r.DoubleValue() != n / 4.0)
+                QFAIL(qPrintable(QString("row %1 reads %2, %3, %4").arg(n).arg(i.IntegerValue()).arg(t.StringValue()).arg(r.DoubleValue())));
+        }
+        QCOMPARE(n, rows);
+    }
+
     void insertRecord()
     {
         fw::DatabaseRecord song;
