@@ -97,8 +97,8 @@ bool Songs::SongList_CompareRows(int row1, int row2, int column, int& result)
     Q_UNUSED(column);
     if (DoneLoading)
         return false;   // the list's own text order of the sorted column
-    const int key1 = SongList->Cell(row1, SortKeyCell).toInt();
-    const int key2 = SongList->Cell(row2, SortKeyCell).toInt();
+    const int key1 = sortKey(row1);
+    const int key2 = sortKey(row2);
     // Equal keys compare equal, so the sort keeps such rows in read order.
     result = key2 < key1 ? 1 : (key2 == key1 ? 0 : -1);
     return true;
@@ -261,6 +261,19 @@ std::unique_ptr<fw::RecordSet> Songs::selectSong(int row, const QString& columns
 {
     // A cell that holds no number names no song (no song has ID 0).
     return SongRow::select(ListCells::idOf(*SongList, row).value_or(0), columns);
+}
+
+int Songs::sortKey(int row)
+{
+    // A sort compares each row many times: the keys are read once for each
+    // state of the list's cells.
+    if (m_sortKeysRevision != SongList->Revision() || int(m_sortKeys.size()) != SongList->ListCount()) {
+        m_sortKeys.resize(size_t(SongList->ListCount()));
+        for (int r = 0; r < int(m_sortKeys.size()); ++r)
+            m_sortKeys[size_t(r)] = SongList->Cell(r, SortKeyCell).toInt();
+        m_sortKeysRevision = SongList->Revision();
+    }
+    return row >= 0 && row < int(m_sortKeys.size()) ? m_sortKeys[size_t(row)] : 0;
 }
 
 void Songs::showNoSongs()
