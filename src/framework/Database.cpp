@@ -2,6 +2,9 @@
 
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <algorithm>
+#include <bit>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace fw {
@@ -75,43 +78,159 @@ DatabaseRecord::Value makeValue(const QString& name, DatabaseRecord::Value::Kind
     return DatabaseRecord::Value{name, kind, QString(), 0, 0.0};
 }
 
+// A value read as another type than its own (a real as text, a text as a
+// number) is converted by the engine itself, so that it reads exactly as the
+// engine's own conversions give it: "SELECT ?1" on a private in-memory
+// database answers the value bound to it.
+class EngineConversion {
+public:
+    EngineConversion()
+    {
+        if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr) == SQLITE_OK)
+            sqlite3_prepare_v2(m_db, "SELECT ?1", -1, &m_statement, nullptr);
+    }
+    ~EngineConversion()
+    {
+        sqlite3_finalize(m_statement);
+        sqlite3_close_v2(m_db);
+    }
+    EngineConversion(const EngineConversion&) = delete;
+    EngineConversion& operator=(const EngineConversion&) = delete;
+
+    static EngineConversion& instance()
+    {
+        thread_local EngineConversion conversion;
+        return conversion;
+    }
+
+    // What read answers for the record set's value bound (none when the
+    // engine cannot be asked, which only a lack of memory causes).
+    template <class Value, class Read, class Result>
+    Result convert(const Value& value, Read read, Result none)
+    {
+        if (!m_statement)
+            return none;
+        switch (value.type) {
+        case SQLITE_INTEGER:
+            sqlite3_bind_int64(m_statement, 1, value.integer);
+            break;
+        case SQLITE_FLOAT:
+            sqlite3_bind_double(m_statement, 1, value.real);
+            break;
+        case SQLITE_TEXT:
+            sqlite3_bind_text(m_statement, 1, value.bytes, value.size, SQLITE_STATIC);
+            break;
+        case SQLITE_BLOB:
+            sqlite3_bind_blob(m_statement, 1, value.bytes, value.size, SQLITE_STATIC);
+            break;
+        default:
+            sqlite3_bind_null(m_statement, 1);
+            break;
+        }
+        const Result result = sqlite3_step(m_statement) == SQLITE_ROW ? read(m_statement) : none;
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+        return result;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_statement = nullptr;
+};
+
+const char* const noBytes = "";
+
+// Record sets keep their values in blocks that grow from small (a select of
+// one row takes little) to 64 KiB, a size the allocator serves from memory it
+// keeps, so that reading one large select after another does not ask the
+// system for fresh memory every time. Cells: blocks of 64, 128 ... 4096
+// cells, then 4096 each.
+constexpr size_t firstBlockCells = 64;
+constexpr size_t growingCellBlocks = 7;
+constexpr size_t lastBlockCells = firstBlockCells << (growingCellBlocks - 1);
+constexpr size_t cellsInGrowingBlocks = firstBlockCells * ((size_t(1) << growingCellBlocks) - 1);
+constexpr size_t firstBlockBytes = 1024;
+constexpr size_t lastBlockBytes = 65536;
+
+size_t cellBlockSize(size_t block)
+{
+    return block < growingCellBlocks ? firstBlockCells << block : lastBlockCells;
+}
+
+// The block of the index-th cell and its place in the block.
+std::pair<size_t, size_t> cellBlockOf(size_t index)
+{
+    if (index < cellsInGrowingBlocks) {
+        const size_t block = size_t(std::bit_width(index / firstBlockCells + 1)) - 1;
+        return {block, index - firstBlockCells * ((size_t(1) << block) - 1)};
+    }
+    const size_t rest = index - cellsInGrowingBlocks;
+    return {growingCellBlocks + rest / lastBlockCells, rest % lastBlockCells};
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- DatabaseField
 
 QString DatabaseField::StringValue() const
 {
-    sqlite3_value* v = m_set->value(m_column);
-    if (!v)
+    const RecordSet::Cell* cell = m_set->cell(m_column);
+    if (!cell)
         return QString();
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
-    return text ? QString::fromUtf8(text, sqlite3_value_bytes(v)) : QString();
+    switch (cell->type) {
+    case SQLITE_NULL:
+        return QString();
+    case SQLITE_INTEGER:
+        return QString::number(cell->integer);
+    case SQLITE_FLOAT:
+        return EngineConversion::instance().convert(
+            *cell,
+            [](sqlite3_stmt* s) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+                return text ? QString::fromUtf8(text, sqlite3_column_bytes(s, 0)) : QString();
+            },
+            QString());
+    default:
+        return QString::fromUtf8(cell->bytes, cell->size);
+    }
 }
 
 qint64 DatabaseField::IntegerValue() const
 {
-    sqlite3_value* v = m_set->value(m_column);
-    return v ? sqlite3_value_int64(v) : 0;
+    const RecordSet::Cell* cell = m_set->cell(m_column);
+    if (!cell || cell->type == SQLITE_NULL)
+        return 0;
+    if (cell->type == SQLITE_INTEGER)
+        return cell->integer;
+    return EngineConversion::instance().convert(
+        *cell, [](sqlite3_stmt* s) { return sqlite3_column_int64(s, 0); }, qint64(0));
 }
 
 double DatabaseField::DoubleValue() const
 {
-    sqlite3_value* v = m_set->value(m_column);
-    return v ? sqlite3_value_double(v) : 0.0;
+    const RecordSet::Cell* cell = m_set->cell(m_column);
+    if (!cell || cell->type == SQLITE_NULL)
+        return 0.0;
+    if (cell->type == SQLITE_FLOAT)
+        return cell->real;
+    if (cell->type == SQLITE_INTEGER)
+        return double(cell->integer);
+    return EngineConversion::instance().convert(
+        *cell, [](sqlite3_stmt* s) { return sqlite3_column_double(s, 0); }, 0.0);
 }
 
 bool DatabaseField::BooleanValue() const
 {
-    sqlite3_value* v = m_set->value(m_column);
-    if (!v)
+    const RecordSet::Cell* cell = m_set->cell(m_column);
+    if (!cell)
         return false;
-    switch (sqlite3_value_type(v)) {
+    switch (cell->type) {
     case SQLITE_NULL:
         return false;
     case SQLITE_INTEGER:
-        return sqlite3_value_int64(v) != 0;
+        return cell->integer != 0;
     case SQLITE_FLOAT:
-        return sqlite3_value_double(v) != 0.0;
+        return cell->real != 0.0;
     default: {
         // Update statements write the words; fields write 1/0.
         const QString text = StringValue().trimmed();
@@ -119,15 +238,15 @@ bool DatabaseField::BooleanValue() const
             return true;
         if (text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
             return false;
-        return sqlite3_value_double(v) != 0.0;
+        return DoubleValue() != 0.0;
     }
     }
 }
 
 bool DatabaseField::isNull() const
 {
-    sqlite3_value* v = m_set->value(m_column);
-    return !v || sqlite3_value_type(v) == SQLITE_NULL;
+    const RecordSet::Cell* cell = m_set->cell(m_column);
+    return !cell || cell->type == SQLITE_NULL;
 }
 
 void DatabaseField::setStringValue(const QString& value)
@@ -496,13 +615,6 @@ sqlite3_stmt* Database::prepareWithRowId(const QString& sql, RecordSet& set)
 
 RecordSet::RecordSet(Database* db) : m_db(db) {}
 
-RecordSet::~RecordSet()
-{
-    for (auto& row : m_rows)
-        for (sqlite3_value* v : row)
-            sqlite3_value_free(v);
-}
-
 void RecordSet::readColumns(sqlite3_stmt* statement)
 {
     const int count = sqlite3_column_count(statement);
@@ -532,18 +644,93 @@ void RecordSet::readColumns(sqlite3_stmt* statement)
 
 void RecordSet::appendRow(sqlite3_stmt* statement, int firstColumn, int rowIdColumn)
 {
-    std::vector<sqlite3_value*> row;
-    row.reserve(size_t(m_columns.size()));
-    for (int i = 0; i < m_columns.size(); ++i)
-        row.push_back(sqlite3_value_dup(sqlite3_column_value(statement, firstColumn + i)));
-    m_rows.push_back(std::move(row));
+    const int count = int(m_columns.size());
+    for (int i = 0; i < count; ++i) {
+        const auto [block, place] = cellBlockOf(m_cellCount);
+        if (block == m_cellBlocks.size())
+            m_cellBlocks.push_back(std::make_unique_for_overwrite<Cell[]>(cellBlockSize(block)));
+        m_cellBlocks[block][place] = keep(statement, firstColumn + i);
+        ++m_cellCount;
+    }
+    ++m_rowCount;
     if (rowIdColumn >= 0)
         m_rowIds.push_back(sqlite3_column_int64(statement, rowIdColumn));
 }
 
+RecordSet::Cell RecordSet::keep(sqlite3_stmt* statement, int column)
+{
+    // The value is read in place: nothing else uses the statement meanwhile.
+    sqlite3_value* value = sqlite3_column_value(statement, column);
+    Cell cell;
+    cell.type = sqlite3_value_type(value);
+    switch (cell.type) {
+    case SQLITE_INTEGER:
+        cell.integer = sqlite3_value_int64(value);
+        break;
+    case SQLITE_FLOAT:
+        cell.real = sqlite3_value_double(value);
+        break;
+    case SQLITE_TEXT:
+    case SQLITE_BLOB: {
+        // The text as UTF-8, whatever the database's own encoding; the size
+        // is asked after the bytes, as the engine wants.
+        const auto* data = cell.type == SQLITE_TEXT ? reinterpret_cast<const char*>(sqlite3_value_text(value))
+                                                    : static_cast<const char*>(sqlite3_value_blob(value));
+        cell.size = data ? sqlite3_value_bytes(value) : 0;
+        cell.bytes = keepBytes(data, cell.size);
+        break;
+    }
+    default:
+        cell.type = SQLITE_NULL;
+        break;
+    }
+    return cell;
+}
+
+const char* RecordSet::keepBytes(const char* data, int size)
+{
+    if (size <= 0)
+        return noBytes;
+    const auto needed = size_t(size);
+    char* kept;
+    if (needed > lastBlockBytes / 4) {
+        // A long text or blob gets a block of its own, so that the block of
+        // short ones is not left part empty.
+        m_byteBlocks.push_back(std::make_unique_for_overwrite<char[]>(needed));
+        kept = m_byteBlocks.back().get();
+    } else {
+        if (needed > m_freeByteCount) {
+            m_byteBlockSize = std::clamp(m_byteBlockSize * 2, firstBlockBytes, lastBlockBytes);
+            while (m_byteBlockSize < needed)
+                m_byteBlockSize *= 2;
+            m_byteBlocks.push_back(std::make_unique_for_overwrite<char[]>(m_byteBlockSize));
+            m_freeBytes = m_byteBlocks.back().get();
+            m_freeByteCount = m_byteBlockSize;
+        }
+        kept = m_freeBytes;
+        m_freeBytes += needed;
+        m_freeByteCount -= needed;
+    }
+    std::memcpy(kept, data, needed);
+    return kept;
+}
+
+const RecordSet::Cell* RecordSet::cell(int column) const
+{
+    if (column < 0 || column >= m_columns.size() || eof())
+        return nullptr;
+    return &cellAt(size_t(m_row) * size_t(m_columns.size()) + size_t(column));
+}
+
+RecordSet::Cell& RecordSet::cellAt(size_t index) const
+{
+    const auto [block, place] = cellBlockOf(index);
+    return m_cellBlocks[block][place];
+}
+
 bool RecordSet::eof() const
 {
-    return m_row >= int(m_rows.size());
+    return m_row >= m_rowCount;
 }
 
 void RecordSet::MoveNext()
@@ -563,7 +750,7 @@ void RecordSet::MoveFirst()
 
 int RecordSet::RecordCount() const
 {
-    return int(m_rows.size());
+    return m_rowCount;
 }
 
 int RecordSet::FieldCount() const
@@ -590,13 +777,6 @@ DatabaseField RecordSet::Field(const QString& name)
     if (column < 0)
         m_db->setError(QStringLiteral("no such column: %1").arg(name));
     return DatabaseField(this, column);
-}
-
-sqlite3_value* RecordSet::value(int column) const
-{
-    if (column < 0 || column >= m_columns.size() || eof())
-        return nullptr;
-    return m_rows[size_t(m_row)][size_t(column)];
 }
 
 void RecordSet::setPending(int column, const DatabaseRecord::Value& v)
@@ -658,15 +838,14 @@ void RecordSet::Update()
         bindValue(statement.get(), index++, entry.second);
     sqlite3_bind_int64(statement.get(), index, m_rowIds[size_t(m_row)]);
 
-    auto& row = m_rows[size_t(m_row)];
     int rc = sqlite3_step(statement.get());
     if (rc == SQLITE_ROW) {
+        // The row's new texts are kept beside the others; what the old ones
+        // took stays unused until the record set goes.
+        const size_t row = size_t(m_row) * size_t(m_columns.size());
         const int count = int(m_pending.size());
-        for (int i = 0; i < count; ++i) {
-            sqlite3_value*& cell = row[size_t(m_pending[size_t(i)].first)];
-            sqlite3_value_free(cell);
-            cell = sqlite3_value_dup(sqlite3_column_value(statement.get(), i));
-        }
+        for (int i = 0; i < count; ++i)
+            cellAt(row + size_t(m_pending[size_t(i)].first)) = keep(statement.get(), i);
         m_rowIds[size_t(m_row)] = sqlite3_column_int64(statement.get(), count);
         rc = sqlite3_step(statement.get());
     } else if (rc == SQLITE_DONE) {

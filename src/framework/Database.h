@@ -12,7 +12,6 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
-struct sqlite3_value;
 
 namespace fw {
 
@@ -138,13 +137,16 @@ private:
     QString m_endedBy;            // the failure that ended the work's transaction
 };
 
-// The rows of a select, read whole when the select runs. Edit/Update write
+// The rows of a select, read whole when the select runs: the values as the
+// engine gave them, kept one row after the other (numbers in place, the
+// bytes of texts and blobs beside them), so a select of many rows costs no
+// allocation per value. Edit/Update write
 // the current row back to its table by its row ID: a select whose columns
 // all come from one table can be edited whatever columns it names, since the
 // row ID is read alongside them when they do not include it.
 class RecordSet {
 public:
-    ~RecordSet();
+    ~RecordSet() = default;
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
 
@@ -176,8 +178,27 @@ private:
     // The columns from firstColumn on are the row; rowIdColumn holds its row ID.
     void appendRow(sqlite3_stmt* statement, int firstColumn, int rowIdColumn);
     int columnIndex(const QString& name) const;
-    sqlite3_value* value(int column) const;
     void setPending(int column, const DatabaseRecord::Value& v);
+
+    // A value as read: its type (SQLITE_INTEGER ... SQLITE_NULL) and the
+    // number, or the bytes of a text or blob.
+    struct Cell {
+        union {
+            qint64 integer = 0;
+            double real;
+            const char* bytes;   // never null, also when size is 0
+        };
+        int size = 0;   // bytes of a text or blob
+        int type = 0;
+    };
+    // The value of the current row's column; null past the last row or for
+    // a column that is not there.
+    const Cell* cell(int column) const;
+    // The index-th value kept, counting row after row.
+    Cell& cellAt(size_t index) const;
+    // Column `column` of the statement's current row, its bytes kept.
+    Cell keep(sqlite3_stmt* statement, int column);
+    const char* keepBytes(const char* data, int size);
 
     Database* m_db;
     QStringList m_columns;
@@ -185,7 +206,15 @@ private:
     QString m_schema;         // the database (schema) name of m_table
     QString m_table;          // the one table all columns come from, or empty
     QString m_rowIdName;      // how the row ID is named in statements
-    std::vector<std::vector<sqlite3_value*>> m_rows;
+    // The values row after row, FieldCount() each, and the bytes of their
+    // texts and blobs, in blocks that never move once made.
+    std::vector<std::unique_ptr<Cell[]>> m_cellBlocks;
+    size_t m_cellCount = 0;
+    std::vector<std::unique_ptr<char[]>> m_byteBlocks;
+    char* m_freeBytes = nullptr;   // the unused end of the last block of short texts
+    size_t m_freeByteCount = 0;
+    size_t m_byteBlockSize = 0;    // of that block
+    int m_rowCount = 0;
     std::vector<qint64> m_rowIds; // each row's row ID (when m_table is set)
     int m_row = 0;
     bool m_editing = false;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
 
 namespace fw {
 
@@ -77,6 +78,18 @@ Digits decimalDigits(double magnitude)
     if (integerCount >= mantissa.size())
         return {mantissa + QString(integerCount - mantissa.size(), u'0'), QString()};
     return {mantissa.left(integerCount), mantissa.mid(integerCount)};
+}
+
+// A whole number below 10^15 has no more digits than the 15 significant
+// ones decimalDigits keeps: its digits are the integer's own, and reading
+// them so spares the general road's work (a list numbering its rows calls
+// this for every row).
+std::optional<Digits> wholeDigits(double magnitude)
+{
+    if (!(magnitude < 1e15) || magnitude != std::floor(magnitude))
+        return std::nullopt;
+    const auto whole = static_cast<qint64>(magnitude);
+    return Digits{whole == 0 ? QString() : QString::number(whole), QString()};
 }
 
 // Adds one unit in the last place of a digit string; a carry out of the
@@ -155,7 +168,8 @@ QString Format(double number, const QString& pictureText)
     const Picture picture = readPicture(pictureText);
     if (!std::isfinite(number))
         number = 0;
-    Digits digits = rounded(decimalDigits(std::fabs(number)), picture.decimals);
+    const std::optional<Digits> whole = wholeDigits(std::fabs(number));
+    Digits digits = rounded(whole ? *whole : decimalDigits(std::fabs(number)), picture.decimals);
     while (digits.fraction.size() > picture.minDecimals && digits.fraction.endsWith(u'0'))
         digits.fraction.chop(1);
 

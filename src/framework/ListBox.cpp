@@ -1290,15 +1290,28 @@ void ListBox::Sort()
         return;
     const bool descending = ColumnSortDirection(column) < 0;
     // The hook reads the cells by their row numbers before the sort, so a
-    // permutation is sorted and the rows move once, at the end.
-    std::vector<int> order(count);
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    // permutation is sorted and the rows move once, at the end. The texts
+    // compared are worked out once for each row, when first compared.
+    std::vector<std::optional<QString>> texts(static_cast<size_t>(count));
+    const auto text = [&](int row) -> const QString& {
+        std::optional<QString>& known = texts[static_cast<size_t>(row)];
+        if (!known)
+            known = m_model->shown(row, column);
+        return *known;
+    };
+    const auto before = [&](int a, int b) {
         int result = 0;
         if (!(CompareRows && CompareRows(a, b, column, result)))
-            result = QString::compare(m_model->shown(a, column), m_model->shown(b, column), Qt::CaseInsensitive);
+            result = QString::compare(text(a), text(b), Qt::CaseInsensitive);
         return descending ? result > 0 : result < 0;
-    });
+    };
+    std::vector<int> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    // Rows already in order (a list filled in the order it sorts by) stay
+    // as they are, after one comparison each.
+    if (std::is_sorted(order.begin(), order.end(), before))
+        return;
+    std::stable_sort(order.begin(), order.end(), before);
     bool moved = false;
     for (int i = 0; i < count && !moved; ++i)
         moved = order[i] != i;

@@ -15,6 +15,13 @@ bool found(const QString& location)
     return file.valid() && file.exists();
 }
 
+std::unique_ptr<fw::LookAhead> foundAhead(const QStringList& locations)
+{
+    // The workers read their own copy of the list.
+    return std::make_unique<fw::LookAhead>(int(locations.size()),
+                                           [locations](int index) { return found(locations[index]); });
+}
+
 QString folderOf(const QString& location)
 {
     QString searched = location;

@@ -97,8 +97,8 @@ bool Songs::SongList_CompareRows(int row1, int row2, int column, int& result)
     Q_UNUSED(column);
     if (DoneLoading)
         return false;   // the list's own text order of the sorted column
-    const int key1 = SongList->Cell(row1, SortKeyCell).toInt();
-    const int key2 = SongList->Cell(row2, SortKeyCell).toInt();
+    const int key1 = sortKey(row1);
+    const int key2 = sortKey(row2);
     // Equal keys compare equal, so the sort keeps such rows in read order.
     result = key2 < key1 ? 1 : (key2 == key1 ? 0 : -1);
     return true;
@@ -212,16 +212,34 @@ void Songs::LoadList()
         Code::toldDatabaseFailure(Code::kReadFailed);
         return;
     }
-    while (!songs->eof()) {
-        SongList->AddRow(songs->Field(QStringLiteral("Title")).StringValue());
+    // Each field reads the row the cursor stands on: the columns are looked
+    // up once, not for every song.
+    const fw::DatabaseField title = songs->Field(QStringLiteral("Title"));
+    const fw::DatabaseField bpm = songs->Field(QStringLiteral("BPM"));
+    const fw::DatabaseField artist = songs->Field(QStringLiteral("Artist"));
+    const fw::DatabaseField cd = songs->Field(QStringLiteral("CD"));
+    const fw::DatabaseField link = songs->Field(QStringLiteral("Link"));
+    const fw::DatabaseField id = songs->Field(QStringLiteral("ID"));
+    const fw::DatabaseField path = songs->Field(QStringLiteral("Path"));
+    // The songs' files are looked up ahead of their rows, many at a time: a
+    // library whose files are not in the system's caches would otherwise
+    // wait on the disk once for every song.
+    QStringList locations;
+    locations.reserve(songs->RecordCount());
+    for (; !songs->eof(); songs->MoveNext())
+        locations << path.StringValue();
+    songs->MoveFirst();
+    const std::unique_ptr<fw::LookAhead> files = SongPath::foundAhead(locations);
+    for (int song = 0; !songs->eof(); ++song) {
+        SongList->AddRow(title.StringValue());
         // New rows go at the end, also when the list was not empty.
         const int row = SongList->LastIndex();
-        SongList->setCell(row, 1, songs->Field(QStringLiteral("BPM")).StringValue());
-        SongList->setCell(row, 2, songs->Field(QStringLiteral("Artist")).StringValue());
-        SongList->setCell(row, 3, songs->Field(QStringLiteral("CD")).StringValue());
-        SongList->setCell(row, LinkCell, songs->Field(QStringLiteral("Link")).StringValue());
-        SongList->setCell(row, IDCell, songs->Field(QStringLiteral("ID")).StringValue());
-        if (SongPath::found(songs->Field(QStringLiteral("Path")).StringValue())) {
+        SongList->setCell(row, 1, bpm.StringValue());
+        SongList->setCell(row, 2, artist.StringValue());
+        SongList->setCell(row, 3, cd.StringValue());
+        SongList->setCell(row, LinkCell, link.StringValue());
+        SongList->setCell(row, IDCell, id.StringValue());
+        if (files->answer(song)) {
             ListCells::setFound(*SongList, row, true);
             SongList->setCell(row, SortKeyCell, fw::Format(++foundCount, QStringLiteral("000000")));
             foundAny = true;
@@ -261,6 +279,19 @@ std::unique_ptr<fw::RecordSet> Songs::selectSong(int row, const QString& stateme
 {
     // A cell that holds no number names no song (no song has ID 0).
     return SongRow::select(ListCells::idOf(*SongList, row).value_or(0), statement);
+}
+
+int Songs::sortKey(int row)
+{
+    // A sort compares each row many times: the keys are read once for each
+    // state of the list's cells.
+    if (m_sortKeysRevision != SongList->Revision() || int(m_sortKeys.size()) != SongList->ListCount()) {
+        m_sortKeys.resize(size_t(SongList->ListCount()));
+        for (int r = 0; r < int(m_sortKeys.size()); ++r)
+            m_sortKeys[size_t(r)] = SongList->Cell(r, SortKeyCell).toInt();
+        m_sortKeysRevision = SongList->Revision();
+    }
+    return row >= 0 && row < int(m_sortKeys.size()) ? m_sortKeys[size_t(row)] : 0;
 }
 
 void Songs::showNoSongs()

@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace fw {
 class RecordSet;
@@ -55,6 +56,11 @@ private:
     void setUpColumns();
     // The song of a row, read again by its IDCell; null when there is none.
     std::unique_ptr<fw::RecordSet> selectSong(int row, const QString& statement = SongRow::kSelectSong) const;
+    // A row's SortKeyCell as a number.
+    int sortKey(int row);
     void showNoSongs();
     void playFirstFoundSong();
+
+    std::vector<int> m_sortKeys;   // by row, as the cells stood at m_sortKeysRevision
+    quint64 m_sortKeysRevision = ~quint64(0);
 };

@@ -44,6 +44,17 @@ private slots:
         // Text and numbers joined into statements.
         QTest::newRow("quoted text") << fw::sqlQuoted("Don't ' Stop") + " AS v" << "Don't ' Stop|0|0|false";
         QTest::newRow("decimal comma") << fw::decimalPoint("2,75") + " AS v" << "2.75|2|2.75|true";
+        // Values read as another type are converted as the engine converts them.
+        QTest::newRow("whole real") << "CAST(3 AS REAL) AS v" << "3.0|3|3|true";
+        QTest::newRow("large real") << "1e20 AS v" << "1.0e+20|9223372036854775807|1e+20|true";
+        QTest::newRow("negative real") << "-0.1 AS v" << "-0.1|0|-0.1|true";
+        QTest::newRow("integer") << "-9223372036854775808 AS v" << "-9223372036854775808|-9223372036854775808|-9.22337e+18|true";
+        QTest::newRow("number then text") << "' 12.5abc' AS v" << " 12.5abc|12|12.5|true";
+        QTest::newRow("hexadecimal text") << "'0x1A' AS v" << "0x1A|0|0|false";
+        QTest::newRow("blob") << "X'31320033' AS v" << QString::fromLatin1("12\0\x33", 4) + "|12|12|true";
+        QTest::newRow("empty blob") << "X'' AS v" << "|0|0|false";
+        QTest::newRow("long text") << "replace(hex(zeroblob(60000)), '0', 'x') || 'é' AS v"
+                                   << QString(120000, 'x') + "é|0|0|false";
     }
     void typedReads()
     {
@@ -129,6 +140,47 @@ private slots:
         QCOMPARE(m_db->ErrorMessage(), stored.isEmpty() ? "record set cannot be updated" : "");
         QCOMPARE(field.StringValue(), stored.isEmpty() ? expected[0] : stored);
         QCOMPARE(stands(), expected);
+    }
+
+    // A record set answers the rows its select read, whatever happens to
+    // the table after; its own edits change only the edited row.
+    void rowsStayAsRead()
+    {
+        m_db->SQLExecute("INSERT INTO Songs (Title, Notes) VALUES ('Second', 'two'), ('Third', 'three')");
+        const auto rs = m_db->SQLSelect("SELECT Title, Notes FROM Songs ORDER BY ID");
+        m_db->SQLExecute("UPDATE Songs SET Notes = 'changed'");
+        m_db->SQLExecute("DELETE FROM Songs WHERE Title = 'Third'");
+        const auto rows = [&] {
+            QStringList texts;
+            for (rs->MoveFirst(); !rs->eof(); rs->MoveNext())
+                texts << rs->Field("title").StringValue() + '=' + rs->Field("NOTES").StringValue();
+            return texts;
+        };
+        QCOMPARE(rs->RecordCount(), 3);
+        QCOMPARE(rows(), QStringList({"First=", "Second=two", "Third=three"}));
+        rs->MoveFirst();
+        rs->MoveNext();
+        QVERIFY(rs->editInTransaction([&] { rs->Field("Notes").setStringValue(QString(5000, 'n')); }));
+        QCOMPARE(rows(), QStringList({"First=", "Second=" + QString(5000, 'n'), "Third=three"}));
+    }
+
+    // Every value of a large select reads back as the engine gave it.
+    void manyRows()
+    {
+        const int rows = 20000;
+        const auto rs = m_db->SQLSelect(QString("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                                "WHERE i < %1) SELECT i, 'row ' || i AS t, i / 4.0 AS r FROM n").arg(rows));
+        QCOMPARE(rs->RecordCount(), rows);
+        const auto i = rs->Field("i");
+        const auto t = rs->Field("t");
+        const auto r = rs->Field("r");
+        int n = 0;
+        for (; !rs->eof(); rs->MoveNext()) {
+            ++n;
+            if (i.IntegerValue() != n || t.StringValue() != QString("row %1").arg(n) || r.DoubleValue() != n / 4.0)
+                QFAIL(qPrintable(QString("row %1 reads %2, %3, %4").arg(n).arg(i.IntegerValue()).arg(t.StringValue()).arg(r.DoubleValue())));
+        }
+        QCOMPARE(n, rows);
     }
 
     void insertRecord()

@@ -11,6 +11,9 @@
 #include "support/Windows.h"
 #include "support/app/AppHarness.h"
 
+#include "framework/Database.h"
+#include "framework/FolderItem.h"
+
 #include <QtTest>
 
 using namespace testing;
@@ -50,6 +53,34 @@ private slots:
         Songs::instance().Close();
         QVERIFY(!Code::SongsOpen && setting(h, "SongsTop, SongsWidth") == "300,220");
         QVERIFY(Songs::instance().top() == 300 && Songs::instance().width() == 220);
+    }
+
+    // A library large enough for its files to be looked up many at a time
+    // fills as a small one: each row is red or not by its own song's file.
+    void aLargeLibraryFillsAsASmallOne()
+    {
+        AppHarness h;
+        startAgain(h);
+        QStringList found;
+        QStringList missing;
+        QStringList rows;
+        for (int k = 0; k < 300; ++k) {
+            const QString title = QString("Song %1").arg(k, 3, 10, QChar('0'));
+            const QString file = h.env.root() + "/" + title + ".wav";
+            if (k % 3 == 0) {
+                QFile audio(file);
+                QVERIFY(audio.open(QIODevice::WriteOnly));
+                found << title;
+            } else {
+                missing << title;
+            }
+            rows << "(" + fw::sqlQuoted(title) + ", " + fw::sqlQuoted(fw::colonPathFromPosix(file, false)) + ")";
+        }
+        execute(h, "Delete from Songs");
+        execute(h, "Insert into Songs (Title, Path) values " + rows.join(", "));
+        fw::ListBox* list = songList();
+        QCOMPARE(columnTexts(list, 0), found + missing);
+        QCOMPARE(columnTexts(list, FoundCell), QStringList(found.size(), "yes") + QStringList(missing.size(), "no"));
     }
 
     void buttonsAndNotesFollowTheSelection()
