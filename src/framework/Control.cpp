@@ -51,6 +51,43 @@ int pixelSizeForPoints(int points)
     return std::max(1, static_cast<int>(std::lround(points * 1.2)));
 }
 
+// Every text a control shows is whole. The layouts give each control the
+// room its text takes in the narrower system font they were made for; the
+// fonts found here are wider, and drawn a little larger (pixelSizeForPoints),
+// so a text can need more room than its control has. No control grows or
+// moves for it (it would cover its neighbours, and some texts are wider than
+// their window): every control keeps the place, size, creation order and text
+// it was laid out with. Instead, a text that does not fit is drawn in its own
+// font made narrower, just as much as it needs, its letters as high as
+// before. The narrowing stops at kNarrowestStretch: a text that would need
+// more (a long note in a narrow list column) keeps its font and is cut short
+// as before. Every control that shows text takes its font from here: labels,
+// push and radio buttons, group titles, tabs, list cells and headings. The
+// font returned always states its stretch, so a control never takes on a
+// narrowing its container needed.
+QFont fittedFont(const QFont& font, const std::function<bool(const QFont&)>& fits)
+{
+    const auto stretched = [&font](int stretch) {
+        QFont narrower = font;
+        narrower.setStretch(stretch);
+        return narrower;
+    };
+    const QFont whole = stretched(QFont::Unstretched);
+    if (fits(whole) || !fits(stretched(kNarrowestStretch)))
+        return whole;
+    // The widest stretch that fits: it fits at `low` and not above `high`.
+    int low = kNarrowestStretch;
+    int high = QFont::Unstretched - 1;
+    while (low < high) {
+        const int middle = (low + high + 1) / 2;
+        if (fits(stretched(middle)))
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return stretched(low);
+}
+
 void lowerTextSize(std::initializer_list<Control*> controls, int points)
 {
     for (Control* control : controls)
@@ -94,6 +131,7 @@ QWidget* Control::childHost(int page) const
 void Control::attachWidget(QWidget* widget)
 {
     m_widget = widget;
+    m_font = widget->font();
     widget->setObjectName(m_record.key());
     applyGeometry();
     applyTextSize();
@@ -110,17 +148,27 @@ void Control::applyGeometry()
     if (!m_widget)
         return;
     const QPoint origin = m_container ? m_container->childOrigin(m_record.page) : QPoint(0, 0);
+    const QSize before = m_widget->size();
     m_widget->setGeometry(m_rect.translated(-origin));
+    if (m_widget->size() != before)
+        fitText();
 }
 
 void Control::applyTextSize()
 {
     if (!m_widget)
         return;
-    QFont font = m_widget->font();
-    font.setPixelSize(pixelSizeForPoints(m_textSize));
-    font.setBold(m_record.bold);
-    m_widget->setFont(font);
+    m_font = m_widget->font();
+    m_font.setPixelSize(pixelSizeForPoints(m_textSize));
+    m_font.setBold(m_record.bold);
+    m_font.setStretch(QFont::Unstretched);
+    fitText();
+}
+
+void Control::fitText()
+{
+    if (m_widget)
+        m_widget->setFont(m_font);
 }
 
 void Control::setLeft(int left)

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QStyleOption>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeView>
@@ -375,8 +376,13 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
     const int baseline = (cell.height() - metrics.height()) / 2 + metrics.ascent();
     if (!(m_box.CellTextPaint && m_box.CellTextPaint(g, row, col, textMargin, baseline))) {
         const QRect textRect = cell.adjusted(textMargin, 0, -textMargin, 0);
-        const QString text = metrics.elidedText(m_model.shown(row, col), Qt::ElideRight, textRect.width());
-        painter->setFont(option.font);
+        const QString shown = m_model.shown(row, col);
+        const auto elided = [&](const QFont& f) {
+            return QFontMetrics(f).elidedText(shown, Qt::ElideRight, textRect.width());
+        };
+        const QFont font = fittedFont(option.font, [&](const QFont& f) { return elided(f) == shown; });
+        const QString text = elided(font);
+        painter->setFont(font);
         painter->setPen(g.ForeColor);
         painter->drawText(textRect, horizontalAlignment(m_model.column(col).alignment) | Qt::AlignVCenter
                               | Qt::TextSingleLine, text);
@@ -388,6 +394,37 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
     }
     painter->restore();
 }
+
+// ---- ListHeader ------------------------------------------------------------
+
+// The heading row: each heading is drawn in the font that shows it whole in
+// the place the style gives it.
+class ListHeader final : public QHeaderView {
+public:
+    explicit ListHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int section) const override
+    {
+        if (!rect.isValid())
+            return;
+        QStyleOptionHeaderV2 option;
+        initStyleOption(&option);
+        initStyleOptionForIndex(&option, section);
+        option.rect = rect;
+        option.text = model()->headerData(section, Qt::Horizontal).toString();
+        const QRect label = style()->subElementRect(QStyle::SE_HeaderLabel, &option, this);
+        const QFont font = fittedFont(this->font(), [&](const QFont& f) {
+            return QFontMetrics(f).boundingRect(label, Qt::AlignLeft | Qt::TextSingleLine, option.text).width()
+                <= label.width();
+        });
+        option.fontMetrics = QFontMetrics(font);
+        painter->save();
+        painter->setFont(font);
+        style()->drawControl(QStyle::CE_Header, &option, painter, this);
+        painter->restore();
+    }
+};
 
 // ---- ListView --------------------------------------------------------------
 
@@ -505,6 +542,7 @@ ListView::ListView(ListBox& box, ListModel& model, QWidget* parent)
     , m_delegate(new CellDelegate(box, model, this))
     , m_inputWatch(new InputWatch([this] { cancelPendingEdit(); }, this))
 {
+    setHeader(new ListHeader(this));
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
