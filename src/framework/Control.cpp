@@ -9,7 +9,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace fw {
 
@@ -65,27 +67,53 @@ int pixelSizeForPoints(int points)
 // push and radio buttons, group titles, tabs, list cells and headings. The
 // font returned always states its stretch, so a control never takes on a
 // narrowing its container needed.
-QFont fittedFont(const QFont& font, const std::function<bool(const QFont&)>& fits)
+QFont fittedFont(const QFont& font, const std::function<double(const QFont&)>& need)
 {
     const auto stretched = [&font](int stretch) {
         QFont narrower = font;
         narrower.setStretch(stretch);
         return narrower;
     };
+    const auto fits = [&](int stretch) { return need(stretched(stretch)) <= 1.0; };
     const QFont whole = stretched(QFont::Unstretched);
-    if (fits(whole) || !fits(stretched(kNarrowestStretch)))
+    const double share = need(whole);
+    if (share <= 1.0)
         return whole;
-    // The widest stretch that fits: it fits at `low` and not above `high`.
+    // A text's width goes with its stretch, so the first try is the stretch
+    // that takes just the room there is, then the one above it: a single line
+    // is settled there. Otherwise the widest stretch that fits is looked for
+    // between `low`, which fits, and `high`.
+    const int guess = std::clamp(static_cast<int>(static_cast<double>(QFont::Unstretched) / share),
+                                 kNarrowestStretch, QFont::Unstretched - 1);
     int low = kNarrowestStretch;
     int high = QFont::Unstretched - 1;
+    if (fits(guess)) {
+        if (guess == high || !fits(guess + 1))
+            return stretched(guess);
+        low = guess + 1;
+    } else {
+        if (guess == low || !fits(low))
+            return whole;
+        high = guess - 1;
+    }
     while (low < high) {
         const int middle = (low + high + 1) / 2;
-        if (fits(stretched(middle)))
+        if (fits(middle))
             low = middle;
         else
             high = middle - 1;
     }
     return stretched(low);
+}
+
+double shareOfBox(const QFont& font, const QString& text, const QRect& box, int flags)
+{
+    const QRect need = QFontMetrics(font).boundingRect(QRect(QPoint(0, 0), box.size()), flags, text);
+    const auto share = [](int needed, int has) {
+        return needed <= 0 ? 0.0 : has <= 0 ? std::numeric_limits<double>::infinity()
+                                            : static_cast<double>(needed) / has;
+    };
+    return std::max(share(need.width(), box.width()), share(need.height(), box.height()));
 }
 
 void lowerTextSize(std::initializer_list<Control*> controls, int points)

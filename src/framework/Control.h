@@ -148,10 +148,13 @@ private:
 void lowerTextSize(std::initializer_list<Control*> controls, int points = 2);
 
 // The font that shows a text whole: `font` itself, or `font` made narrower,
-// where `fits` tells whether the text fits its place at a font. The rule
-// every text a control shows follows is told where it is applied, in
-// Control.cpp.
-QFont fittedFont(const QFont& font, const std::function<bool(const QFont&)>& fits);
+// which always fits. `need` answers how much room the text takes at a font,
+// as a share of the room it has: 1 or less fits. The rule every text a
+// control shows follows is told where it is applied, in Control.cpp.
+QFont fittedFont(const QFont& font, const std::function<double(const QFont&)>& need);
+// The share of a box a text laid out with the flags takes at a font, the
+// larger of its width's and its height's.
+double shareOfBox(const QFont& font, const QString& text, const QRect& box, int flags);
 // The narrowest a text is drawn, in per cent of its font's width.
 constexpr int kNarrowestStretch = 60;
 

@@ -33,13 +33,6 @@ bool setting(const ControlRecord& r, const char* key, bool fallback = false)
     return r.settings.value(QLatin1String(key)).toBool(fallback);
 }
 
-// Whether a text laid out with the flags fits a box at a font.
-bool textFits(const QFont& font, const QString& text, const QRect& box, int flags)
-{
-    const QRect need = QFontMetrics(font).boundingRect(QRect(QPoint(0, 0), box.size()), flags, text);
-    return need.width() <= box.width() && need.height() <= box.height();
-}
-
 // What a button of the style looks like, for the place of its text.
 QStyleOptionButton buttonOption(const QAbstractButton* button)
 {
@@ -63,7 +56,7 @@ QFont fittedButtonFont(const QAbstractButton* button, QStyle::SubElement content
     const QStyleOptionButton option = buttonOption(button);
     const QRect box = button->style()->subElementRect(contents, &option, button);
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic;
-    return fittedFont(font, [&](const QFont& f) { return textFits(f, option.text, box, flags); });
+    return fittedFont(font, [&](const QFont& f) { return shareOfBox(f, option.text, box, flags); });
 }
 
 QHash<QString, QImage>& pictures()
@@ -106,7 +99,7 @@ void StaticText::fitText()
         text.chop(1);
     const QRect box = m_label->contentsRect();
     const int flags = static_cast<int>(m_label->alignment()) | (m_label->wordWrap() ? Qt::TextWordWrap : 0);
-    m_label->setFont(fittedFont(textFont(), [&](const QFont& font) { return textFits(font, text, box, flags); }));
+    m_label->setFont(fittedFont(textFont(), [&](const QFont& font) { return shareOfBox(font, text, box, flags); }));
 }
 
 void StaticText::setTextColor(const QColor& colour)
@@ -361,7 +354,7 @@ void GroupBox::fitText()
         option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
         const QRect title = m_box->style()->subControlRect(QStyle::CC_GroupBox, &option,
                                                             QStyle::SC_GroupBoxLabel, m_box);
-        return m_box->rect().contains(title);
+        return static_cast<double>(title.right() + 1) / std::max(1, m_box->width());
     }));
 }
 
@@ -413,7 +406,7 @@ void TabPanel::fitText()
     const int room = widget()->width();
     m_tabs->setFont(fittedFont(textFont(), [this, room](const QFont& font) {
         m_tabs->setFont(font);
-        return m_tabs->sizeHint().width() <= room;
+        return static_cast<double>(m_tabs->sizeHint().width()) / std::max(1, room);
     }));
 }
 

@@ -377,11 +377,17 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
     if (!(m_box.CellTextPaint && m_box.CellTextPaint(g, row, col, textMargin, baseline))) {
         const QRect textRect = cell.adjusted(textMargin, 0, -textMargin, 0);
         const QString shown = m_model.shown(row, col);
-        const auto elided = [&](const QFont& f) {
-            return QFontMetrics(f).elidedText(shown, Qt::ElideRight, textRect.width());
-        };
-        const QFont font = fittedFont(option.font, [&](const QFont& f) { return elided(f) == shown; });
-        const QString text = elided(font);
+        // Measured as cutting short measures, to the fraction of a pixel. A
+        // narrowed font fits; the cell's own font may not, and then cuts.
+        double wholeShare = 0.0;
+        const QFont font = fittedFont(option.font, [&](const QFont& f) {
+            const double share = QFontMetricsF(f).horizontalAdvance(shown) / std::max(1, textRect.width());
+            if (f.stretch() == QFont::Unstretched)
+                wholeShare = share;
+            return share;
+        });
+        const bool fits = font.stretch() < QFont::Unstretched || wholeShare <= 1.0;
+        const QString text = fits ? shown : QFontMetrics(font).elidedText(shown, Qt::ElideRight, textRect.width());
         painter->setFont(font);
         painter->setPen(g.ForeColor);
         painter->drawText(textRect, horizontalAlignment(m_model.column(col).alignment) | Qt::AlignVCenter
@@ -415,8 +421,7 @@ protected:
         option.text = model()->headerData(section, Qt::Horizontal).toString();
         const QRect label = style()->subElementRect(QStyle::SE_HeaderLabel, &option, this);
         const QFont font = fittedFont(this->font(), [&](const QFont& f) {
-            return QFontMetrics(f).boundingRect(label, Qt::AlignLeft | Qt::TextSingleLine, option.text).width()
-                <= label.width();
+            return shareOfBox(f, option.text, QRect(0, 0, label.width(), height()), Qt::TextSingleLine);
         });
         option.fontMetrics = QFontMetrics(font);
         painter->save();

@@ -156,7 +156,8 @@ QStringList cutTexts(const fw::Window& window, const QStringList& cellColumns = 
             QStringList captions;
             for (int i = 0; i < tabs->count(); ++i)
                 captions << tabs->tabText(i);
-            check(control, captions.join(QLatin1Char('/')), tabs->sizeHint().width() <= inView(tabs, tabs->rect()).width());
+            check(control, captions.join(QLatin1Char('/')),
+                  tabs->sizeHint().width() <= inView(tabs, tabs->rect()).width());
         }
     }
     return cut;
