@@ -9,7 +9,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace fw {
 
@@ -49,6 +51,69 @@ QString keyCharacter(const QKeyEvent* event)
 int pixelSizeForPoints(int points)
 {
     return std::max(1, static_cast<int>(std::lround(points * 1.2)));
+}
+
+// Every text a control shows is whole. The layouts give each control the
+// room its text takes in the narrower system font they were made for; the
+// fonts found here are wider, and drawn a little larger (pixelSizeForPoints),
+// so a text can need more room than its control has. No control grows or
+// moves for it (it would cover its neighbours, and some texts are wider than
+// their window): every control keeps the place, size, creation order and text
+// it was laid out with. Instead, a text that does not fit is drawn in its own
+// font made narrower, just as much as it needs, its letters as high as
+// before. The narrowing stops at kNarrowestStretch: a text that would need
+// more (a long note in a narrow list column) keeps its font and is cut short
+// as before. Every control that shows text takes its font from here: labels,
+// push and radio buttons, group titles, tabs, list cells and headings. The
+// font returned always states its stretch, so a control never takes on a
+// narrowing its container needed.
+QFont fittedFont(const QFont& font, const std::function<double(const QFont&)>& need)
+{
+    const auto stretched = [&font](int stretch) {
+        QFont narrower = font;
+        narrower.setStretch(stretch);
+        return narrower;
+    };
+    const auto fits = [&](int stretch) { return need(stretched(stretch)) <= 1.0; };
+    const QFont whole = stretched(QFont::Unstretched);
+    const double share = need(whole);
+    if (share <= 1.0)
+        return whole;
+    // A text's width goes with its stretch, so the first try is the stretch
+    // that takes just the room there is, then the one above it: a single line
+    // is settled there. Otherwise the widest stretch that fits is looked for
+    // between `low`, which fits, and `high`.
+    const int guess = std::clamp(static_cast<int>(static_cast<double>(QFont::Unstretched) / share),
+                                 kNarrowestStretch, QFont::Unstretched - 1);
+    int low = kNarrowestStretch;
+    int high = QFont::Unstretched - 1;
+    if (fits(guess)) {
+        if (guess == high || !fits(guess + 1))
+            return stretched(guess);
+        low = guess + 1;
+    } else {
+        if (guess == low || !fits(low))
+            return whole;
+        high = guess - 1;
+    }
+    while (low < high) {
+        const int middle = (low + high + 1) / 2;
+        if (fits(middle))
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return stretched(low);
+}
+
+double shareOfBox(const QFont& font, const QString& text, const QRect& box, int flags)
+{
+    const QRect need = QFontMetrics(font).boundingRect(QRect(QPoint(0, 0), box.size()), flags, text);
+    const auto share = [](int needed, int has) {
+        return needed <= 0 ? 0.0 : has <= 0 ? std::numeric_limits<double>::infinity()
+                                            : static_cast<double>(needed) / has;
+    };
+    return std::max(share(need.width(), box.width()), share(need.height(), box.height()));
 }
 
 void lowerTextSize(std::initializer_list<Control*> controls, int points)
@@ -94,6 +159,7 @@ QWidget* Control::childHost(int page) const
 void Control::attachWidget(QWidget* widget)
 {
     m_widget = widget;
+    m_font = widget->font();
     widget->setObjectName(m_record.key());
     applyGeometry();
     applyTextSize();
@@ -110,17 +176,27 @@ void Control::applyGeometry()
     if (!m_widget)
         return;
     const QPoint origin = m_container ? m_container->childOrigin(m_record.page) : QPoint(0, 0);
+    const QSize before = m_widget->size();
     m_widget->setGeometry(m_rect.translated(-origin));
+    if (m_widget->size() != before)
+        fitText();
 }
 
 void Control::applyTextSize()
 {
     if (!m_widget)
         return;
-    QFont font = m_widget->font();
-    font.setPixelSize(pixelSizeForPoints(m_textSize));
-    font.setBold(m_record.bold);
-    m_widget->setFont(font);
+    m_font = m_widget->font();
+    m_font.setPixelSize(pixelSizeForPoints(m_textSize));
+    m_font.setBold(m_record.bold);
+    m_font.setStretch(QFont::Unstretched);
+    fitText();
+}
+
+void Control::fitText()
+{
+    if (m_widget)
+        m_widget->setFont(m_font);
 }
 
 void Control::setLeft(int left)

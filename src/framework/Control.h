@@ -8,6 +8,7 @@
 #include "framework/FolderItem.h"
 #include "framework/Layout.h"
 
+#include <QFont>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -113,6 +114,13 @@ protected:
     // The widget that receives the mouse (a scroll area's viewport).
     virtual QWidget* mouseTarget() const { return m_widget; }
     virtual void applyTextSize();
+    // The control's font at its text size, as the text would be drawn
+    // before it is made to fit (see fittedFont).
+    const QFont& textFont() const { return m_font; }
+    // Gives the control's widget the font that shows its text whole in the
+    // control's present size; run again whenever the text, the text size or
+    // the size changes. Controls without text take textFont() as it is.
+    virtual void fitText();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -124,6 +132,7 @@ private:
     Control* m_container = nullptr;
     QPointer<QWidget> m_widget;
     QRect m_rect;
+    QFont m_font;
     bool m_visible;
     bool m_enabled;
     int m_textSize;
@@ -137,6 +146,17 @@ private:
 // Makes the text of each control smaller by the given points (the windows
 // show their texts 2 points smaller than laid out).
 void lowerTextSize(std::initializer_list<Control*> controls, int points = 2);
+
+// The font that shows a text whole: `font` itself, or `font` made narrower,
+// which always fits. `need` answers how much room the text takes at a font,
+// as a share of the room it has: 1 or less fits. The rule every text a
+// control shows follows is told where it is applied, in Control.cpp.
+QFont fittedFont(const QFont& font, const std::function<double(const QFont&)>& need);
+// The share of a box a text laid out with the flags takes at a font, the
+// larger of its width's and its height's.
+double shareOfBox(const QFont& font, const QString& text, const QRect& box, int flags);
+// The narrowest a text is drawn, in per cent of its font's width.
+constexpr int kNarrowestStretch = 60;
 
 // The pixel size of text laid out at a point size. The layouts were drawn for
 // 72-dpi points; a little larger reads better on today's screens and still

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOption>
 #include <QTabBar>
 #include <QTextBlock>
 #include <QTimer>
@@ -30,6 +31,32 @@ void setTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colo
 bool setting(const ControlRecord& r, const char* key, bool fallback = false)
 {
     return r.settings.value(QLatin1String(key)).toBool(fallback);
+}
+
+// What a button of the style looks like, for the place of its text.
+QStyleOptionButton buttonOption(const QAbstractButton* button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    if (const auto* push = qobject_cast<const QPushButton*>(button)) {
+        if (push->isDefault())
+            option.features |= QStyleOptionButton::DefaultButton;
+        if (push->autoDefault())
+            option.features |= QStyleOptionButton::AutoDefaultButton;
+        if (push->isFlat())
+            option.features |= QStyleOptionButton::Flat;
+    }
+    return option;
+}
+
+// Fits a button's text in the place its style gives the text.
+QFont fittedButtonFont(const QAbstractButton* button, QStyle::SubElement contents, const QFont& font)
+{
+    const QStyleOptionButton option = buttonOption(button);
+    const QRect box = button->style()->subElementRect(contents, &option, button);
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic;
+    return fittedFont(font, [&](const QFont& f) { return shareOfBox(f, option.text, box, flags); });
 }
 
 QHash<QString, QImage>& pictures()
@@ -57,7 +84,23 @@ StaticText::StaticText(Window& window, const ControlRecord& record)
 }
 
 QString StaticText::text() const { return m_label->text(); }
-void StaticText::setText(const QString& text) { m_label->setText(text); }
+
+void StaticText::setText(const QString& text)
+{
+    m_label->setText(text);
+    fitText();
+}
+
+void StaticText::fitText()
+{
+    // Spaces and line breaks at the end show nothing.
+    QString text = m_label->text();
+    while (!text.isEmpty() && text.back().isSpace())
+        text.chop(1);
+    const QRect box = m_label->contentsRect();
+    const int flags = static_cast<int>(m_label->alignment()) | (m_label->wordWrap() ? Qt::TextWordWrap : 0);
+    m_label->setFont(fittedFont(textFont(), [&](const QFont& font) { return shareOfBox(font, text, box, flags); }));
+}
 
 void StaticText::setTextColor(const QColor& colour)
 {
@@ -216,7 +259,17 @@ PushButton::PushButton(Window& window, const ControlRecord& record)
 }
 
 QString PushButton::caption() const { return m_button->text(); }
-void PushButton::setCaption(const QString& caption) { m_button->setText(caption); }
+
+void PushButton::setCaption(const QString& caption)
+{
+    m_button->setText(caption);
+    fitText();
+}
+
+void PushButton::fitText()
+{
+    m_button->setFont(fittedButtonFont(m_button, QStyle::SE_PushButtonContents, textFont()));
+}
 
 void PushButton::push()
 {
@@ -259,6 +312,11 @@ void RadioButton::setValue(bool value)
 
 QString RadioButton::caption() const { return m_button->text(); }
 
+void RadioButton::fitText()
+{
+    m_button->setFont(fittedButtonFont(m_button, QStyle::SE_RadioButtonContents, textFont()));
+}
+
 // ---- GroupBox ------------------------------------------------------------
 
 GroupBox::GroupBox(Window& window, const ControlRecord& record)
@@ -272,7 +330,33 @@ GroupBox::GroupBox(Window& window, const ControlRecord& record)
 }
 
 QString GroupBox::caption() const { return m_box->title(); }
-void GroupBox::setCaption(const QString& caption) { m_box->setTitle(caption); }
+
+void GroupBox::setCaption(const QString& caption)
+{
+    m_box->setTitle(caption);
+    fitText();
+}
+
+void GroupBox::fitText()
+{
+    if (m_box->title().isEmpty()) {
+        m_box->setFont(textFont());
+        return;
+    }
+    // The style places the title by the box's own font: each font is tried on it.
+    m_box->setFont(fittedFont(textFont(), [this](const QFont& font) {
+        m_box->setFont(font);
+        QStyleOptionGroupBox option;
+        option.initFrom(m_box);
+        option.text = m_box->title();
+        option.textAlignment = m_box->alignment();
+        option.lineWidth = 1;
+        option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        const QRect title = m_box->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                            QStyle::SC_GroupBoxLabel, m_box);
+        return static_cast<double>(title.right() + 1) / std::max(1, m_box->width());
+    }));
+}
 
 // ---- TabPanel ------------------------------------------------------------
 
@@ -313,6 +397,17 @@ bool TabPanel::eventFilter(QObject* watched, QEvent* event)
     if (watched == widget() && event->type() == QEvent::Resize)
         layoutParts(widget()->size());
     return Control::eventFilter(watched, event);
+}
+
+void TabPanel::fitText()
+{
+    // The bar spans the panel; each font is tried on the bar, which sizes its tabs by it.
+    widget()->setFont(textFont());
+    const int room = widget()->width();
+    m_tabs->setFont(fittedFont(textFont(), [this, room](const QFont& font) {
+        m_tabs->setFont(font);
+        return static_cast<double>(m_tabs->sizeHint().width()) / std::max(1, room);
+    }));
 }
 
 int TabPanel::value() const { return m_tabs->currentIndex(); }

@@ -33,6 +33,9 @@ public:
     QColor textColor() const { return m_textColor; }
     void setTextColor(const QColor& colour);
 
+protected:
+    void fitText() override;
+
 private:
     QLabel* m_label;
     QColor m_textColor;
@@ -86,6 +89,9 @@ public:
 signals:
     void action();
 
+protected:
+    void fitText() override;
+
 private:
     QPushButton* m_button;
 };
@@ -104,6 +110,9 @@ signals:
     // The button became selected, by the user or by code.
     void action();
 
+protected:
+    void fitText() override;
+
 private:
     QRadioButton* m_button;
 };
@@ -114,6 +123,9 @@ public:
     GroupBox(Window& window, const ControlRecord& record);
     QString caption() const;
     void setCaption(const QString& caption);
+
+protected:
+    void fitText() override;
 
 private:
     QGroupBox* m_box;
@@ -136,6 +148,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void fitText() override;
 
 private:
     void showPage(int page);

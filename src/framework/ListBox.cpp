@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QStyleOption>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeView>
@@ -375,8 +376,19 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
     const int baseline = (cell.height() - metrics.height()) / 2 + metrics.ascent();
     if (!(m_box.CellTextPaint && m_box.CellTextPaint(g, row, col, textMargin, baseline))) {
         const QRect textRect = cell.adjusted(textMargin, 0, -textMargin, 0);
-        const QString text = metrics.elidedText(m_model.shown(row, col), Qt::ElideRight, textRect.width());
-        painter->setFont(option.font);
+        const QString shown = m_model.shown(row, col);
+        // Measured as cutting short measures, to the fraction of a pixel. A
+        // narrowed font fits; the cell's own font may not, and then cuts.
+        double wholeShare = 0.0;
+        const QFont font = fittedFont(option.font, [&](const QFont& f) {
+            const double share = QFontMetricsF(f).horizontalAdvance(shown) / std::max(1, textRect.width());
+            if (f.stretch() == QFont::Unstretched)
+                wholeShare = share;
+            return share;
+        });
+        const bool fits = font.stretch() < QFont::Unstretched || wholeShare <= 1.0;
+        const QString text = fits ? shown : QFontMetrics(font).elidedText(shown, Qt::ElideRight, textRect.width());
+        painter->setFont(font);
         painter->setPen(g.ForeColor);
         painter->drawText(textRect, horizontalAlignment(m_model.column(col).alignment) | Qt::AlignVCenter
                               | Qt::TextSingleLine, text);
@@ -388,6 +400,36 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
     }
     painter->restore();
 }
+
+// ---- ListHeader ------------------------------------------------------------
+
+// The heading row: each heading is drawn in the font that shows it whole in
+// the place the style gives it.
+class ListHeader final : public QHeaderView {
+public:
+    explicit ListHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int section) const override
+    {
+        if (!rect.isValid())
+            return;
+        QStyleOptionHeaderV2 option;
+        initStyleOption(&option);
+        initStyleOptionForIndex(&option, section);
+        option.rect = rect;
+        option.text = model()->headerData(section, Qt::Horizontal).toString();
+        const QRect label = style()->subElementRect(QStyle::SE_HeaderLabel, &option, this);
+        const QFont font = fittedFont(this->font(), [&](const QFont& f) {
+            return shareOfBox(f, option.text, QRect(0, 0, label.width(), height()), Qt::TextSingleLine);
+        });
+        option.fontMetrics = QFontMetrics(font);
+        painter->save();
+        painter->setFont(font);
+        style()->drawControl(QStyle::CE_Header, &option, painter, this);
+        painter->restore();
+    }
+};
 
 // ---- ListView --------------------------------------------------------------
 
@@ -505,6 +547,7 @@ ListView::ListView(ListBox& box, ListModel& model, QWidget* parent)
     , m_delegate(new CellDelegate(box, model, this))
     , m_inputWatch(new InputWatch([this] { cancelPendingEdit(); }, this))
 {
+    setHeader(new ListHeader(this));
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);

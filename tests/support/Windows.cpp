@@ -8,11 +8,71 @@
 #include <QDropEvent>
 #include <QEvent>
 #include <QMimeData>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QTest>
+#include <QTextItem>
 #include <QUrl>
 #include <QWidget>
 
 namespace testing {
+
+namespace {
+
+// A paint device that keeps the texts drawn on it and nothing else.
+class TextRecorder final : public QPaintDevice, private QPaintEngine {
+public:
+    explicit TextRecorder(const QSize& size) : QPaintEngine(QPaintEngine::AllFeatures), m_size(size) {}
+    std::vector<DrawnText> texts;
+
+    QPaintEngine* paintEngine() const override { return const_cast<TextRecorder*>(this); }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth: return m_size.width();
+        case PdmHeight: return m_size.height();
+        case PdmWidthMM: return m_size.width() * 254 / 960;
+        case PdmHeightMM: return m_size.height() * 254 / 960;
+        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 96;
+        case PdmDepth: return 32;
+        case PdmNumColors: return INT_MAX;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return static_cast<int>(QPaintDevice::devicePixelRatioFScale());
+        }
+        return 0;
+    }
+
+private:
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    Type type() const override { return User; }
+    void updateState(const QPaintEngineState& state) override
+    {
+        if (state.state() & DirtyTransform)
+            m_transform = state.transform();
+    }
+    void drawTextItem(const QPointF& at, const QTextItem& item) override
+    {
+        texts.push_back({item.text(), item.font(), m_transform.map(at).toPoint()});
+    }
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawPath(const QPainterPath&) override {}
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+
+    QSize m_size;
+    QTransform m_transform;
+};
+
+} // namespace
+
+std::vector<DrawnText> drawnTexts(QWidget* widget)
+{
+    TextRecorder recorder(widget->size());
+    widget->render(&recorder);
+    return std::move(recorder.texts);
+}
 
 void closeAllWindows()
 {

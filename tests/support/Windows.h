@@ -5,8 +5,10 @@
 #include "framework/Window.h"
 
 #include <QColor>
+#include <QFont>
 #include <QPoint>
 #include <QStringList>
+#include <vector>
 
 class QWidget;
 namespace fw { class ListBox; }
@@ -30,6 +32,16 @@ W& openWindowOn(int id)
     window.Init(id);
     return window;
 }
+
+// A text a widget draws, in the font it draws it in, starting at a point of
+// its baseline in the widget's coordinates.
+struct DrawnText {
+    QString text;
+    QFont font;
+    QPoint at;
+};
+// The texts a widget and its children draw when painted, in painting order.
+std::vector<DrawnText> drawnTexts(QWidget* widget);
 
 // The texts of one column of a list, row by row.
 QStringList columnTexts(const fw::ListBox* list, int column);

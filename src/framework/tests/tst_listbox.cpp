@@ -574,6 +574,33 @@ private slots:
         }
     }
 
+    // A text a little too wide for its column shows whole in a narrower
+    // font; one far too wide keeps the font and is cut short.
+    void cellTextsShowWholeOrCutShort_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("fits") << "12.50" << "whole";
+        QTest::newRow("a little too wide") << "888.88 888" << "whole, narrower";
+        QTest::newRow("far too wide") << "a note far wider than its column" << "cut short";
+    }
+    void cellTextsShowWholeOrCutShort()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        m_list->setColumnWidths(QStringLiteral("60"));
+        fill(m_list, {text});
+        QStringList drawn;
+        for (const DrawnText& t : drawnTexts(m_list->widget())) {
+            if (cellRect(m_list, 0).contains(viewportOf(m_list)->mapFrom(m_list->widget(), t.at))) {
+                drawn << (t.text == text ? "whole" : t.text.endsWith(QChar(0x2026)) ? "cut short" : t.text);
+                if (t.font.stretch() != QFont::AnyStretch && t.font.stretch() < QFont::Unstretched)
+                    drawn << "narrower";
+            }
+        }
+        QCOMPARE(drawn.join(", "), shown);
+    }
+
 private:
     QPointer<ListWindow> m_window;
     fw::ListBox* m_list = nullptr;
