@@ -158,6 +158,27 @@ public:
         return stored(row, col);
     }
 
+    // Stored texts are compared where they lie, without copies.
+    bool sameText(int row1, int row2, int col) const
+    {
+        QString worked1, worked2;
+        const bool hook = m_box.CellText && validRow(row1) && validRow(row2) && col >= 0;
+        const QString& text1 = hook && m_box.CellText(row1, col, worked1) ? worked1 : stored(row1, col);
+        const QString& text2 = hook && m_box.CellText(row2, col, worked2) ? worked2 : stored(row2, col);
+        return text1 == text2;
+    }
+
+    int findRow(int col, const QString& text) const
+    {
+        const int rows = static_cast<int>(m_rows.size());
+        for (int row = 0; row < rows; ++row) {
+            QString worked;
+            if (m_box.CellText && m_box.CellText(row, col, worked) ? worked == text : stored(row, col) == text)
+                return row;
+        }
+        return -1;
+    }
+
     // Answers whether the text changed. Setting the text a cell already
     // holds changes nothing and tells no one: paint hooks set cells while
     // the list paints.
@@ -377,17 +398,23 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
     if (!(m_box.CellTextPaint && m_box.CellTextPaint(g, row, col, textMargin, baseline))) {
         const QRect textRect = cell.adjusted(textMargin, 0, -textMargin, 0);
         const QString shown = m_model.shown(row, col);
-        // Measured as cutting short measures, to the fraction of a pixel. A
-        // narrowed font fits; the cell's own font may not, and then cuts.
-        double wholeShare = 0.0;
-        const QFont font = fittedFont(option.font, [&](const QFont& f) {
-            const double share = QFontMetricsF(f).horizontalAdvance(shown) / std::max(1, textRect.width());
-            if (f.stretch() == QFont::Unstretched)
-                wholeShare = share;
-            return share;
-        });
-        const bool fits = font.stretch() < QFont::Unstretched || wholeShare <= 1.0;
-        const QString text = fits ? shown : QFontMetrics(font).elidedText(shown, Qt::ElideRight, textRect.width());
+        // Most cells fit with room to spare, which the cell's own metrics
+        // tell at once; only the others are measured to the fraction of a
+        // pixel, as cutting short measures. A narrowed font fits; the cell's
+        // own font may not, and then cuts.
+        QFont font = option.font;
+        QString text = shown;
+        if (metrics.horizontalAdvance(shown) + 1 >= textRect.width()) {
+            double wholeShare = 0.0;
+            font = fittedFont(option.font, [&](const QFont& f) {
+                const double share = QFontMetricsF(f).horizontalAdvance(shown) / std::max(1, textRect.width());
+                if (f.stretch() == QFont::Unstretched)
+                    wholeShare = share;
+                return share;
+            });
+            if (font.stretch() == QFont::Unstretched && wholeShare > 1.0)
+                text = QFontMetrics(font).elidedText(shown, Qt::ElideRight, textRect.width());
+        }
         painter->setFont(font);
         painter->setPen(g.ForeColor);
         painter->drawText(textRect, horizontalAlignment(m_model.column(col).alignment) | Qt::AlignVCenter
@@ -1173,6 +1200,8 @@ int ListBox::ListCount() const { return m_model->rowCount(); }
 int ListBox::LastIndex() const { return m_model->lastIndex(); }
 quint64 ListBox::Revision() const { return m_model->revision(); }
 QString ListBox::Cell(int row, int column) const { return m_model->shown(row, column); }
+int ListBox::FindRow(int column, const QString& text) const { return column < 0 ? -1 : m_model->findRow(column, text); }
+bool ListBox::SameText(int row1, int row2, int column) const { return m_model->sameText(row1, row2, column); }
 void ListBox::setCell(int row, int column, const QString& text)
 {
     if (m_model->setCell(row, column, text))

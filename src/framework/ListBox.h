@@ -99,6 +99,12 @@ public:
     // The text the list shows: the CellText hook's where it answers, else the
     // stored one. Empty text for a row or cell that does not exist.
     QString Cell(int row, int column) const;
+    // The first row, from the top, whose cell in the column shows this text;
+    // -1 when none does. Quicker than asking Cell row by row.
+    int FindRow(int column, const QString& text) const;
+    // Whether two rows show the same text in a column; quicker than
+    // comparing what Cell answers.
+    bool SameText(int row1, int row2, int column) const;
     // Stores the text; setting the text a cell already holds changes nothing.
     void setCell(int row, int column, const QString& text);
 

@@ -221,12 +221,21 @@ bool Track::TrackList_CellTextPaint(fw::Graphics& g, int row, int column, int x,
         const double before = fw::CDbl(TrackList->Cell(row - 1, TimeColumn));
         const double time = fw::CDbl(TrackList->Cell(row, TimeColumn));
         // A count without a speed cannot be checked: it shows as off.
-        const QString speed = TrackList->Cell(row, SpeedColumn);
-        const bool off = !isSpeed(speed) || std::fabs(before + BeatInterval(fw::CDbl(speed)) - time) > 0.1 + 1e-9;
-        if (off)
+        const std::optional<double> interval = intervalOfSpeed(TrackList->Cell(row, SpeedColumn));
+        if (!interval || std::fabs(before + *interval - time) > 0.1 + 1e-9)
             g.ForeColor = kRed;
     }
     return false;
+}
+
+// Speeds come in runs: the last one asked for is kept.
+std::optional<double> Track::intervalOfSpeed(const QString& speed)
+{
+    if (speed != m_lastSpeed) {
+        m_lastSpeed = speed;
+        m_lastInterval = isSpeed(speed) ? std::optional(BeatInterval(fw::CDbl(speed))) : std::nullopt;
+    }
+    return m_lastInterval;
 }
 
 // The time from the row above; the first row has none.
@@ -245,7 +254,7 @@ bool Track::speedRunIsBlue(int row)
         m_runRevision = TrackList->Revision();
     }
     for (int r = static_cast<int>(m_runBlue.size()); r <= row; ++r) {
-        const bool sameRun = r > 0 && TrackList->Cell(r, SpeedColumn) == TrackList->Cell(r - 1, SpeedColumn);
+        const bool sameRun = r > 0 && TrackList->SameText(r, r - 1, SpeedColumn);
         m_runBlue.push_back(r > 0 && (sameRun ? m_runBlue[r - 1] : !m_runBlue[r - 1]));
     }
     return row >= 0 && m_runBlue[row];
@@ -1012,14 +1021,11 @@ bool Track::LoadList()
 // once and never meets a second one half-way.
 void Track::ScrollToCount(const QString& count)
 {
-    const int rows = TrackList->ListCount();
-    for (int row = 0; row < rows; ++row) {
-        if (TrackList->Cell(row, CountColumn) == count) {
-            selectForProgram(row);
-            TrackList->setScrollPosition(row);
-            return;
-        }
-    }
+    const int row = TrackList->FindRow(CountColumn, count);
+    if (row < 0)
+        return;
+    selectForProgram(row);
+    TrackList->setScrollPosition(row);
 }
 
 // ---- opening and closing --------------------------------------------------------

@@ -142,6 +142,8 @@ private:
     void showCells(int row, const CountCells& cells);
     void appendCount(const CountCells& cells);
     QString intervalText(int row) const;
+    // BeatInterval of a Speed text, nothing when it is no speed.
+    std::optional<double> intervalOfSpeed(const QString& speed);
     bool speedRunIsBlue(int row);
 
     bool m_filling = false;
@@ -154,4 +156,6 @@ private:
     // Speed runs from the top, kept while the list is unchanged.
     std::vector<bool> m_runBlue;
     quint64 m_runRevision = 0;
+    QString m_lastSpeed;
+    std::optional<double> m_lastInterval;
 };
