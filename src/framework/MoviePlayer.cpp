@@ -11,11 +11,8 @@ namespace fw {
 
 MoviePlayer::MoviePlayer(Window& window, const ControlRecord& record)
     : Control(window, record)
-    , m_player(new QMediaPlayer(this))
-    , m_output(new QAudioOutput(this))
 {
-    m_player->setAudioOutput(m_output);
-    m_player->setLoops(1);
+    load(QUrl());
 }
 
 MoviePlayer::~MoviePlayer()
@@ -27,10 +24,10 @@ bool MoviePlayer::open(const FolderItem& file, int timeoutMs)
 {
     cutShortOpening();
     const quint64 mine = m_opens;
-    m_player->stop();
     m_hasMovie = true;
     m_failed = false;
-    m_player->setSource(QUrl::fromLocalFile(file.posixPath()));
+    const QUrl source = QUrl::fromLocalFile(file.posixPath());
+    load(source);
     const QDeadlineTimer deadline(timeoutMs);
 
     auto failed = [this] {
@@ -46,10 +43,8 @@ bool MoviePlayer::open(const FolderItem& file, int timeoutMs)
     // that has not settled half-way to the deadline is started once more.
     auto settled = [&] { return failed() || loaded() || m_player->mediaStatus() == QMediaPlayer::NoMedia; };
     if (!failed() && !loaded()) {
-        const QUrl source = m_player->source();
         if (!waitUntil(QDeadlineTimer(timeoutMs / 2), settled) && mine == m_opens) {
-            m_player->setSource(QUrl());
-            m_player->setSource(source);
+            load(source);
             waitUntil(deadline, [&] { return failed() || loaded(); });
         }
         if (mine != m_opens)
@@ -70,6 +65,23 @@ bool MoviePlayer::open(const FolderItem& file, int timeoutMs)
     }
     m_failed = failed() || !loaded();
     return true;
+}
+
+void MoviePlayer::load(const QUrl& source)
+{
+    // Each file gets a platform player of its own. The platform's player
+    // keeps telling the error of a file it could not play after it was given
+    // the next one, and word of the old file still on its way arrives as if
+    // about the new one: a good song would be taken for a failed one.
+    if (m_player) {
+        m_player->stop();
+        m_player->setSource(QUrl());
+        m_player->deleteLater();   // it may be telling of its file right now
+    }
+    m_player = new QMediaPlayer(this);
+    m_player->setAudioOutput(new QAudioOutput(m_player));
+    m_player->setLoops(1);
+    m_player->setSource(source);
 }
 
 bool MoviePlayer::waitUntil(const QDeadlineTimer& deadline, const std::function<bool()>& done)

@@ -8,10 +8,10 @@
 #include <functional>
 #include <optional>
 
-class QAudioOutput;
 class QDeadlineTimer;
 class QEventLoop;
 class QMediaPlayer;
+class QUrl;
 
 namespace fw {
 
@@ -47,14 +47,16 @@ public:
     void windowClosing() override;
 
 private:
+    // Replaces the platform's player by a new one given this source (none
+    // when empty).
+    void load(const QUrl& source);
     // Ends the wait of a pending open(), which then answers false.
     void cutShortOpening();
     // Runs the event loop until done() holds after a change of the player
     // (true), or the deadline passes or the wait is cut short (false).
     bool waitUntil(const QDeadlineTimer& deadline, const std::function<bool()>& done);
 
-    QMediaPlayer* m_player;
-    QAudioOutput* m_output;
+    QMediaPlayer* m_player = nullptr;   // a new one for each file
     bool m_hasMovie = false;
     bool m_failed = false;
     std::optional<double> m_reported;
