@@ -26,6 +26,7 @@ bool MoviePlayer::open(const FolderItem& file, int timeoutMs)
     const quint64 mine = m_opens;
     m_hasMovie = true;
     m_failed = false;
+    m_played = false;
     const QUrl source = QUrl::fromLocalFile(file.posixPath());
     load(source);
     const QDeadlineTimer deadline(timeoutMs);
@@ -149,13 +150,16 @@ void MoviePlayer::setPosition(double seconds)
 
 void MoviePlayer::play()
 {
-    if (m_hasMovie && !m_failed)
+    if (m_hasMovie && !m_failed) {
         m_player->play();
+        m_played = true;
+    }
 }
 
 void MoviePlayer::stop()
 {
     cutShortOpening();
+    m_played = false;
     // Stops where it is: the movie stays loaded at its position.
     if (m_hasMovie && !m_failed)
         m_player->pause();
@@ -166,12 +170,18 @@ bool MoviePlayer::isPlaying() const
     return m_player->playbackState() == QMediaPlayer::PlayingState;
 }
 
+bool MoviePlayer::hasEnded() const
+{
+    return m_played && m_player->playbackState() == QMediaPlayer::StoppedState;
+}
+
 void MoviePlayer::windowClosing()
 {
     cutShortOpening();
     m_player->stop();
     m_player->setSource(QUrl());
     m_hasMovie = false;
+    m_played = false;
 }
 
 } // namespace fw

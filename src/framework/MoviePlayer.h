@@ -39,6 +39,10 @@ public:
     // Also cuts short an open() that is waiting.
     void stop();
     bool isPlaying() const;
+    // True once the movie played has stopped by itself: at the end of its
+    // audio, or where the platform could play it no further. Its position
+    // then moves no more until it is played again.
+    bool hasEnded() const;
 
     // Tests of what follows the music may fix the position the player
     // reports; nothing (the default) reports the real position.
@@ -59,6 +63,7 @@ private:
     QMediaPlayer* m_player = nullptr;   // a new one for each file
     bool m_hasMovie = false;
     bool m_failed = false;
+    bool m_played = false;   // play() called since the last open() or stop()
     std::optional<double> m_reported;
     QEventLoop* m_wait = nullptr;   // the wait of the open() under way
     quint64 m_opens = 0;            // counts opens and what cuts them short

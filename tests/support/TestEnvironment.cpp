@@ -3,6 +3,8 @@
 #include "generator/StarterLibrary.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
 
 namespace testing {
 
@@ -44,6 +46,31 @@ bool writeWav(const QString& path, double seconds)
     for (double t = 0.5; t < seconds; t += 0.5)
         clicks.push_back(t);
     return starter::writeClickTrack(path, seconds, clicks);
+}
+
+QString encodeAudio(const QString& path, const QString& encoder, const QList<Sound>& sounds)
+{
+    const QString launcher = QStandardPaths::findExecutable(QStringLiteral("gst-launch-1.0"));
+    if (launcher.isEmpty())
+        return QStringLiteral("gst-launch-1.0 is missing: ./bootstrap.sh installs it");
+    QStringList pipeline{QStringLiteral("-q"), QStringLiteral("concat"), QStringLiteral("name=sounds"),
+                         QStringLiteral("!"), QStringLiteral("audioconvert"), QStringLiteral("!")};
+    pipeline << encoder.split(QLatin1Char(' '), Qt::SkipEmptyParts)
+             << QStringList{QStringLiteral("!"), QStringLiteral("filesink"), QStringLiteral("location=") + path};
+    for (const Sound& sound : sounds) {
+        // Each tenth of a second is one buffer.
+        pipeline << QStringLiteral("audiotestsrc") << QStringLiteral("wave=") + sound.wave
+                 << QStringLiteral("num-buffers=%1").arg(sound.tenths) << QStringLiteral("samplesperbuffer=4410")
+                 << QStringLiteral("!") << QStringLiteral("audio/x-raw,rate=44100,channels=2") << QStringLiteral("!")
+                 << QStringLiteral("sounds.");
+    }
+    QProcess encode;
+    encode.start(launcher, pipeline);
+    if (!encode.waitForFinished(60000))
+        return QStringLiteral("gst-launch-1.0 did not finish");
+    if (encode.exitStatus() != QProcess::NormalExit || encode.exitCode() != 0)
+        return QString::fromLocal8Bit(encode.readAllStandardError());
+    return QString();
 }
 
 } // namespace testing

@@ -80,18 +80,9 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, encoder);
-        const QString launcher = QStandardPaths::findExecutable(QStringLiteral("gst-launch-1.0"));
-        QVERIFY2(!launcher.isEmpty(), "gst-launch-1.0 is missing: ./bootstrap.sh installs it");
         const QString path = m_dir.filePath(name);
-        // Two seconds of a tone, as 20 buffers of 0.1 s.
-        const QString pipeline = QStringLiteral("audiotestsrc num-buffers=20 samplesperbuffer=4410 ! "
-                                                "audio/x-raw,rate=44100,channels=2 ! audioconvert ! ")
-            + encoder + QStringLiteral(" ! filesink location=") + path;
-        QProcess encode;
-        encode.start(launcher, QStringList{QStringLiteral("-q")} + pipeline.split(QLatin1Char(' ')));
-        QVERIFY(encode.waitForFinished(60000));
-        QVERIFY2(encode.exitStatus() == QProcess::NormalExit && encode.exitCode() == 0,
-                 encode.readAllStandardError().constData());
+        const QString failure = testing::encodeAudio(path, encoder);   // two seconds of a tone
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
         fw::MoviePlayer* player = Stage::instance().player();
         QVERIFY(player->open(fw::FolderItem::fromPosixPath(path)));
         QVERIFY2(qAbs(player->duration() - 2.0) < 0.15, qPrintable(QString::number(player->duration())));

@@ -288,6 +288,47 @@ private slots:
         QTRY_VERIFY(next.qtPlayer->position() > 0.0);
     }
 
+    // Audio that ends before the test section does: the position never
+    // passes the section's end, and the test ends as it does by time.
+    void audioEndingBeforeTheSectionsEnd_data()
+    {
+        QTest::addColumn<QString>("encoder");   // none: a WAV
+        QTest::addColumn<int>("keptBytes");     // of the file made; 0 keeps all
+        QTest::addColumn<double>("testStart");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("a short song, while testing") << "" << 0 << 0.3 << "All Done!|1.00 01.20 Right;4.00|1 0 100% A";
+        QTest::newRow("an MP3 cut short, while testing")
+            << "lamemp3enc target=quality ! xingmux" << 8000 << 0.3 << "All Done!|1.00 01.20 Right;4.00|1 0 100% A";
+        QTest::newRow("the first 300 bytes of an MP3, counting down")
+            << "lamemp3enc target=bitrate bitrate=32 cbr=true" << 300 << 3.0 << "All Done!|4.00|0 0 0 0";
+    }
+    void audioEndingBeforeTheSectionsEnd()
+    {
+        QFETCH(QString, encoder);
+        QFETCH(int, keptBytes);
+        QFETCH(double, testStart);
+        const QString path = h->env.root() + (encoder.isEmpty() ? "/short.wav" : "/short.mp3");
+        if (encoder.isEmpty())
+            QVERIFY(writeWav(path, 1.4));
+        else
+            QCOMPARE(encodeAudio(path, encoder), QString());   // two seconds
+        if (keptBytes > 0)
+            QVERIFY(QFile::resize(path, keptBytes));
+        const int id = song({1.0, 4.0}, testStart, 9.0);
+        execute(*h, "Update Songs set Path=" + fw::sqlQuoted(fw::colonPathFromPosix(path, false)) + " where ID=" + QString::number(id));
+        Test& w = Test::instance();
+        w.Init(id);
+        QCOMPARE(h->fake->messageTexts(), QStringList());
+        if (testStart < 1.0) {
+            QTRY_COMPARE(w.stCountdown->text(), kArmed);
+            pressAt(w, 1.2);
+            w.qtPlayer->setReportedPosition(std::nullopt);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(w.stCountdown->text(), QStringLiteral("All Done!"), 6000);
+        QTEST(shown(w), "expected");
+        QVERIFY(w.TheTimer->mode() == fw::Timer::ModeOff && !w.qtPlayer->isPlaying());
+    }
+
     // A second test started while the first runs, and a third started while
     // the second still fills its list: only the last one counts and plays.
     void startingOverLeavesNothingOfTheEarlierTest()
