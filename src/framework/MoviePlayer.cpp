@@ -1,13 +1,48 @@
 #include "framework/MoviePlayer.h"
 
+#include "framework/Mp3Length.h"
+
 #include <QAudioOutput>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QEventLoop>
 #include <QMediaPlayer>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QUrl>
 
 namespace fw {
+namespace {
+
+// The platform's player ends every play it starts from a seek (and it seeks
+// to ready a file, to stop one and to set a position) at the length it knows
+// at that moment. An MP3 file whose frames vary in bitrate and that tells its
+// length nowhere has its length guessed from its first frames, so it would
+// stop wherever the guess fell. Such a file is played from a copy that tells
+// its length; any other file needs none (nothing).
+std::unique_ptr<QTemporaryFile> copyTellingLength(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
+        return nullptr;
+    const qint64 size = file.size();
+    const uchar* data = file.map(0, size);
+    if (!data)
+        return nullptr;
+    const QByteArrayView bytes(data, size);
+    const Mp3LengthHeader header = mp3LengthHeader(bytes);
+    if (header.frame.isEmpty())
+        return nullptr;
+    auto copy = std::make_unique<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("corvantis-XXXXXX.mp3")));
+    const QByteArrayView rest = bytes.sliced(header.at);
+    if (!copy->open() || copy->write(bytes.first(header.at).data(), header.at) != header.at
+        || copy->write(header.frame) != header.frame.size() || copy->write(rest.data(), rest.size()) != rest.size()
+        || !copy->flush())
+        return nullptr;   // played as it is: to the guessed length
+    return copy;
+}
+
+} // namespace
 
 MoviePlayer::MoviePlayer(Window& window, const ControlRecord& record)
     : Control(window, record)
@@ -27,8 +62,10 @@ bool MoviePlayer::open(const FolderItem& file, int timeoutMs)
     m_hasMovie = true;
     m_failed = false;
     m_played = false;
-    const QUrl source = QUrl::fromLocalFile(file.posixPath());
+    std::unique_ptr<QTemporaryFile> copy = copyTellingLength(file.posixPath());
+    const QUrl source = QUrl::fromLocalFile(copy ? copy->fileName() : file.posixPath());
     load(source);
+    m_copy = std::move(copy);
     const QDeadlineTimer deadline(timeoutMs);
 
     auto failed = [this] {
@@ -54,8 +91,9 @@ bool MoviePlayer::open(const FolderItem& file, int timeoutMs)
     // Every file is readied paused, which runs the first of its audio
     // through the decoder without a sound, and stopped again, from where it
     // plays. Some files tell their length only then (an MP3 without a header
-    // that gives it), and such a file played straight from loading may end
-    // at once.
+    // that gives it); the stop, like every seek of the platform's player,
+    // ends the play to come at the length known at that moment, and with
+    // none known yet the play would end at once.
     if (!failed() && loaded()) {
         m_player->pause();
         if (m_player->duration() <= 0)
@@ -180,6 +218,7 @@ void MoviePlayer::windowClosing()
     cutShortOpening();
     m_player->stop();
     m_player->setSource(QUrl());
+    m_copy.reset();
     m_hasMovie = false;
     m_played = false;
 }

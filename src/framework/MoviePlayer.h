@@ -6,11 +6,13 @@
 #include "framework/Control.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QDeadlineTimer;
 class QEventLoop;
 class QMediaPlayer;
+class QTemporaryFile;
 class QUrl;
 
 namespace fw {
@@ -61,6 +63,7 @@ private:
     bool waitUntil(const QDeadlineTimer& deadline, const std::function<bool()>& done);
 
     QMediaPlayer* m_player = nullptr;   // a new one for each file
+    std::unique_ptr<QTemporaryFile> m_copy;   // what it plays, when the file needs a copy
     bool m_hasMovie = false;
     bool m_failed = false;
     bool m_played = false;   // play() called since the last open() or stop()

@@ -1,8 +1,10 @@
 #include "support/TestEnvironment.h"
 
 #include "generator/StarterLibrary.h"
+#include "generator/Wav.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -53,20 +55,31 @@ QString encodeAudio(const QString& path, const QString& encoder, const QList<Sou
     const QString launcher = QStandardPaths::findExecutable(QStringLiteral("gst-launch-1.0"));
     if (launcher.isEmpty())
         return QStringLiteral("gst-launch-1.0 is missing: ./bootstrap.sh installs it");
-    QStringList pipeline{QStringLiteral("-q"), QStringLiteral("concat"), QStringLiteral("name=sounds"),
-                         QStringLiteral("!"), QStringLiteral("audioconvert"), QStringLiteral("!")};
-    pipeline << encoder.split(QLatin1Char(' '), Qt::SkipEmptyParts)
-             << QStringList{QStringLiteral("!"), QStringLiteral("filesink"), QStringLiteral("location=") + path};
+    constexpr int rate = 44100;
+    std::vector<float> samples;
+    starter::wav::Noise noise(7);
     for (const Sound& sound : sounds) {
-        // Each tenth of a second is one buffer.
-        pipeline << QStringLiteral("audiotestsrc") << QStringLiteral("wave=") + sound.wave
-                 << QStringLiteral("num-buffers=%1").arg(sound.tenths) << QStringLiteral("samplesperbuffer=4410")
-                 << QStringLiteral("!") << QStringLiteral("audio/x-raw,rate=44100,channels=2") << QStringLiteral("!")
-                 << QStringLiteral("sounds.");
+        for (int n = 0; n < sound.tenths * rate / 10; ++n) {
+            if (sound.kind == Sound::Tone)
+                samples.push_back(0.5f * starter::wav::sine(440.0 * n / rate));
+            else
+                samples.push_back(sound.kind == Sound::Noise ? 0.8f * noise.next() : 0.0f);
+        }
     }
+    const QString raw = path + QStringLiteral(".raw.wav");
+    if (!starter::wav::write(raw, samples, rate))
+        return QStringLiteral("cannot write ") + raw;
+    QStringList pipeline = QStringList{QStringLiteral("-q"), QStringLiteral("filesrc"), QStringLiteral("location=") + raw,
+                                       QStringLiteral("!"), QStringLiteral("wavparse"), QStringLiteral("!"),
+                                       QStringLiteral("audioconvert"), QStringLiteral("!"),
+                                       QStringLiteral("audio/x-raw,channels=2"), QStringLiteral("!")}
+        + encoder.split(QLatin1Char(' '), Qt::SkipEmptyParts)
+        + QStringList{QStringLiteral("!"), QStringLiteral("filesink"), QStringLiteral("location=") + path};
     QProcess encode;
     encode.start(launcher, pipeline);
-    if (!encode.waitForFinished(60000))
+    const bool finished = encode.waitForFinished(60000);
+    QFile::remove(raw);
+    if (!finished)
         return QStringLiteral("gst-launch-1.0 did not finish");
     if (encode.exitStatus() != QProcess::NormalExit || encode.exitCode() != 0)
         return QString::fromLocal8Bit(encode.readAllStandardError());

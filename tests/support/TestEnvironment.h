@@ -32,10 +32,9 @@ private:
 // Writes a WAV file of silence-with-clicks of the given length; true on success.
 bool writeWav(const QString& path, double seconds);
 
-// One sound of a file made by encodeAudio: a wave of the platform's test
-// source ("sine", "white-noise", "silence" ...) lasting tenths of a second.
+// One sound of a file made by encodeAudio, lasting tenths of a second.
 struct Sound {
-    QString wave;
+    enum Kind { Tone, Noise, Silence } kind;
     int tenths;
 };
 
@@ -43,6 +42,6 @@ struct Sound {
 // sounds one after the other, as 44.1 kHz stereo, put through the encoder
 // elements (separated by spaces) into the file. Answers what went wrong, or
 // nothing.
-QString encodeAudio(const QString& path, const QString& encoder, const QList<Sound>& sounds = {{"sine", 20}});
+QString encodeAudio(const QString& path, const QString& encoder, const QList<Sound>& sounds = {{Sound::Tone, 20}});
 
 } // namespace testing
