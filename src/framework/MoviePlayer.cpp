@@ -14,6 +14,9 @@
 namespace fw {
 namespace {
 
+// How long a load may take before it is started again (see open()).
+constexpr int kFirstPatienceMs = 250;
+
 // The platform's player ends every play it starts from a seek (and it seeks
 // to ready a file, to stop one and to set a position) at the length it knows
 // at that moment. An MP3 file whose frames vary in bitrate and that tells its
@@ -75,18 +78,22 @@ bool MoviePlayer::open(const FolderItem& file, int timeoutMs)
         const QMediaPlayer::MediaStatus s = m_player->mediaStatus();
         return s == QMediaPlayer::LoadedMedia || s == QMediaPlayer::BufferedMedia || s == QMediaPlayer::EndOfMedia;
     };
-    // Right after the source is set its status may still read "no media".
-    // Now and then the platform's parser starts before the decoder behind it
-    // is ready and the load never settles (seen with AIFF files): a load
-    // that has not settled half-way to the deadline is started once more.
-    auto settled = [&] { return failed() || loaded() || m_player->mediaStatus() == QMediaPlayer::NoMedia; };
-    if (!failed() && !loaded()) {
-        if (!waitUntil(QDeadlineTimer(timeoutMs / 2), settled) && mine == m_opens) {
-            load(source);
-            waitUntil(deadline, [&] { return failed() || loaded(); });
-        }
+    // Now and then the platform's player never settles a load: its parser
+    // starts before the decoder behind it is ready (seen with AIFF files, the
+    // more often the busier the machine). A good file settles within a few
+    // tens of milliseconds; one that has not in a while is loaded again by a
+    // new player, each time waited for twice as long, up to the deadline.
+    int patience = kFirstPatienceMs;
+    while (!failed() && !loaded()) {
+        const bool last = deadline.remainingTime() <= patience;
+        if (waitUntil(last ? deadline : QDeadlineTimer(patience), [&] { return failed() || loaded(); }))
+            break;
         if (mine != m_opens)
             return false;   // cut short: what cut it has the player now
+        if (last)
+            break;
+        load(source);
+        patience *= 2;
     }
     // Every file is readied paused, which runs the first of its audio
     // through the decoder without a sound, and stopped again, from where it
