@@ -293,25 +293,26 @@ private slots:
     void audioEndingBeforeTheSectionsEnd_data()
     {
         QTest::addColumn<QString>("encoder");   // none: a WAV
+        QTest::addColumn<double>("seconds");    // of the audio made
         QTest::addColumn<int>("keptBytes");     // of the file made; 0 keeps all
         QTest::addColumn<double>("testStart");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("a short song, while testing") << "" << 0 << 0.3 << "All Done!|1.00 01.20 Right;4.00|1 0 100% A";
-        QTest::newRow("an MP3 cut short, while testing")
-            << "lamemp3enc target=quality ! xingmux" << 8000 << 0.3 << "All Done!|1.00 01.20 Right;4.00|1 0 100% A";
-        QTest::newRow("the first 300 bytes of an MP3, counting down")
-            << "lamemp3enc target=bitrate bitrate=32 cbr=true" << 300 << 3.0 << "All Done!|4.00|0 0 0 0";
+        QTest::newRow("a short song, while testing") << "" << 2.0 << 0 << 0.3 << "All Done!|1.00 01.20 Right;4.00|1 0 100% A";
+        QTest::newRow("an MP3 cut short, while testing") << "lamemp3enc target=quality ! xingmux" << 3.0 << 12000 << 0.3
+                                                         << "All Done!|1.00 01.20 Right;4.00|1 0 100% A";
+        QTest::newRow("a song shorter than the countdown") << "" << 0.5 << 0 << 3.0 << "All Done!|4.00|0 0 0 0";
     }
     void audioEndingBeforeTheSectionsEnd()
     {
         QFETCH(QString, encoder);
+        QFETCH(double, seconds);
         QFETCH(int, keptBytes);
         QFETCH(double, testStart);
         const QString path = h->env.root() + (encoder.isEmpty() ? "/short.wav" : "/short.mp3");
         if (encoder.isEmpty())
-            QVERIFY(writeWav(path, 1.4));
+            QVERIFY(writeWav(path, seconds));
         else
-            QCOMPARE(encodeAudio(path, encoder), QString());   // two seconds
+            QCOMPARE(encodeAudio(path, encoder, {{Sound::Tone, int(seconds * 10)}}), QString());
         if (keptBytes > 0)
             QVERIFY(QFile::resize(path, keptBytes));
         const int id = song({1.0, 4.0}, testStart, 9.0);
