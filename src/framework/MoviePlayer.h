@@ -28,7 +28,8 @@ public:
     // be played leaves a movie whose duration is 0; so does a timeout.
     // The wait runs the event loop. False when stop(), another open or the
     // window's closing cut it short: the player then is no longer this
-    // caller's to play.
+    // caller's to play. An MP3 file whose bitrate varies and that tells its
+    // length nowhere is played from a temporary copy that tells it.
     bool open(const FolderItem& file, int timeoutMs = 5000);
     // True while open() waits for its file.
     bool isOpening() const { return m_wait != nullptr; }
