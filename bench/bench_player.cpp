@@ -1,12 +1,14 @@
 // The player's figures: how far behind the music each count lights when a
 // synthesised song plays through the real player (the headline: a click
 // track whose counts meet the 50 ms tick at every phase), what a 50 ms tick
-// costs on a 5,000-count track, and how long a start takes to load such a
-// track.
+// costs on a 5,000-count track, how long a start takes to load such a
+// track, and how long the movie player takes to open a three-minute song of
+// each kind a library holds.
 //
 // Run: QT_QPA_PLATFORM=offscreen build/bench/bench_player
 
 #include "core/Code.h"
+#include "framework/Mp3Length.h"
 #include "generator/StarterLibrary.h"
 #include "player/TheCount.h"
 #include "support/Windows.h"
@@ -15,6 +17,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
@@ -146,6 +150,66 @@ void tickCost(TheCount& w)
     std::printf("position read of the real player: median %.2f us\n", median(reads));
 }
 
+// Opens a three-minute song of each kind five times; an MP3 whose bitrate
+// varies and that has no length header is played from a copy that tells its
+// length, made at each open.
+void openTimes()
+{
+    testing::AppHarness h;
+    h.startWithoutWindows();
+    QList<testing::Sound> song;   // loud and quiet parts, as music has them
+    for (int k = 0; k < 36; ++k)
+        song << testing::Sound{testing::Sound::Noise, 20} << testing::Sound{testing::Sound::Tone, 30};
+    struct Kind {
+        const char* label;
+        const char* name;
+        const char* encoder;
+    };
+    const Kind kinds[] = {
+        {"WAV", "song.wav", "wavenc"},
+        {"MP3, constant bitrate, no length header", "cbr.mp3", "lamemp3enc target=bitrate bitrate=192 cbr=true"},
+        {"MP3, varying bitrate, length header", "xing.mp3", "lamemp3enc target=quality quality=2 ! xingmux"},
+        {"MP3, varying bitrate, no length header (played from a copy)", "vbr.mp3", "lamemp3enc target=quality quality=2"},
+    };
+    fw::MoviePlayer* player = TheCount::instance().qtPlayer;
+    QString unheaded;
+    for (const Kind& kind : kinds) {
+        const QString path = h.env.root() + QLatin1Char('/') + QLatin1String(kind.name);
+        const QString failure = testing::encodeAudio(path, QLatin1String(kind.encoder), song);
+        if (!failure.isEmpty()) {
+            std::printf("%s: could not be made: %s\n", kind.label, qPrintable(failure));
+            continue;
+        }
+        std::vector<double> ms;
+        for (int run = 0; run < 5; ++run) {
+            QElapsedTimer clock;
+            clock.start();
+            player->open(fw::FolderItem::fromPosixPath(path));
+            ms.push_back(bench::msSince(clock));
+        }
+        std::printf("open, 3-minute %s, %.1f MB, length read %.2f s: median %.1f ms, worst %.1f ms (5 opens)\n",
+                    kind.label, QFileInfo(path).size() / 1e6, player->duration(), median(ms), percentile(ms, 1.0));
+        if (QLatin1String(kind.name) == QLatin1String("vbr.mp3"))
+            unheaded = path;
+    }
+    QFile file(unheaded);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray bytes = file.readAll();
+    std::vector<double> ms;
+    for (int run = 0; run < 5; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        const fw::Mp3LengthHeader header = fw::mp3LengthHeader(bytes);
+        ms.push_back(bench::msSince(clock));
+        if (header.frame.isEmpty())
+            std::printf("no length header made\n");
+    }
+    std::printf("of which the look through its frames, in memory: median %.2f ms, worst %.2f ms (5 runs)\n", median(ms),
+                percentile(ms, 1.0));
+    testing::closeAllWindows();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -200,5 +264,6 @@ int main(int argc, char* argv[])
     std::printf("start with a 5000-count track (song and track read, audio opened, play begun): "
                 "median %.1f ms, max %.1f ms (5 runs)\n",
                 median(starts), percentile(starts, 1.0));
+    openTimes();
     return 0;
 }

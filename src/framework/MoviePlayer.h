@@ -6,12 +6,14 @@
 #include "framework/Control.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 
-class QAudioOutput;
 class QDeadlineTimer;
 class QEventLoop;
 class QMediaPlayer;
+class QTemporaryFile;
+class QUrl;
 
 namespace fw {
 
@@ -26,7 +28,8 @@ public:
     // be played leaves a movie whose duration is 0; so does a timeout.
     // The wait runs the event loop. False when stop(), another open or the
     // window's closing cut it short: the player then is no longer this
-    // caller's to play.
+    // caller's to play. An MP3 file whose bitrate varies and that tells its
+    // length nowhere is played from a temporary copy that tells it.
     bool open(const FolderItem& file, int timeoutMs = 5000);
     // True while open() waits for its file.
     bool isOpening() const { return m_wait != nullptr; }
@@ -39,6 +42,10 @@ public:
     // Also cuts short an open() that is waiting.
     void stop();
     bool isPlaying() const;
+    // True once the movie played has stopped by itself: at the end of its
+    // audio, or where the platform could play it no further. Its position
+    // then moves no more until it is played again.
+    bool hasEnded() const;
 
     // Tests of what follows the music may fix the position the player
     // reports; nothing (the default) reports the real position.
@@ -47,16 +54,20 @@ public:
     void windowClosing() override;
 
 private:
+    // Replaces the platform's player by a new one given this source (none
+    // when empty).
+    void load(const QUrl& source);
     // Ends the wait of a pending open(), which then answers false.
     void cutShortOpening();
     // Runs the event loop until done() holds after a change of the player
     // (true), or the deadline passes or the wait is cut short (false).
     bool waitUntil(const QDeadlineTimer& deadline, const std::function<bool()>& done);
 
-    QMediaPlayer* m_player;
-    QAudioOutput* m_output;
+    QMediaPlayer* m_player = nullptr;   // a new one for each file
+    std::unique_ptr<QTemporaryFile> m_copy;   // what it plays, when the file needs a copy
     bool m_hasMovie = false;
     bool m_failed = false;
+    bool m_played = false;   // play() called since the last open() or stop()
     std::optional<double> m_reported;
     QEventLoop* m_wait = nullptr;   // the wait of the open() under way
     quint64 m_opens = 0;            // counts opens and what cuts them short

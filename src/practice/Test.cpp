@@ -94,7 +94,9 @@ bool Test::List_CellClick(int row, int column, int x, int y)
 
 void Test::TheTimer_Action()
 {
-    if (TestEnd < qtPlayer->position()) {
+    // Audio that has ended short of the section's end leaves a position that
+    // never passes it: the test then ends as it does by time.
+    if (TestEnd < qtPlayer->position() || qtPlayer->hasEnded()) {
         stCountdown->setText(kAllDone);
         qtPlayer->stop();
         TheTimer->setMode(fw::Timer::ModeOff);

@@ -1,8 +1,12 @@
 #include "support/TestEnvironment.h"
 
 #include "generator/StarterLibrary.h"
+#include "generator/Wav.h"
 
 #include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 
 namespace testing {
 
@@ -44,6 +48,42 @@ bool writeWav(const QString& path, double seconds)
     for (double t = 0.5; t < seconds; t += 0.5)
         clicks.push_back(t);
     return starter::writeClickTrack(path, seconds, clicks);
+}
+
+QString encodeAudio(const QString& path, const QString& encoder, const QList<Sound>& sounds)
+{
+    const QString launcher = QStandardPaths::findExecutable(QStringLiteral("gst-launch-1.0"));
+    if (launcher.isEmpty())
+        return QStringLiteral("gst-launch-1.0 is missing: ./bootstrap.sh installs it");
+    constexpr int rate = 44100;
+    std::vector<float> samples;
+    starter::wav::Noise noise(7);
+    for (const Sound& sound : sounds) {
+        for (int n = 0; n < sound.tenths * rate / 10; ++n) {
+            if (sound.kind == Sound::Tone)
+                samples.push_back(0.5f * starter::wav::sine(440.0 * n / rate));
+            else
+                samples.push_back(sound.kind == Sound::Noise ? 0.8f * noise.next() : 0.0f);
+        }
+    }
+    const QString raw = path + QStringLiteral(".raw.wav");
+    if (!starter::wav::write(raw, samples, rate))
+        return QStringLiteral("cannot write ") + raw;
+    QStringList pipeline = QStringList{QStringLiteral("-q"), QStringLiteral("filesrc"), QStringLiteral("location=") + raw,
+                                       QStringLiteral("!"), QStringLiteral("wavparse"), QStringLiteral("!"),
+                                       QStringLiteral("audioconvert"), QStringLiteral("!"),
+                                       QStringLiteral("audio/x-raw,channels=2"), QStringLiteral("!")}
+        + encoder.split(QLatin1Char(' '), Qt::SkipEmptyParts)
+        + QStringList{QStringLiteral("!"), QStringLiteral("filesink"), QStringLiteral("location=") + path};
+    QProcess encode;
+    encode.start(launcher, pipeline);
+    const bool finished = encode.waitForFinished(60000);
+    QFile::remove(raw);
+    if (!finished)
+        return QStringLiteral("gst-launch-1.0 did not finish");
+    if (encode.exitStatus() != QProcess::NormalExit || encode.exitCode() != 0)
+        return QString::fromLocal8Bit(encode.readAllStandardError());
+    return QString();
 }
 
 } // namespace testing

@@ -32,4 +32,16 @@ private:
 // Writes a WAV file of silence-with-clicks of the given length; true on success.
 bool writeWav(const QString& path, double seconds);
 
+// One sound of a file made by encodeAudio, lasting tenths of a second.
+struct Sound {
+    enum Kind { Tone, Noise, Silence } kind;
+    int tenths;
+};
+
+// Makes an audio file with the platform's own encoders (gst-launch-1.0): the
+// sounds one after the other, as 44.1 kHz stereo, put through the encoder
+// elements (separated by spaces) into the file. Answers what went wrong, or
+// nothing.
+QString encodeAudio(const QString& path, const QString& encoder, const QList<Sound>& sounds = {{Sound::Tone, 20}});
+
 } // namespace testing

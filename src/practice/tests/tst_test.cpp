@@ -278,6 +278,56 @@ private slots:
         } else {
             QCOMPARE(shown(w), "Get ready...|" + rows + "|0 0 0 0");
         }
+        // Whatever failed, the next song's test starts and plays.
+        if (statement.startsWith("Alter"))
+            execute(*h, "Alter table Counts rename to Track");   // the library mended first
+        Test& next = Test::instance();
+        next.Init(song({2.0}, 0.3, 9.0));
+        QCOMPARE(h->fake->messageTexts(), messages);   // nothing more told
+        QVERIFY(next.TheTimer->mode() == fw::Timer::ModeMultiple && next.qtPlayer->isPlaying());
+        QTRY_VERIFY(next.qtPlayer->position() > 0.0);
+    }
+
+    // Audio that ends before the test section does: the position never
+    // passes the section's end, and the test ends as it does by time.
+    void audioEndingBeforeTheSectionsEnd_data()
+    {
+        QTest::addColumn<QString>("encoder");   // none: a WAV
+        QTest::addColumn<double>("seconds");    // of the audio made
+        QTest::addColumn<int>("keptBytes");     // of the file made; 0 keeps all
+        QTest::addColumn<double>("testStart");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("a short song, while testing") << "" << 2.0 << 0 << 0.3 << "All Done!|1.00 01.20 Right;4.00|1 0 100% A";
+        QTest::newRow("an MP3 cut short, while testing") << "lamemp3enc target=quality ! xingmux" << 3.0 << 12000 << 0.3
+                                                         << "All Done!|1.00 01.20 Right;4.00|1 0 100% A";
+        QTest::newRow("a song shorter than the countdown") << "" << 0.5 << 0 << 3.0 << "All Done!|4.00|0 0 0 0";
+    }
+    void audioEndingBeforeTheSectionsEnd()
+    {
+        QFETCH(QString, encoder);
+        QFETCH(double, seconds);
+        QFETCH(int, keptBytes);
+        QFETCH(double, testStart);
+        const QString path = h->env.root() + (encoder.isEmpty() ? "/short.wav" : "/short.mp3");
+        if (encoder.isEmpty())
+            QVERIFY(writeWav(path, seconds));
+        else
+            QCOMPARE(encodeAudio(path, encoder, {{Sound::Tone, int(seconds * 10)}}), QString());
+        if (keptBytes > 0)
+            QVERIFY(QFile::resize(path, keptBytes));
+        const int id = song({1.0, 4.0}, testStart, 9.0);
+        execute(*h, "Update Songs set Path=" + fw::sqlQuoted(fw::colonPathFromPosix(path, false)) + " where ID=" + QString::number(id));
+        Test& w = Test::instance();
+        w.Init(id);
+        QCOMPARE(h->fake->messageTexts(), QStringList());
+        if (testStart < 1.0) {
+            QTRY_COMPARE(w.stCountdown->text(), kArmed);
+            pressAt(w, 1.2);
+            w.qtPlayer->setReportedPosition(std::nullopt);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(w.stCountdown->text(), QStringLiteral("All Done!"), 6000);
+        QTEST(shown(w), "expected");
+        QVERIFY(w.TheTimer->mode() == fw::Timer::ModeOff && !w.qtPlayer->isPlaying());
     }
 
     // A second test started while the first runs, and a third started while
