@@ -856,11 +856,12 @@ void Track::AddCounts(int firstBeat, int firstCount, int n, double startTime, do
                 refusal = kSongGone;
             return false;
         }
-        const std::unique_ptr<fw::RecordSet> existing = Code::db->SQLSelect(
-            QStringLiteral("Select count(*) as Counts from Track where SongsID=%1 and TheCount between %2 and %3")
-                .arg(songID)
-                .arg(firstCount)
-                .arg(firstCount + n - 1));
+        const QString newCounts = QStringLiteral(" from Track where SongsID=%1 and TheCount between %2 and %3")
+                                      .arg(songID)
+                                      .arg(firstCount)
+                                      .arg(firstCount + n - 1);
+        const std::unique_ptr<fw::RecordSet> existing
+            = Code::db->SQLSelect(QStringLiteral("Select count(*) as Counts") + newCounts);
         if (!existing)
             return false;
         if (existing->Field(QStringLiteral("Counts")).IntegerValue() > 0) {
@@ -881,11 +882,8 @@ void Track::AddCounts(int firstBeat, int firstCount, int n, double startTime, do
             beat = beat + 1 > 8 ? 1 : beat + 1;
         }
         // The new counts as stored, read back at once: the song had none of their numbers.
-        const std::unique_ptr<fw::RecordSet> rows = Code::db->SQLSelect(
-            QStringLiteral("Select * from Track where SongsID=%1 and TheCount between %2 and %3 Order by TheCount")
-                .arg(songID)
-                .arg(firstCount)
-                .arg(firstCount + n - 1));
+        const std::unique_ptr<fw::RecordSet> rows
+            = Code::db->SQLSelect(QStringLiteral("Select *") + newCounts + QStringLiteral(" Order by TheCount"));
         if (!rows)
             return false;
         for (; !rows->eof(); rows->MoveNext())
