@@ -3,7 +3,6 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <sqlite3.h>
 
@@ -140,33 +139,12 @@ private:
 
 const char* const noBytes = "";
 
-// Record sets keep their values in blocks that grow from small (a select of
-// one row takes little) to 64 KiB, a size the allocator serves from memory it
-// keeps, so that reading one large select after another does not ask the
-// system for fresh memory every time. Cells: blocks of 64, 128 ... 4096
-// cells, then 4096 each.
-constexpr size_t firstBlockCells = 64;
-constexpr size_t growingCellBlocks = 7;
-constexpr size_t lastBlockCells = firstBlockCells << (growingCellBlocks - 1);
-constexpr size_t cellsInGrowingBlocks = firstBlockCells * ((size_t(1) << growingCellBlocks) - 1);
+// The bytes of texts and blobs are kept in blocks that grow from small (a
+// select of one row takes little) to 64 KiB, a size the allocator serves from
+// memory it keeps, so that reading one large select after another does not
+// ask the system for fresh memory every time.
 constexpr size_t firstBlockBytes = 1024;
 constexpr size_t lastBlockBytes = 65536;
-
-size_t cellBlockSize(size_t block)
-{
-    return block < growingCellBlocks ? firstBlockCells << block : lastBlockCells;
-}
-
-// The block of the index-th cell and its place in the block.
-std::pair<size_t, size_t> cellBlockOf(size_t index)
-{
-    if (index < cellsInGrowingBlocks) {
-        const size_t block = size_t(std::bit_width(index / firstBlockCells + 1)) - 1;
-        return {block, index - firstBlockCells * ((size_t(1) << block) - 1)};
-    }
-    const size_t rest = index - cellsInGrowingBlocks;
-    return {growingCellBlocks + rest / lastBlockCells, rest % lastBlockCells};
-}
 
 } // namespace
 
@@ -645,13 +623,8 @@ void RecordSet::readColumns(sqlite3_stmt* statement)
 void RecordSet::appendRow(sqlite3_stmt* statement, int firstColumn, int rowIdColumn)
 {
     const int count = int(m_columns.size());
-    for (int i = 0; i < count; ++i) {
-        const auto [block, place] = cellBlockOf(m_cellCount);
-        if (block == m_cellBlocks.size())
-            m_cellBlocks.push_back(std::make_unique_for_overwrite<Cell[]>(cellBlockSize(block)));
-        m_cellBlocks[block][place] = keep(statement, firstColumn + i);
-        ++m_cellCount;
-    }
+    for (int i = 0; i < count; ++i)
+        m_cells.push_back(keep(statement, firstColumn + i));
     ++m_rowCount;
     if (rowIdColumn >= 0)
         m_rowIds.push_back(sqlite3_column_int64(statement, rowIdColumn));
@@ -719,13 +692,7 @@ const RecordSet::Cell* RecordSet::cell(int column) const
 {
     if (column < 0 || column >= m_columns.size() || eof())
         return nullptr;
-    return &cellAt(size_t(m_row) * size_t(m_columns.size()) + size_t(column));
-}
-
-RecordSet::Cell& RecordSet::cellAt(size_t index) const
-{
-    const auto [block, place] = cellBlockOf(index);
-    return m_cellBlocks[block][place];
+    return &m_cells[size_t(m_row) * size_t(m_columns.size()) + size_t(column)];
 }
 
 bool RecordSet::eof() const
@@ -845,7 +812,7 @@ void RecordSet::Update()
         const size_t row = size_t(m_row) * size_t(m_columns.size());
         const int count = int(m_pending.size());
         for (int i = 0; i < count; ++i)
-            cellAt(row + size_t(m_pending[size_t(i)].first)) = keep(statement.get(), i);
+            m_cells[row + size_t(m_pending[size_t(i)].first)] = keep(statement.get(), i);
         m_rowIds[size_t(m_row)] = sqlite3_column_int64(statement.get(), count);
         rc = sqlite3_step(statement.get());
     } else if (rc == SQLITE_DONE) {

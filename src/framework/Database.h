@@ -194,8 +194,6 @@ private:
     // The value of the current row's column; null past the last row or for
     // a column that is not there.
     const Cell* cell(int column) const;
-    // The index-th value kept, counting row after row.
-    Cell& cellAt(size_t index) const;
     // Column `column` of the statement's current row, its bytes kept.
     Cell keep(sqlite3_stmt* statement, int column);
     const char* keepBytes(const char* data, int size);
@@ -206,10 +204,9 @@ private:
     QString m_schema;         // the database (schema) name of m_table
     QString m_table;          // the one table all columns come from, or empty
     QString m_rowIdName;      // how the row ID is named in statements
-    // The values row after row, FieldCount() each, and the bytes of their
-    // texts and blobs, in blocks that never move once made.
-    std::vector<std::unique_ptr<Cell[]>> m_cellBlocks;
-    size_t m_cellCount = 0;
+    // The values row after row, FieldCount() each; the bytes of their texts
+    // and blobs lie in blocks that never move once made.
+    std::vector<Cell> m_cells;
     std::vector<std::unique_ptr<char[]>> m_byteBlocks;
     char* m_freeBytes = nullptr;   // the unused end of the last block of short texts
     size_t m_freeByteCount = 0;
