@@ -33,30 +33,12 @@ bool setting(const ControlRecord& r, const char* key, bool fallback = false)
     return r.settings.value(QLatin1String(key)).toBool(fallback);
 }
 
-// What a button of the style looks like, for the place of its text.
-QStyleOptionButton buttonOption(const QAbstractButton* button)
-{
-    QStyleOptionButton option;
-    option.initFrom(button);
-    option.text = button->text();
-    if (const auto* push = qobject_cast<const QPushButton*>(button)) {
-        if (push->isDefault())
-            option.features |= QStyleOptionButton::DefaultButton;
-        if (push->autoDefault())
-            option.features |= QStyleOptionButton::AutoDefaultButton;
-        if (push->isFlat())
-            option.features |= QStyleOptionButton::Flat;
-    }
-    return option;
-}
-
 // Fits a button's text in the place its style gives the text.
-QFont fittedButtonFont(const QAbstractButton* button, QStyle::SubElement contents, const QFont& font)
+QFont fittedButtonFont(const QAbstractButton* button, const QFont& font)
 {
-    const QStyleOptionButton option = buttonOption(button);
-    const QRect box = button->style()->subElementRect(contents, &option, button);
+    const QRect box = buttonTextPlace(button);
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic;
-    return fittedFont(font, [&](const QFont& f) { return shareOfBox(f, option.text, box, flags); });
+    return fittedFont(font, [&](const QFont& f) { return shareOfBox(f, button->text(), box, flags); });
 }
 
 QHash<QString, QImage>& pictures()
@@ -66,6 +48,33 @@ QHash<QString, QImage>& pictures()
 }
 
 } // namespace
+
+QRect buttonTextPlace(const QAbstractButton* button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const auto* push = qobject_cast<const QPushButton*>(button);
+    if (push && push->isDefault())
+        option.features |= QStyleOptionButton::DefaultButton;
+    if (push && push->autoDefault())
+        option.features |= QStyleOptionButton::AutoDefaultButton;
+    if (push && push->isFlat())
+        option.features |= QStyleOptionButton::Flat;
+    return button->style()->subElementRect(push ? QStyle::SE_PushButtonContents : QStyle::SE_RadioButtonContents,
+                                           &option, button);
+}
+
+QRect groupTitlePlace(const QGroupBox* box)
+{
+    QStyleOptionGroupBox option;
+    option.initFrom(box);
+    option.text = box->title();
+    option.textAlignment = box->alignment();
+    option.lineWidth = 1;
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    return box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
+}
 
 // ---- StaticText ----------------------------------------------------------
 
@@ -268,7 +277,7 @@ void PushButton::setCaption(const QString& caption)
 
 void PushButton::fitText()
 {
-    m_button->setFont(fittedButtonFont(m_button, QStyle::SE_PushButtonContents, textFont()));
+    m_button->setFont(fittedButtonFont(m_button, textFont()));
 }
 
 void PushButton::push()
@@ -314,7 +323,7 @@ QString RadioButton::caption() const { return m_button->text(); }
 
 void RadioButton::fitText()
 {
-    m_button->setFont(fittedButtonFont(m_button, QStyle::SE_RadioButtonContents, textFont()));
+    m_button->setFont(fittedButtonFont(m_button, textFont()));
 }
 
 // ---- GroupBox ------------------------------------------------------------
@@ -346,15 +355,7 @@ void GroupBox::fitText()
     // The style places the title by the box's own font: each font is tried on it.
     m_box->setFont(fittedFont(textFont(), [this](const QFont& font) {
         m_box->setFont(font);
-        QStyleOptionGroupBox option;
-        option.initFrom(m_box);
-        option.text = m_box->title();
-        option.textAlignment = m_box->alignment();
-        option.lineWidth = 1;
-        option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
-        const QRect title = m_box->style()->subControlRect(QStyle::CC_GroupBox, &option,
-                                                            QStyle::SC_GroupBoxLabel, m_box);
-        return static_cast<double>(title.right() + 1) / std::max(1, m_box->width());
+        return static_cast<double>(groupTitlePlace(m_box).right() + 1) / std::max(1, m_box->width());
     }));
 }
 

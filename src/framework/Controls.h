@@ -15,6 +15,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QAbstractButton;
 class QGroupBox;
 class QTabBar;
 class QFrame;
@@ -223,5 +224,10 @@ private:
 // Built-in pictures that layouts name as backdrops.
 void registerPicture(const QString& name, const QImage& picture);
 std::optional<QImage> builtInPicture(const QString& name);
+
+// Where the style puts a push or radio button's text, and a group box's
+// title, at the widget's present font.
+QRect buttonTextPlace(const QAbstractButton* button);
+QRect groupTitlePlace(const QGroupBox* box);
 
 } // namespace fw

@@ -15,6 +15,7 @@
 #include "tracks/Track.h"
 
 #include "framework/Application.h"
+#include "framework/Controls.h"
 #include "framework/ListBox.h"
 
 #include <QDir>
@@ -48,32 +49,6 @@ QString visibleText(QString text)
     while (!text.isEmpty() && text.back().isSpace())
         text.chop(1);
     return text;
-}
-
-// Where the style draws a button's text.
-QRect buttonTextBox(const QAbstractButton* button)
-{
-    QStyleOptionButton option;
-    option.initFrom(button);
-    option.text = button->text();
-    const auto* push = qobject_cast<const QPushButton*>(button);
-    if (push && push->isDefault())
-        option.features |= QStyleOptionButton::DefaultButton;
-    if (push && push->autoDefault())
-        option.features |= QStyleOptionButton::AutoDefaultButton;
-    return button->style()->subElementRect(push ? QStyle::SE_PushButtonContents : QStyle::SE_RadioButtonContents,
-                                           &option, button);
-}
-
-QRect groupTitle(const QGroupBox* box)
-{
-    QStyleOptionGroupBox option;
-    option.initFrom(box);
-    option.text = box->title();
-    option.textAlignment = box->alignment();
-    option.lineWidth = 1;
-    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
-    return box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
 }
 
 // Whether a heading drawn in a font fits the place the style gives it.
@@ -145,10 +120,10 @@ QStringList cutTexts(const fw::Window& window, const QStringList& cellColumns = 
             check(control, label->text(),
                   fits(label->font(), visibleText(label->text()), inView(label, label->contentsRect()), flags));
         } else if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
-            check(control, button->text(), fits(button->font(), button->text(), inView(button, buttonTextBox(button)),
+            check(control, button->text(), fits(button->font(), button->text(), inView(button, fw::buttonTextPlace(button)),
                                                  Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic));
         } else if (const auto* box = qobject_cast<const QGroupBox*>(widget)) {
-            check(control, box->title(), inView(box, box->rect()).contains(groupTitle(box)));
+            check(control, box->title(), inView(box, box->rect()).contains(fw::groupTitlePlace(box)));
         } else if (const auto* list = dynamic_cast<const fw::ListBox*>(control)) {
             for (const QString& text : cutInList(list, cellColumns))
                 check(control, text, false);
