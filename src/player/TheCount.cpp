@@ -139,6 +139,8 @@ void TheCount::StartCounting(double start, double lastDone)
     ResetBeats();
     ClearNotes();
     stAdvice->setText(QString());
+    static quint64 runs = 0;
+    m_run = ++runs;
     BeatTimer->setMode(fw::Timer::ModeMultiple);
 }
 

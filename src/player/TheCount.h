@@ -31,6 +31,9 @@ public:
     // The timer follows the music: it has neither been stopped nor passed
     // the last count.
     bool isCounting() const;
+    // Which play this is: each start that plays gets a number no earlier
+    // play of the program had.
+    quint64 run() const { return m_run; }
 
     void BeatTimer_Action();
     void UpdateTime(double t);
@@ -68,6 +71,7 @@ protected:
     void Event_Close() override;
 
 private:
+    quint64 m_run = 0;
     // Sets the song list's Play button back, while the song list is open.
     void resetPlayButtons();
 };

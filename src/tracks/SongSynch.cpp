@@ -222,17 +222,16 @@ std::optional<QString> SongSynch::offsetText() const
 {
     const std::optional<double> seconds = fw::numberOf(efOffset->text());
     if (!seconds) {
-        fw::MsgBox(QStringLiteral("Please type the number of seconds to shift by, such as 0.10."));
+        fw::MsgBox(QStringLiteral("Please fill in the number of seconds to shift by, such as 0.10."));
         return std::nullopt;
     }
     if (*seconds < 0) {
-        fw::MsgBox(QStringLiteral("Please type the seconds without a minus sign: Shift Track Backward moves the "
+        fw::MsgBox(QStringLiteral("Please fill in the seconds without a minus sign: Shift Track Backward moves the "
                                   "counts earlier."));
         return std::nullopt;
     }
     if (*seconds > CountLimits::kLongestSong) {
-        fw::MsgBox(QStringLiteral("Please type at most %1 seconds: no song lasts a day.")
-                       .arg(fw::Format(CountLimits::kLongestSong, QStringLiteral("###,###"))));
+        fw::MsgBox(QStringLiteral("Please fill in a shift of 24 hours or less: no song lasts longer."));
         return std::nullopt;
     }
     // Only the number gets the decimal point guard: the statements hold commas of their own.
