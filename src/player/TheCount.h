@@ -40,6 +40,8 @@ public:
     void ResetBeats();
     void ClearNotes();
     void SaveSettings();
+    // Song set-up has deleted a song: its play stops.
+    void songDeleted(int songID);
     bool stAdvice_MouseDown(int x, int y);
     void stAdvice_MouseUp(int x, int y);
 

@@ -85,6 +85,7 @@ void SongSynch::CreateControls()
     stInstructions = control<fw::StaticText>(QStringLiteral("stInstructions"));
     st2 = control<fw::StaticText>(QStringLiteral("st2"));
     st3 = control<fw::StaticText>(QStringLiteral("st3"));
+    ListCells::dropDeletedSongs(*List);
     connect(List, &fw::ListBox::change, this, &SongSynch::List_Change);
     connect(pbForward, &fw::PushButton::action, this, &SongSynch::pbForward_Action);
     connect(pbBackward, &fw::PushButton::action, this, &SongSynch::pbBackward_Action);
@@ -191,6 +192,7 @@ void SongSynch::Event_Open()
 void SongSynch::LoadList()
 {
     const QPointer<SongSynch> alive(this);
+    const ListCells::Filling filling(*List);
     const std::unique_ptr<fw::RecordSet> songs
         = Code::db->SQLSelect(QStringLiteral("Select * from Songs Order by Title ASC"));
     if (!songs) {

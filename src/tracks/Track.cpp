@@ -182,6 +182,7 @@ void Track::CreateControls()
     connect(pbDeleteBeats, &fw::PushButton::action, this, &Track::pbDeleteBeats_Action);
     connect(pbChangeSpeed, &fw::PushButton::action, this, &Track::pbChangeSpeed_Action);
     connect(pbReduceBeats, &fw::PushButton::action, this, &Track::pbReduceBeats_Action);
+    connect(&Code::notices(), &Code::Notices::songDeleted, this, &Track::songDeleted);
 }
 
 // ---- the list's cells ----------------------------------------------------------
@@ -1031,6 +1032,17 @@ void Track::ScrollToCount(const QString& count)
 }
 
 // ---- opening and closing --------------------------------------------------------
+
+// The song's ID and its counts' IDs go to the next new song: an edit or a
+// tool here, or a first track made for it, would write into that song.
+void Track::songDeleted(int songID)
+{
+    if (songID != TheSongID)
+        return;
+    if (NewTrack* maker = NewTrack::ifOpen())
+        maker->Close();
+    Close();
+}
 
 void Track::Event_Open()
 {

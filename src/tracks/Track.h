@@ -52,6 +52,8 @@ public:
     // startTime, each further one interval seconds later, all at speed.
     void AddCounts(int firstBeat, int firstCount, int n, double startTime, double interval, double speed);
     void MakeFirstTrack(double bpm, int minutes, int seconds);
+    // Song set-up has deleted a song: an editor on it closes.
+    void songDeleted(int songID);
 
     fw::ListBox* TrackList = nullptr;
     fw::StaticText* stStatus = nullptr;
