@@ -426,7 +426,7 @@ private slots:
     // song is deleted here; a new song then takes its ID, added or imported
     // (its counts then take the IDs of the deleted counts). The track editor
     // and the song information form on the song close, an unsaved edit in
-    // the form with it; every list drops the song's row, so a file dropped
+    // the form with it, and a form on another song stays; every list drops the song's row, so a file dropped
     // where it stood and a synchronisation find no song; the song's play and
     // its test stop. The new song keeps what it was made with.
     void windowsLetGoOfADeletedSong_data()
@@ -450,6 +450,7 @@ private slots:
         const QPointer<SongInfo> form = dynamic_cast<SongInfo*>(fw::Window::openWindows().back());
         QTest::keyClicks(form->efTitle->widget(), " Title");
         QVERIFY(form->pbSave->enabled());
+        SongInfo& otherForm = openWindowOn<SongInfo>(songID(h, "Copper Rooftops").toInt());
         Songs& songs = Songs::instance();
         songs.SongList->setListIndex(rowOf(songs.SongList, id));
         songs.pbPlay->push();
@@ -479,6 +480,7 @@ private slots:
         QCOMPARE(setup.List->Cell(setup.List->LastIndex(), IDCell), QString::number(id));
 
         QVERIFY(!Track::isOpen() && !Code::TrackOpen && !NewTrack::isOpen() && (!form || form->isClosed()));
+        QVERIFY(!otherForm.isClosed());
         for (const fw::ListBox* list : std::initializer_list<const fw::ListBox*>{songs.SongList, locations, synch.List, picker.List})
             QCOMPARE(rowOf(list, id), -1);
         QCOMPARE(rowOf(setup.List, id), setup.List->LastIndex());
