@@ -426,9 +426,10 @@ private slots:
     // song is deleted here; a new song then takes its ID, added or imported
     // (its counts then take the IDs of the deleted counts). The track editor
     // and the song information form on the song close, an unsaved edit in
-    // the form with it, and a form on another song stays; every list drops the song's row, so a file dropped
-    // where it stood and a synchronisation find no song; the song's play and
-    // its test stop. The new song keeps what it was made with.
+    // the form with it, while a form on another song stays; every list drops
+    // the song's row, so a file dropped where it stood and a synchronisation
+    // find no song; the song's play and its test stop. The new song keeps
+    // what it was made with.
     void windowsLetGoOfADeletedSong_data()
     {
         QTest::addColumn<bool>("imported");
