@@ -47,10 +47,10 @@ void SongInfo::CreateControls()
     connect(pbCancel, &fw::PushButton::action, this, &SongInfo::pbCancel_Action);
     connect(pbSave, &fw::PushButton::action, this, &SongInfo::pbSave_Action);
     connect(stPath, &fw::Control::dropObject, this, &SongInfo::stPath_DropObject);
-    connect(&Code::notices(), &Code::Notices::songDeleted, this, &SongInfo::songDeleted);
     connect(stPath, &fw::Control::opened, this, &SongInfo::stPath_Open);
     stPath->mouseDown = [this](int x, int y) { return stPath_MouseDown(x, y); };
     stPath->mouseUp = [this](int x, int y) { stPath_MouseUp(x, y); };
+    connect(&Code::notices(), &Code::Notices::songDeleted, this, &SongInfo::songDeleted);
     // The menu binds cmEdit's Open and choice events to itself.
     editMenu = std::make_unique<EditContextMenu>(cmEdit, fields);
 }

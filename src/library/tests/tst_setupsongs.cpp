@@ -482,7 +482,8 @@ private slots:
 
         QVERIFY(!Track::isOpen() && !Code::TrackOpen && !NewTrack::isOpen() && (!form || form->isClosed()));
         QVERIFY(!otherForm.isClosed());
-        for (const fw::ListBox* list : std::initializer_list<const fw::ListBox*>{songs.SongList, locations, synch.List, picker.List})
+        const std::initializer_list<const fw::ListBox*> lists = {songs.SongList, locations, synch.List, picker.List};
+        for (const fw::ListBox* list : lists)
             QCOMPARE(rowOf(list, id), -1);
         QCOMPARE(rowOf(setup.List, id), setup.List->LastIndex());
         QVERIFY(!TheCount::instance().isCounting() && songs.pbPlay->caption() == "Play");
