@@ -329,7 +329,8 @@ void SetupSongs::ImportFile(const fw::FolderItem& f)
     if (!id)
         return;
     appendSongRow(title, script.song.at(1), script.song.at(2), *id);
-    fw::MsgBox(QStringLiteral("Song imported OK."));
+    // A song read back from a file whose values took more lines is told so.
+    fw::MsgBox(reading.notice.isEmpty() ? QStringLiteral("Song imported OK.") : reading.notice);
 }
 
 // No yield while the transaction is open: another window's "BEGIN" and

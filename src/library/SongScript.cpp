@@ -1,5 +1,8 @@
 #include "library/SongScript.h"
 
+#include "framework/Format.h"
+#include "tracks/CountLimits.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -13,7 +16,7 @@ namespace SongScript {
 namespace {
 
 constexpr QChar kLineSeparator(0x2028);
-constexpr qsizetype kNumberedValues = 3;   // count, time and beat must read as numbers
+constexpr qsizetype kNumberedValues = 4;   // count, time, beat and speed are numbers
 // A song's file names the song by its first lines: title, artist and album,
 // the values that tell songs apart in song set-up.
 constexpr qsizetype kIdentityLines = 3;
@@ -38,11 +41,18 @@ constexpr std::array<char16_t, 128> kMacRoman = {
     0x00AF, 0x02D8, 0x02D9, 0x02DA, 0x00B8, 0x02DD, 0x02DB, 0x02C7,
 };
 
-bool readsAsNumber(QStringView text)
+// A number as the database writes one: plain decimal digits with an
+// optional sign, point and exponent, spaces around it aside; no digit
+// grouping ("2,000,000"), no decimal comma, nothing infinite.
+std::optional<double> numberIn(QStringView text)
 {
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double number = QLocale::c().toDouble(text.trimmed(), &ok);
-    return ok && std::isfinite(number);
+    const double number = c.toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(number))
+        return std::nullopt;
+    return number;
 }
 
 QString notATrackLine(qsizetype lineNumber)
@@ -52,23 +62,90 @@ QString notATrackLine(qsizetype lineNumber)
         .arg(lineNumber);
 }
 
-// The song's lines that hold numbers: the test section's start and end, in
-// seconds. A line break that an older copy wrote inside an earlier value
-// moves text into them, which this check catches.
-struct NumberLine {
-    qsizetype index;
-    const char* what;
-};
-const std::array<NumberLine, 2> kNumberLines = {{
-    {kSongColumns.indexOf(QStringLiteral("TestStart")), "a test start"},
-    {kSongColumns.indexOf(QStringLiteral("TestEnd")), "a test end"},
-}};
-
-QString notANumberLine(qsizetype lineNumber, const char* what)
+// A value as the user is told it: as the file holds it, cut when long.
+QString shown(QStringView value)
 {
-    return QStringLiteral("Line %1 of the file is not %2: it must be a number of seconds.")
-        .arg(lineNumber)
-        .arg(QLatin1String(what));
+    constexpr qsizetype kLongest = 40;
+    const QStringView trimmed = value.trimmed();
+    return trimmed.size() > kLongest ? trimmed.left(kLongest).toString() + QChar(0x2026) : trimmed.toString();
+}
+
+// "Line 14 of the file holds a beat of 9: a beat must be ..."
+QString holds(qsizetype lineNumber, const QString& what, QStringView value, const QString& must)
+{
+    const QString held = value.trimmed().isEmpty() ? QStringLiteral("no ") + what
+                                                   : QStringLiteral("a %1 of %2").arg(what, shown(value));
+    return QStringLiteral("Line %1 of the file holds %2: %3").arg(lineNumber).arg(held, must);
+}
+
+const QString kWithinADay = QStringLiteral("a number of seconds within 24 hours of the start of the song.");
+
+// What is wrong with a track line's count, time, beat and speed (the
+// bounds the track editor keeps), or nothing.
+QString trackValueProblem(qsizetype lineNumber, const QList<QStringView>& parts)
+{
+    const auto part = [&](qsizetype v) { return v < parts.size() ? parts[v] : QStringView(); };
+    const std::optional<double> count = numberIn(part(0));
+    if (!count || !CountLimits::isCount(*count))
+        return holds(lineNumber, QStringLiteral("count"), part(0),
+                     QStringLiteral("a count must be a whole number from 1 to %1.")
+                         .arg(fw::Format(CountLimits::kHighestCount, QStringLiteral("###,###"))));
+    const std::optional<double> time = numberIn(part(1));
+    if (!time || !CountLimits::isTime(*time))
+        return holds(lineNumber, QStringLiteral("time"), part(1), QStringLiteral("a time must be ") + kWithinADay);
+    const std::optional<double> beat = numberIn(part(2));
+    if (!beat || *beat != std::floor(*beat) || !CountLimits::isBeat(static_cast<int>(*beat)))
+        return holds(lineNumber, QStringLiteral("beat"), part(2), QStringLiteral("a beat must be a whole number from 1 to 8."));
+    const std::optional<double> speed = numberIn(part(3));
+    if (!speed || !CountLimits::isSpeed(*speed))
+        return holds(lineNumber, QStringLiteral("speed"), part(3),
+                     QStringLiteral("a speed must be above 0 and up to %1 beats per minute.")
+                         .arg(fw::Format(CountLimits::kFastestSpeed, QStringLiteral("###,###"))));
+    return QString();
+}
+
+// What is wrong with a test section read from lines n and n + 1, or
+// nothing: its start and end are numbers of seconds within a day of the
+// song's start, the start not after the end, or both are empty (a song
+// without a test section).
+QString testSectionProblem(qsizetype n, QStringView start, QStringView end)
+{
+    const bool noStart = start.trimmed().isEmpty();
+    const bool noEnd = end.trimmed().isEmpty();
+    if (noStart && noEnd)
+        return QString();
+    const std::optional<double> from = numberIn(start);
+    const std::optional<double> to = numberIn(end);
+    if (noStart != noEnd)
+        return QStringLiteral("Line %1 of the file holds no test %2 while line %3 holds a test %4: a test section "
+                              "needs both its start and its end, or neither.")
+            .arg(noStart ? n : n + 1)
+            .arg(noStart ? QStringLiteral("start") : QStringLiteral("end"))
+            .arg(noStart ? n + 1 : n)
+            .arg(noStart ? QStringLiteral("end") : QStringLiteral("start"));
+    if (!from || !CountLimits::isTime(*from))
+        return holds(n, QStringLiteral("test start"), start, QStringLiteral("it must be ") + kWithinADay);
+    if (!to || !CountLimits::isTime(*to))
+        return holds(n + 1, QStringLiteral("test end"), end, QStringLiteral("it must be ") + kWithinADay);
+    if (*from > *to)
+        return QStringLiteral("Line %1 of the file holds a test start of %2, after the test end of %3 on line %4: "
+                              "the start must not be after the end.")
+            .arg(n)
+            .arg(shown(start), shown(end))
+            .arg(n + 1);
+    return QString();
+}
+
+// A line that begins the track: a number before a TAB, or three values or
+// more split by TABs, which no song value holds (a damaged track line among
+// them, which is then refused as such). Song values hold no line break as
+// this program writes them, but older copies wrote a value's line breaks as
+// they were, so a song's values can take more lines than eleven; the track
+// begins at the first such line after them.
+bool beginsTrack(QStringView line)
+{
+    const qsizetype tab = line.indexOf(u'\t');
+    return tab >= 0 && (numberIn(line.left(tab)).has_value() || line.indexOf(u'\t', tab + 1) >= 0);
 }
 
 QString notASongScript(const QString& why)
@@ -110,6 +187,8 @@ QString eightBitText(const QByteArray& content, char16_t (*decode)(unsigned char
     return text;
 }
 
+// ---- which encoding -----------------------------------------------------------
+
 // The accented letters of Western languages, which both 8-bit encodings
 // carry at different bytes.
 bool isAccentedLetter(QChar c)
@@ -119,14 +198,83 @@ bool isAccentedLetter(QChar c)
         || u == 0x161 || u == 0x178 || u == 0x17D || u == 0x17E;
 }
 
-// How much the characters that the file's 8-bit bytes give in one encoding
-// look like written words: an accented small letter, a capital that begins
-// a word (or stands in a word of capitals) and a quote mark that opens or
-// closes a word count for it; a capital inside a word of small letters
-// ("CafÈ", "DÈj‡"), a small letter run into a capital and a sign inside a
-// word ("Fu§ball") count against it. Read in the wrong encoding, the
-// letters of a text turn into exactly these.
-int wordScore(const QByteArray& content, const QString& text)
+bool isApostrophe(QChar c) { return c == u'\u2018' || c == u'\u2019'; }
+bool isDoubleQuote(QChar c) { return c == u'\u201C' || c == u'\u201D' || c == u'\u201E'; }
+bool isDash(QChar c) { return c == u'\u2013' || c == u'\u2014'; }
+bool isCurrency(QChar c) { return c == u'\u20AC' || c == u'\u00A3' || c == u'\u00A5' || c == u'\u00A2'; }
+bool isSpaceOrEdge(QChar c) { return c.isSpace(); }
+
+// Signs that the other encoding's letters and punctuation turn into and that
+// song texts hardly hold: "∞" for "°", "√" for "é", "‰" for "â" ...
+bool isRareSign(QChar c)
+{
+    static constexpr std::array<char16_t, 44> kRare = {
+        0x221E, 0x2260, 0x2264, 0x2265, 0x2202, 0x2211, 0x220F, 0x03C0, 0x222B, 0x03A9, 0x221A,
+        0x2248, 0x2206, 0x25CA, 0x2044, 0xFB01, 0xFB02, 0x0131, 0x02C6, 0x02DC, 0x00AF, 0x02D8,
+        0x02D9, 0x02DA, 0x00B8, 0x02DD, 0x02DB, 0x02C7, 0x2021, 0x201A, 0x2030, 0x0192, 0x00AC,
+        0x00B7, 0x2039, 0x203A, 0x00A6, 0x00A4, 0x00B9, 0x00B2, 0x00B3, 0x00D7, 0x2020, 0xF8FF,
+    };
+    return std::find(kRare.cbegin(), kRare.cend(), c.unicode()) != kRare.cend();
+}
+
+// The letters of the word that ends just before k, or begins just after it.
+QString wordBefore(const QString& text, qsizetype k)
+{
+    qsizetype begin = k;
+    while (begin > 0 && text[begin - 1].isLetter())
+        --begin;
+    return text.mid(begin, k - begin).toLower();
+}
+QString wordAfter(const QString& text, qsizetype k)
+{
+    qsizetype end = k + 1;
+    while (end < text.size() && text[end].isLetter())
+        ++end;
+    return text.mid(k + 1, end - k - 1).toLower();
+}
+
+// An apostrophe between letters as English and French write it: "Don’t",
+// "it’s", "you’re", "l’amour", "O’Brien".
+bool isElision(const QString& text, qsizetype k)
+{
+    static const QStringList kEndings = {QStringLiteral("t"),  QStringLiteral("s"),  QStringLiteral("d"),
+                                         QStringLiteral("m"),  QStringLiteral("ll"), QStringLiteral("re"),
+                                         QStringLiteral("ve")};
+    static const QStringList kBeginnings = {QStringLiteral("l"), QStringLiteral("d"),  QStringLiteral("j"),
+                                            QStringLiteral("c"), QStringLiteral("m"),  QStringLiteral("n"),
+                                            QStringLiteral("s"), QStringLiteral("t"),  QStringLiteral("qu"),
+                                            QStringLiteral("o"), QStringLiteral("jusqu"), QStringLiteral("lorsqu")};
+    const QString before = wordBefore(text, k);
+    const QString after = wordAfter(text, k);
+    return (kEndings.contains(after) && !before.isEmpty()) || (kBeginnings.contains(before) && after.size() >= 2);
+}
+
+// Whether the line around k holds, before k (or after it), a mark of this set.
+template <typename Pred>
+bool lineHolds(const QString& text, qsizetype k, bool before, Pred is)
+{
+    const qsizetype step = before ? -1 : 1;
+    for (qsizetype j = k + step; j >= 0 && j < text.size(); j += step) {
+        const QChar c = text[j];
+        if (c == u'\n' || c == u'\r')
+            return false;
+        if (is(c))
+            return true;
+    }
+    return false;
+}
+
+// How well the characters that the file's 8-bit bytes give in one encoding
+// sit where they stand. Typography scores most: an apostrophe between
+// letters ("Don’t") or around an "n" ("Rock ’n’ Roll"), quote marks that
+// open and close, a dash between digits ("96–100") or spaces, a degree
+// sign after a digit ("90°"), a currency sign beside digits ("5€"). An
+// accented letter counts for a reading when it sits in a word ("Café",
+// "Über") and against it when it touches digits or stands as a capital
+// inside a word of small letters ("CafÈ"); a rare sign ("∞", "‰") counts
+// against it. Read in the wrong encoding, typography turns into exactly
+// such letters and signs, and letters into such signs.
+int sittingScore(const QByteArray& content, const QString& text)
 {
     const auto at = [&](qsizetype k) { return k >= 0 && k < text.size() ? text[k] : QChar(u' '); };
     int score = 0;
@@ -137,48 +285,188 @@ int wordScore(const QByteArray& content, const QString& text)
         const QChar before = at(k - 1);
         const QChar after = at(k + 1);
         if (isAccentedLetter(c)) {
-            if (c.isLower())
-                score += after.isUpper() ? -1 : 1;
+            if (before.isDigit() || after.isDigit())
+                score -= 1;
+            else if (c.isLower())
+                score += after.isUpper() ? -1 : (before.isLetter() ? 1 : 0);
+            else if (before.isLetter())
+                score += before.isLower() || after.isLower() ? -1 : 1;
             else
-                score += before.isLetter() && (before.isLower() || after.isLower()) ? -1 : 1;
-        } else if (c == u'\u2018' || c == u'\u201A' || c == u'\u201C' || c == u'\u201E') {
-            score += !before.isLetterOrNumber() && after.isLetterOrNumber() ? 1 : 0;
-        } else if (c == u'\u2019' || c == u'\u201D') {
-            score += before.isLetterOrNumber() || before.isPunct() ? 1 : 0;
-        } else if (c != u'\u2013' && c != u'\u2014' && c != u'\u2026') {
+                score += after.isLetter() ? 1 : 0;
+        } else if (isApostrophe(c)) {
+            if (before.isLetter() && after.isLetter()) {
+                score += isElision(text, k) ? 2 : 0;
+            } else if (after.isLetter() && at(k + 2) == c && !at(k + 3).isLetter()) {
+                score += 4;   // "’n’", "’s’": the apostrophe after scores nothing
+            } else if (c == u'\u2018' && after.isLetterOrNumber()) {
+                score += lineHolds(text, k, false, [](QChar q) { return q == u'\u2019'; }) ? 2 : 0;
+            } else if (c == u'\u2019' && (before.isLetterOrNumber() || before.isPunct()) && !after.isLetter()) {
+                score += lineHolds(text, k, true, [](QChar q) { return q == u'\u2018'; }) ? 2 : 0;
+            }
+        } else if (isDoubleQuote(c)) {
+            const bool opens = c != u'\u201D' && !before.isLetterOrNumber() && after.isLetterOrNumber();
+            const bool closes = c != u'\u201E' && (before.isLetterOrNumber() || before.isPunct()) && !after.isLetterOrNumber();
+            if (opens)
+                score += lineHolds(text, k, false, [](QChar q) { return q == u'\u201D' || q == u'\u201C'; }) ? 2 : 1;
+            else if (closes)
+                score += lineHolds(text, k, true, [](QChar q) { return q == u'\u201C' || q == u'\u201E'; }) ? 2 : 1;
+        } else if (isDash(c)) {
+            if ((before.isDigit() && after.isDigit()) || (isSpaceOrEdge(before) && isSpaceOrEdge(after)))
+                score += 2;
+        } else if (c == u'\u00B0') {
+            score += before.isDigit() ? 2 : 0;
+        } else if (isCurrency(c)) {
+            score += before.isDigit() || after.isDigit() || (before == u' ' && at(k - 2).isDigit()) ? 2 : 0;
+        } else if (c == u'\u00A1' || c == u'\u00BF') {
+            score += !before.isLetter() && after.isLetter() ? 1 : 0;
+        } else if (c == u'\u2026') {
+            score += before.isLetter() || before.isPunct() ? 1 : 0;
+        } else if (isRareSign(c)) {
+            score -= 1;
+        } else {
             score -= before.isLetter() && after.isLetter() ? 1 : 0;
         }
     }
     return score;
 }
 
-// UTF-8, with or without a byte order mark, as this program writes it.
-// Older copies of the program wrote 8-bit text: on the Mac in Mac OS Roman
-// with lines ending in CR, on Windows in Windows-1252 with lines ending in
-// CR LF. Any byte sequence is valid in both, so the file tells which:
-// - a byte that Windows-1252 leaves undefined can only be Mac OS Roman;
-// - else line ends all of one kind name the copy that wrote them;
-// - else (line ends mixed, only LF, or none) the encoding whose letters read
-//   more like words (wordScore) is taken, and Mac OS Roman when neither
-//   does, as the program always read such files.
-QString textOf(const QByteArray& content)
+// A character that a valid UTF-8 sequence of the file gives fits where it
+// stands: Latin letters, Western signs and typography anywhere; a letter of
+// another script only beside other non-Latin letters, as in a title in
+// Greek or Russian. The bytes of 8-bit text make valid sequences only by
+// chance ("“Ärger”" in Mac OS Roman holds the bytes of "Ҁ"), and those
+// give such letters amid Latin ones, or controls.
+bool fitsAsUtf8(char32_t c, char32_t before, char32_t after)
 {
+    if (c < 0xA0 || (c >= 0xE000 && c <= 0xF8FF) || (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE)
+        return false;
+    if (c <= 0x17F || (c >= 0x218 && c <= 0x21B) || (c >= 0x1E00 && c <= 0x1EFF) || (c >= 0x2000 && c <= 0x2BFF)
+        || (c >= 0xFB00 && c <= 0xFB06) || c >= 0x1F000)
+        return true;
+    const auto nonLatin = [](char32_t n) {
+        return n >= 0x370 && n != 0xFFFD && (n < 0x2000 || n > 0x2BFF)
+            && (QChar::isLetter(n) || QChar::isMark(n));
+    };
+    return nonLatin(before) || nonLatin(after);
+}
+
+// Reads UTF-8 whose invalid bytes are stray 8-bit characters: each such byte
+// is read in Windows-1252, or in Mac OS Roman when one of them is a byte
+// Windows-1252 leaves undefined. Nothing when the file holds no valid
+// multi-byte sequence, or one that does not fit where it stands: then the
+// file is 8-bit text.
+std::optional<QString> utf8WithStrayBytes(const QByteArray& content)
+{
+    struct Piece {
+        char32_t c;
+        bool stray;
+    };
+    std::vector<Piece> pieces;
+    pieces.reserve(static_cast<size_t>(content.size()));
+    const auto byteAt = [&](qsizetype k) { return static_cast<unsigned char>(content[k]); };
+    qsizetype sequences = 0;
+    bool undefinedStray = false;
+    const qsizetype bom = content.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    for (qsizetype k = bom; k < content.size();) {
+        const unsigned char lead = byteAt(k);
+        if (lead < 0x80) {
+            pieces.push_back({lead, false});
+            ++k;
+            continue;
+        }
+        int length = 0;
+        char32_t c = 0;
+        char32_t least = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2; c = lead & 0x1F; least = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3; c = lead & 0x0F; least = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4; c = lead & 0x07; least = 0x10000;
+        }
+        bool valid = length > 0 && k + length <= content.size();
+        for (int j = 1; valid && j < length; ++j) {
+            const unsigned char next = byteAt(k + j);
+            valid = (next & 0xC0) == 0x80;
+            c = (c << 6) | (next & 0x3F);
+        }
+        valid = valid && c >= least && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+        if (valid) {
+            pieces.push_back({c, false});
+            ++sequences;
+            k += length;
+        } else {
+            pieces.push_back({lead, true});
+            undefinedStray = undefinedStray || windows1252(lead) == kUndefined;
+            ++k;
+        }
+    }
+    if (sequences == 0)
+        return std::nullopt;
+    const auto decodedAt = [&](size_t k) -> char32_t {
+        if (k >= pieces.size())
+            return U' ';
+        return pieces[k].stray ? char32_t(0xFFFD) : pieces[k].c;
+    };
+    QString text;
+    text.reserve(content.size());
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        const Piece& piece = pieces[k];
+        if (piece.stray) {
+            const unsigned char byte = static_cast<unsigned char>(piece.c);
+            text += QChar(undefinedStray ? macRoman(byte) : windows1252(byte));
+        } else if (piece.c >= 0x80) {
+            if (!fitsAsUtf8(piece.c, k > 0 ? decodedAt(k - 1) : U' ', decodedAt(k + 1)))
+                return std::nullopt;
+            text += QString::fromUcs4(&piece.c, 1);
+        } else {
+            text += QChar(char16_t(piece.c));
+        }
+    }
+    return text;
+}
+
+// UTF-8, with or without a byte order mark, as this program writes it, and
+// UTF-16 or UTF-32 with a byte order mark, as Windows editors save
+// "Unicode" text. Older copies of the program wrote 8-bit text: on the Mac
+// in Mac OS Roman with lines ending in CR, on Windows in Windows-1252 with
+// lines ending in CR LF. The file tells which:
+// - UTF-8 but for some stray bytes (a character pasted from elsewhere) is
+//   read as UTF-8 with each stray byte an 8-bit character;
+// - a byte that Windows-1252 leaves undefined can only be Mac OS Roman;
+// - else the line ends decide by their majority: more CR LF than bare CR
+//   mean Windows-1252, more bare CR Mac OS Roman (LF is neither's);
+// - else (as many of each, as in a file whose line ends were converted to
+//   LF) the encoding whose characters sit better (sittingScore), and
+//   Windows-1252 when they sit equally well.
+// Nothing when the file is UTF-16 or UTF-32 that does not decode.
+std::optional<QString> textOf(const QByteArray& content)
+{
+    const std::optional<QStringConverter::Encoding> marked = QStringConverter::encodingForData(content);
+    if (marked && *marked != QStringConverter::Utf8) {
+        QStringDecoder wide(*marked);
+        QString text = wide.decode(content);
+        if (wide.hasError())
+            return std::nullopt;
+        return text;
+    }
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(content);
     if (!utf8.hasError())
         return text;
+    if (std::optional<QString> mixed = utf8WithStrayBytes(content))
+        return mixed;
     if (!definedInWindows1252(content))
         return eightBitText(content, macRoman);
     const qsizetype crlf = content.count("\r\n");
     const qsizetype cr = content.count('\r') - crlf;
-    const qsizetype lf = content.count('\n') - crlf;
-    if (crlf > 0 && cr == 0 && lf == 0)
+    if (crlf > cr)
         return eightBitText(content, windows1252);
-    if (cr > 0 && crlf == 0 && lf == 0)
+    if (cr > crlf)
         return eightBitText(content, macRoman);
     QString mac = eightBitText(content, macRoman);
     QString windows = eightBitText(content, windows1252);
-    return wordScore(content, windows) > wordScore(content, mac) ? windows : mac;
+    return sittingScore(content, mac) > sittingScore(content, windows) ? mac : windows;
 }
 
 // The lines of the text without their ends: "\r\n", "\r" and "\n" each end
@@ -216,6 +504,94 @@ QString lineValue(const QString& value)
     encoded.replace(QLatin1Char('\r'), kLineSeparator);
     encoded.replace(QLatin1Char('\n'), kLineSeparator);
     return encoded;
+}
+
+// The song's values from lines 1 to trackStart, where an older copy may have
+// written the line breaks of the notes (line 7) and the install notes
+// (line 10), the two values that can hold one, as they were, so that the
+// song takes more lines than eleven. Each way of giving those extra lines
+// to the two values puts the test start and end on other lines; exactly
+// one way must give a test section (testSectionProblem), else the file is
+// refused, for no one can tell which value a line belongs to.
+struct SongLines {
+    QStringList values;
+    QString notice;    // what the user is told of a song read back from more lines
+    QString problem;
+};
+
+constexpr qsizetype kNotes = 6;
+constexpr qsizetype kTestStart = 7;
+constexpr qsizetype kInstall = 9;
+
+QString joined(const std::vector<QStringView>& lines, qsizetype first, qsizetype count)
+{
+    QString value;
+    for (qsizetype k = first; k < first + count; ++k) {
+        if (k > first)
+            value += QLatin1Char('\n');
+        value += decoded(lines[static_cast<size_t>(k)]);
+    }
+    return value;
+}
+
+QString linesFromTo(qsizetype first, qsizetype last)
+{
+    return QStringLiteral("lines %1 to %2").arg(first).arg(last);
+}
+
+SongLines songValues(const std::vector<QStringView>& lines, size_t trackStart)
+{
+    SongLines song;
+    const qsizetype extra = static_cast<qsizetype>(trackStart) - kSongColumns.size();
+    const auto line = [&](qsizetype k) { return lines[static_cast<size_t>(k)]; };
+    std::vector<qsizetype> fits;   // lines given to the notes beyond their first
+    for (qsizetype inNotes = 0; inNotes <= extra; ++inNotes) {
+        const qsizetype start = kTestStart + inNotes;
+        if (testSectionProblem(start + 1, line(start), line(start + 1)).isEmpty())
+            fits.push_back(inNotes);
+    }
+    if (extra == 0 && fits.empty()) {
+        song.problem = testSectionProblem(kTestStart + 1, line(kTestStart), line(kTestStart + 1));
+        return song;
+    }
+    if (fits.size() != 1) {
+        const QString range = linesFromTo(kNotes + 1, kSongColumns.size() + extra);
+        song.problem = (fits.empty()
+                            ? QStringLiteral("%1 of the file cannot be read as the song's notes, test start and end, "
+                                             "install notes and install link: no way of reading their line breaks "
+                                             "gives a test start and end.")
+                            : QStringLiteral("%1 of the file can be read as the song's notes, test start and end, "
+                                             "install notes and install link in more than one way: it is not clear "
+                                             "which lines hold the test start and end."))
+                           .arg(range);
+        song.problem[0] = song.problem[0].toUpper();
+        return song;
+    }
+    const qsizetype inNotes = fits.front();
+    const qsizetype inInstall = extra - inNotes;
+    for (qsizetype k = 0; k < kNotes; ++k)
+        song.values << decoded(line(k));
+    song.values << joined(lines, kNotes, inNotes + 1);
+    for (qsizetype k = kTestStart; k < kInstall; ++k) {
+        // Songs without a test section: an empty start and end are 0, the
+        // start of a song that cannot be tested.
+        const QString value = line(k + inNotes).trimmed().toString();
+        song.values << (value.isEmpty() ? QStringLiteral("0") : value);
+    }
+    song.values << joined(lines, kInstall + inNotes, inInstall + 1);
+    song.values << decoded(line(kSongColumns.size() - 1 + extra));
+    if (extra > 0) {
+        QStringList parts;
+        if (inNotes > 0)
+            parts << QStringLiteral("the notes over ") + linesFromTo(kNotes + 1, kNotes + 1 + inNotes);
+        if (inInstall > 0)
+            parts << QStringLiteral("the install notes over ")
+                    + linesFromTo(kInstall + 1 + inNotes, kInstall + 1 + extra);
+        song.notice = QStringLiteral("Song imported. The file was written by an older copy, which put line breaks "
+                                     "inside values: ")
+            + parts.join(QStringLiteral(" and ")) + QStringLiteral(" were each read back as one value.");
+    }
+    return song;
 }
 
 // The whole file, or nothing with what is wrong in *problem.
@@ -306,45 +682,46 @@ void Writer::writeLine(const QString& line)
 Reading parse(const QByteArray& content)
 {
     Reading reading;
-    if (content.contains('\0')) {
+    const std::optional<QString> text = textOf(content);
+    if (!text || text->contains(QChar(0))) {
         reading.problem = notASongScript(QStringLiteral("it holds binary data, not text."));
         return reading;
     }
-    const QString text = textOf(content);
-    const std::vector<QStringView> lines = linesOf(text);
+    const std::vector<QStringView> lines = linesOf(*text);
     const auto songLines = static_cast<size_t>(kSongColumns.size());
     if (lines.size() < songLines) {
         reading.problem = notASongScript(QStringLiteral("it has fewer than %1 lines.").arg(kSongColumns.size()));
         return reading;
     }
-    Script script;
-    for (size_t k = 0; k < songLines; ++k)
-        script.song << decoded(lines[k]);
-    // Files of songs without a test section hold its start and end empty:
-    // they are 0, the start of a song that cannot be tested.
-    for (const NumberLine& line : kNumberLines) {
-        QString& value = script.song[line.index];
-        value = value.trimmed();
-        if (value.isEmpty()) {
-            value = QStringLiteral("0");
-        } else if (!readsAsNumber(value)) {
-            reading.problem = notANumberLine(line.index + 1, line.what);
-            return reading;
-        }
+    // The song's lines end where the track begins, or with the file.
+    size_t trackStart = songLines;
+    while (trackStart < lines.size() && !beginsTrack(lines[trackStart]))
+        ++trackStart;
+    const SongLines found = songValues(lines, trackStart);
+    if (!found.problem.isEmpty()) {
+        reading.problem = found.problem;
+        return reading;
     }
-    for (size_t k = songLines; k < lines.size(); ++k) {
+    Script script;
+    script.song = found.values;
+    reading.notice = found.notice;
+    for (size_t k = trackStart; k < lines.size(); ++k) {
         if (lines[k].isEmpty())
             continue;
+        const auto lineNumber = static_cast<qsizetype>(k) + 1;
         const QList<QStringView> parts = lines[k].split(u'\t');
+        if (parts.size() < 3) {
+            reading.problem = notATrackLine(lineNumber);
+            return reading;
+        }
+        reading.problem = trackValueProblem(lineNumber, parts);
+        if (!reading.problem.isEmpty())
+            return reading;
         QStringList values;
         for (qsizetype v = 0; v < kTrackColumns.size(); ++v) {
             // What follows the seventh value is ignored; missing values are empty.
             const QStringView part = v < parts.size() ? parts[v] : QStringView();
-            if (v < kNumberedValues && !readsAsNumber(part)) {
-                reading.problem = notATrackLine(static_cast<qsizetype>(k) + 1);
-                return reading;
-            }
-            values << decoded(part);
+            values << (v < kNumberedValues ? part.trimmed().toString() : decoded(part));
         }
         script.track.push_back(std::move(values));
     }
@@ -363,10 +740,12 @@ bool isScriptOf(const QString& posixPath, const QStringList& song)
 {
     QString problem;
     const std::optional<QByteArray> content = contentOf(posixPath, &problem);
-    if (!content || content->contains('\0'))
+    if (!content)
         return false;
-    const QString text = textOf(*content);
-    const std::vector<QStringView> lines = linesOf(text);
+    const std::optional<QString> text = textOf(*content);
+    if (!text || text->contains(QChar(0)))
+        return false;
+    const std::vector<QStringView> lines = linesOf(*text);
     if (lines.size() < static_cast<size_t>(kSongColumns.size()))
         return false;
     for (qsizetype k = 0; k < kIdentityLines; ++k) {

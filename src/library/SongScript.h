@@ -76,6 +76,10 @@ private:
 struct Reading {
     std::optional<Script> script;
     QString problem;
+    // For a file an older copy wrote with line breaks inside the song's
+    // values, read back into them: what the user is told of it instead of a
+    // plain "imported".
+    QString notice;
 };
 
 Reading parse(const QByteArray& content);
