@@ -581,15 +581,21 @@ SongLines songValues(const std::vector<QStringView>& lines, size_t trackStart)
     song.values << joined(lines, kInstall + inNotes, inInstall + 1);
     song.values << decoded(line(kSongColumns.size() - 1 + extra));
     if (extra > 0) {
-        QStringList parts;
-        if (inNotes > 0)
-            parts << QStringLiteral("the notes over ") + linesFromTo(kNotes + 1, kNotes + 1 + inNotes);
-        if (inInstall > 0)
-            parts << QStringLiteral("the install notes over ")
-                    + linesFromTo(kInstall + 1 + inNotes, kInstall + 1 + extra);
-        song.notice = QStringLiteral("Song imported. The file was written by an older copy, which put line breaks "
-                                     "inside values: ")
-            + parts.join(QStringLiteral(" and ")) + QStringLiteral(" were each read back as one value.");
+        QStringList values;
+        QStringList readings;
+        if (inNotes > 0) {
+            values << QStringLiteral("notes");
+            readings << linesFromTo(kNotes + 1, kNotes + 1 + inNotes) + QStringLiteral(" were read back as the notes");
+        }
+        if (inInstall > 0) {
+            values << QStringLiteral("install notes");
+            readings << linesFromTo(kInstall + 1 + inNotes, kInstall + 1 + extra)
+                    + (readings.isEmpty() ? QStringLiteral(" were read back as the install notes")
+                                          : QStringLiteral(" as the install notes"));
+        }
+        song.notice = QStringLiteral("Song imported. An older copy wrote the line breaks of its %1 into the file as "
+                                     "they were: %2.")
+                          .arg(values.join(QStringLiteral(" and ")), readings.join(QStringLiteral(" and ")));
     }
     return song;
 }

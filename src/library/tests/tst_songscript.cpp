@@ -57,13 +57,16 @@ private slots:
                                           + "1\t1.00\t1\t120\tT\x9Frn\t\t\t\r2\t1.50\t2\t120\t\tSlow\xC9\tx\t\r"
                                    << QString() << Rows{row1, {"2", "1.50", "2", "120", "", "Slow…", "x"}}
                                    << "Café Olé “Frühling”";
+        // UTF-8 but for a stray byte: the stray byte is Windows-1252.
         QTest::newRow("UTF-8 bytes beside an 8-bit one") << "Caf\xC3\xA9\xA5" + kHead.mid(5) << QString() << Rows{}
-                                                         << "Caf√©•";
-        QTest::newRow("blank lines skipped") << kHead + "\n" + lines + "\n\n" << QString() << Rows{row1, row2} << "Title";
+                                                         << "Café¥";
+        // Once the track has begun; before it, a blank line is a song line.
+        QTest::newRow("blank lines skipped") << kHead + QByteArray(lines).replace("\n2", "\n\n2") + "\n\n" << QString()
+                                             << Rows{row1, row2} << "Title";
         QTest::newRow("extra values ignored") << kHead + "1\t1.00\t1\t120\tT\xC3\xBCrn\t\t\tmore\tstill\n" << QString()
                                               << Rows{row1} << "Title";
-        QTest::newRow("missing values empty") << kHead + "1\t1.00\t1" << QString()
-                                              << Rows{{"1", "1.00", "1", "", "", "", ""}} << "Title";
+        QTest::newRow("missing values empty") << kHead + "1\t1.00\t1\t 96 " << QString()
+                                              << Rows{{"1", "1.00", "1", "96", "", "", ""}} << "Title";
         QTest::newRow("TAB in a song line kept") << "A\tB" + kHead.mid(5) << QString() << Rows{} << "A\tB";
         QTest::newRow("byte order mark, no track line") << "\xEF\xBB\xBF" + kHead << QString() << Rows{} << "Title";
         const QString fewer = "This file is not a song-script file: it has fewer than 11 lines.";
@@ -71,20 +74,19 @@ private slots:
         QTest::newRow("NUL byte") << kHead + QByteArray("1\t2\0\t3\n", 7)
                                   << "This file is not a song-script file: it holds binary data, not text." << Rows{} << "";
         const QString line13 = "Line 13 of the file is not a track line: it must begin with a count, a time and a beat.";
-        QTest::newRow("time not a number") << kHead + lines.left(lines.indexOf('\n') + 1) + "2\tsoon\t2\t\n" << line13
-                                           << Rows{} << "";
+        QTest::newRow("time not a number") << kHead + lines.left(lines.indexOf('\n') + 1) + "2\tsoon\t2\t\n"
+                                           << "Line 13 of the file holds a time of soon: a time must be a number of "
+                                              "seconds within 24 hours of the start of the song." << Rows{} << "";
         QTest::newRow("two values") << kHead + "\n1\t2\n" << line13 << Rows{} << "";
-        QTest::newRow("infinite count") << kHead + "\ninf\t1\t1\n" << line13 << Rows{} << "";
-        // An older copy wrote a line break in the notes unchanged: every later
-        // song value moved down a line.
-        const QString line8 = "Line 8 of the file is not a test start: it must be a number of seconds.";
-        QTest::newRow("notes of two lines") << QByteArray(kHead).replace("Notes", "first line\nsecond line") + lines
-                                            << line8 << Rows{} << "";
-        QTest::newRow("notes of two lines, CR") << QByteArray(kHead + lines).replace("Notes", "first\nsecond").replace("\n", "\r")
-                                                << line8 << Rows{} << "";
-        QTest::newRow("test end not a number") << QByteArray(kHead).replace("9.0", "soon") << QString(line8).replace("8", "9")
-                                                   .replace("start", "end") << Rows{} << "";
-        QTest::newRow("infinite test start") << QByteArray(kHead).replace("1.5", "inf") << line8 << Rows{} << "";
+        QTest::newRow("infinite count") << kHead + "inf\t1\t1\n" << "Line 12 of the file holds a count of inf: a count "
+                                           "must be a whole number from 1 to 1,000,000." << Rows{} << "";
+        // Older copies wrote a line break in a value as it was (the window's
+        // test reads such files back).
+        const QString day = ": it must be a number of seconds within 24 hours of the start of the song.";
+        QTest::newRow("test end not a number") << QByteArray(kHead).replace("9.0", "soon")
+                                               << "Line 9 of the file holds a test end of soon" + day << Rows{} << "";
+        QTest::newRow("infinite test start") << QByteArray(kHead).replace("1.5", "inf")
+                                             << "Line 8 of the file holds a test start of inf" + day << Rows{} << "";
         QTest::newRow("CR-ended damaged line") << QByteArray(kHead + lines).replace("\n", "\r") + "x\r" << QString(line13).replace("13", "14")
                                                << Rows{} << "";
     }
@@ -125,7 +127,9 @@ private slots:
         QTest::newRow("Mac OS Roman, LF, every byte a Windows-1252 one")
             << "Caf\x8E Ol\x8E \xD2" "Fr\x9F" "hling\xD3 B\x8Ar\n" + kHead.mid(6) << QStringList{"Café Olé “Frühling” Bär"} + kSong.mid(1)
             << Rows{};
-        QTest::newRow("nothing tells") << "12\xB0\n" + kHead.mid(6) << QStringList{"12∞"} + kSong.mid(1) << Rows{};
+        // A degree sign after a digit tells the encoding.
+        QTest::newRow("degree, Windows-1252") << "12\xB0\n" + kHead.mid(6) << QStringList{"12°"} + kSong.mid(1) << Rows{};
+        QTest::newRow("degree, Mac OS Roman") << "12\xA1\n" + kHead.mid(6) << QStringList{"12°"} + kSong.mid(1) << Rows{};
         QTest::newRow("UTF-8 with byte order mark, CR LF")
             << "\xEF\xBB\xBF" + script(QString(kAccented.join('\n') + "\n" + kAccentedRow.join('\t') + "\t").toUtf8().split('\n'), "\r\n")
             << kAccented << Rows{kAccentedRow};
