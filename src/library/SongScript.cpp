@@ -313,10 +313,15 @@ int sittingScore(const QByteArray& content, const QString& text)
         } else if (isDash(c)) {
             if ((before.isDigit() && after.isDigit()) || (isSpaceOrEdge(before) && isSpaceOrEdge(after)))
                 score += 2;
+            else if (c == u'\u2014' && wordBefore(text, k).size() >= 2 && wordAfter(text, k).size() >= 2)
+                score += 1;   // "yes—no"; "canci—n" is "canción" in the other reading
         } else if (c == u'\u00B0') {
             score += before.isDigit() ? 2 : 0;
         } else if (isCurrency(c)) {
-            score += before.isDigit() || after.isDigit() || (before == u' ' && at(k - 2).isDigit()) ? 2 : 0;
+            score += before.isDigit() || after.isDigit() || (before == u' ' && at(k - 2).isDigit())
+                    || (after == u' ' && at(k + 2).isDigit())
+                ? 2
+                : 0;
         } else if (c == u'\u00A1' || c == u'\u00BF') {
             score += !before.isLetter() && after.isLetter() ? 1 : 0;
         } else if (c == u'\u2026') {
@@ -504,6 +509,13 @@ QString lineValue(const QString& value)
     encoded.replace(QLatin1Char('\r'), kLineSeparator);
     encoded.replace(QLatin1Char('\n'), kLineSeparator);
     return encoded;
+}
+
+// A track line whose count, time, beat and speed the track can hold.
+bool isWholeTrackLine(QStringView line)
+{
+    const QList<QStringView> parts = line.split(u'\t');
+    return parts.size() >= 3 && trackValueProblem(0, parts).isEmpty();
 }
 
 // The song's values from lines 1 to trackStart, where an older copy may have
@@ -699,14 +711,25 @@ Reading parse(const QByteArray& content)
         reading.problem = notASongScript(QStringLiteral("it has fewer than %1 lines.").arg(kSongColumns.size()));
         return reading;
     }
-    // The song's lines end where the track begins, or with the file.
+    // The song's lines end where the track begins, or with the file. A line
+    // of notes that looks like a track line's start ends them too early,
+    // which shows when no reading fits: then they end at the first whole
+    // track line, when a reading fits there.
     size_t trackStart = songLines;
     while (trackStart < lines.size() && !beginsTrack(lines[trackStart]))
         ++trackStart;
-    const SongLines found = songValues(lines, trackStart);
+    SongLines found = songValues(lines, trackStart);
     if (!found.problem.isEmpty()) {
-        reading.problem = found.problem;
-        return reading;
+        size_t wholeStart = trackStart;
+        while (wholeStart < lines.size() && !isWholeTrackLine(lines[wholeStart]))
+            ++wholeStart;
+        SongLines later = wholeStart > trackStart ? songValues(lines, wholeStart) : SongLines();
+        if (wholeStart == trackStart || !later.problem.isEmpty()) {
+            reading.problem = found.problem;
+            return reading;
+        }
+        trackStart = wholeStart;
+        found = std::move(later);
     }
     Script script;
     script.song = found.values;

@@ -152,6 +152,121 @@ private slots:
         QCOMPARE(Rows(reading.script->track.begin(), reading.script->track.end()), track);
     }
 
+    // Files made afresh to break the reader, from what it must do: letters
+    // as typed whichever 8-bit copy wrote them and however their line ends
+    // were converted, a UTF-8 file with stray bytes, values over more lines
+    // than eleven read back only when one reading fits, values held to the
+    // track editor's bounds.
+    void freshOlderCopies_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("song");   // empty: refused with problem
+        QTest::addColumn<QString>("problem");
+        const QList<QByteArray> head = QByteArray(kHead).split('\n').mid(0, 11);
+        const QByteArray track = "1\t0.5\t1\t96\t\t\t\t";
+        const auto file = [&](QMap<int, QByteArray> changed, const QByteArray& end, const QByteArray& rows) {
+            QByteArray content;
+            for (int k = 0; k < head.size(); ++k)
+                content += changed.value(k, head[k]) + end;
+            return content + rows;
+        };
+        const auto song = [&](QMap<int, QString> changed) {
+            QStringList values = kSong;
+            for (auto c = changed.cbegin(); c != changed.cend(); ++c)
+                values[c.key()] = c.value();
+            return values;
+        };
+        const QList<std::array<QByteArray, 3>> eightBit = {
+            {"Caf\xE9", "Caf\x8E", "Café"},
+            {"na\xEFve", "na\x95ve", "naïve"},
+            {"\x93Hello\x94", "\xD2Hello\xD3", "“Hello”"},
+            {"Wait\x85", "Wait\xC9", "Wait…"},
+            {"yes\x97no", "yes\xD1no", "yes—no"},
+            {"Dancer\x92s Lantern", "Dancer\xD5s Lantern", "Dancer’s Lantern"},
+            {"25\xB0" "C", "25\xA1" "C", "25°C"},
+            {"\x80 5", "\xDB 5", "€ 5"},
+            {"Canci\xF3n de Mar\xED" "a", "Canci\x97n de Mar\x92" "a", "Canción de María"},
+            {"\x84Gr\xFC\xDF" "e\x93", "\xE3Gr\x9F\xA7" "e\xD2", "„Grüße“"},
+            {"\x93\xC4rger\x94", "\xD2\x80rger\xD3", "“Ärger”"},
+            // Two bytes that make a valid UTF-8 sequence: "É’" is "ɒ" there.
+            {"CAF\xC9\x92S Caf\xE9", "CAF\x83\xD5S Caf\x8E", "CAFÉ’S Café"},
+            {"It\x92s 5\x80 \x96 don\x92t pay more", "It\xD5s 5\xDB \xD0 don\xD5t pay more", "It’s 5€ – don’t pay more"},
+        };
+        for (const auto& [windows, mac, meant] : eightBit) {
+            for (const QByteArray& end : {QByteArray("\n"), QByteArray("\r\n\n"), QByteArray("\r\n\r")}) {
+                // LF only, or as many CR LF as bare CR (blank lines between): the characters tell.
+                if (end != "\n")
+                    continue;
+                QTest::newRow(qPrintable("Windows-1252: " + meant)) << file({{6, windows}}, end, track)
+                                                                    << song({{6, QString::fromUtf8(meant)}}) << "";
+                QTest::newRow(qPrintable("Mac OS Roman: " + meant)) << file({{6, mac}}, end, track)
+                                                                    << song({{6, QString::fromUtf8(meant)}}) << "";
+            }
+        }
+        QTest::newRow("UTF-8 with byte order mark and stray bytes")
+            << "\xEF\xBB\xBF" + file({{0, "Caf\xC3\xA9 \x93Live\x94"}}, "\n", track) << song({{0, "Café “Live”"}}) << "";
+        QTest::newRow("UTF-8 with an emoji and a stray byte")
+            << file({{0, "Caf\xC3\xA9 \xF0\x9F\x8E\xB5"}, {6, "5\x80"}}, "\n", track)
+            << song({{0, "Café 🎵"}, {6, "5€"}}) << "";
+        QTest::newRow("Mac OS Roman, CR, one CR LF")
+            << file({{0, "Caf\x8E"}}, "\r", track).replace("Artist\r", "Artist\r\n") << song({{0, "Café"}}) << "";
+        QTest::newRow("Windows-1252, CR LF, two bare CR")
+            << file({{0, "Caf\xE9"}}, "\r\n", track).replace("Artist\r\n", "Artist\r").replace("CD\r\n", "CD\r")
+            << song({{0, "Café"}}) << "";
+        QStringEncoder utf32(QStringEncoder::Utf32LE, QStringEncoder::Flag::WriteBom);
+        QTest::newRow("UTF-32 with byte order mark")
+            << QByteArray(utf32.encode(QString::fromUtf8(file({{0, "Caf\xC3\xA9"}}, "\r\n", track)))) << song({{0, "Café"}})
+            << "";
+        QTest::newRow("UTF-16 with byte order mark, a NUL character")
+            << QByteArray("\xFF\xFE" "A\0\0\0B\0", 8) << QStringList()
+            << "This file is not a song-script file: it holds binary data, not text.";
+
+        // Values over more lines than eleven.
+        QTest::newRow("notes with a blank line, no test section")
+            << file({{6, "a\n\nb"}, {7, ""}, {8, ""}}, "\n", track) << song({{6, "a\n\nb"}, {7, "0"}, {8, "0"}}) << "";
+        QTest::newRow("notes ending in a line break, no test section")
+            << file({{6, "a\n"}, {7, ""}, {8, ""}}, "\n", track) << QStringList()
+            << "Lines 7 to 12 of the file can be read as the song's notes, test start and end, install notes and install "
+               "link in more than one way: it is not clear which lines hold the test start and end.";
+        QTest::newRow("install notes of three lines, a link")
+            << file({{9, "Buy\nthe\nCD"}, {10, "https://example.org/buy"}}, "\r\n", track)
+            << song({{9, "Buy\nthe\nCD"}, {10, "https://example.org/buy"}}) << "";
+        QTest::newRow("a line of notes like a track line's start")
+            << file({{6, "Intro\n8\tcounts"}}, "\n", track) << song({{6, "Intro\n8\tcounts"}}) << "";
+        QTest::newRow("a line of notes like a track line's start, after line 11")
+            << file({{6, "a\nb\nc\nd\ne\n8\tcounts\tslow"}}, "\n", track) << song({{6, "a\nb\nc\nd\ne\n8\tcounts\tslow"}}) << "";
+        QTest::newRow("notes of many lines")
+            << file({{6, QByteArray("x\n").repeated(200) + "end"}}, "\n", track)
+            << song({{6, QString("x\n").repeated(200) + "end"}}) << "";
+
+        // Values within the track editor's bounds, as the database writes them.
+        QTest::newRow("whole numbers written with a point")
+            << file({}, "\n", "7.0\t-0.25\t8.0\t 120.5 \tn\ta\tc\t\n") << song({}) << "";
+        QTest::newRow("a count with digit grouping") << file({}, "\n", "1,000\t0.5\t1\t96\t") << QStringList()
+                                                    << "Line 12 of the file holds a count of 1,000: a count must be a whole "
+                                                       "number from 1 to 1,000,000.";
+        QTest::newRow("a time with a decimal comma") << file({}, "\n", "1\t0,5\t1\t96\t") << QStringList()
+                                                    << "Line 12 of the file holds a time of 0,5: a time must be a number of "
+                                                       "seconds within 24 hours of the start of the song.";
+        QTest::newRow("a speed of nan") << file({}, "\n", "1\t0.5\t1\tnan\t") << QStringList()
+                                        << "Line 12 of the file holds a speed of nan: a speed must be above 0 and up to "
+                                           "1,000 beats per minute.";
+        QTest::newRow("a time of exactly a day") << file({}, "\n", "1\t86400\t1\t96\t") << song({}) << "";
+        QTest::newRow("a time just over a day") << file({}, "\n", "1\t86400.01\t1\t96\t") << QStringList()
+                                                << "Line 12 of the file holds a time of 86400.01: a time must be a number "
+                                                   "of seconds within 24 hours of the start of the song.";
+    }
+    void freshOlderCopies()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, song);
+        QFETCH(QString, problem);
+        const SongScript::Reading reading = SongScript::parse(content);
+        QCOMPARE(reading.problem, problem);
+        if (!song.isEmpty())
+            QCOMPARE(reading.script.value().song, song);
+    }
+
     // A line break inside a value is written as U+2028 (the reader's side is
     // in the rows above); a TAB stays in a song line and becomes a space in a
     // track line, which the writer owns up to.
