@@ -217,18 +217,23 @@ bool isRareSign(QChar c)
     return std::find(kRare.cbegin(), kRare.cend(), c.unicode()) != kRare.cend();
 }
 
-// The letters of the word that ends just before k, or begins just after it.
+// How far the scoring looks around a character: a word, a quotation.
+constexpr qsizetype kLongestWord = 40;
+constexpr qsizetype kLongestQuote = 400;
+
+// The letters of the word that ends just before k, or begins just after it
+// (of a long run of letters, only its end or beginning).
 QString wordBefore(const QString& text, qsizetype k)
 {
     qsizetype begin = k;
-    while (begin > 0 && text[begin - 1].isLetter())
+    while (begin > 0 && k - begin < kLongestWord && text[begin - 1].isLetter())
         --begin;
     return text.mid(begin, k - begin).toLower();
 }
 QString wordAfter(const QString& text, qsizetype k)
 {
     qsizetype end = k + 1;
-    while (end < text.size() && text[end].isLetter())
+    while (end < text.size() && end - k <= kLongestWord && text[end].isLetter())
         ++end;
     return text.mid(k + 1, end - k - 1).toLower();
 }
@@ -246,15 +251,31 @@ bool isElision(const QString& text, qsizetype k)
                                             QStringLiteral("o"), QStringLiteral("jusqu"), QStringLiteral("lorsqu")};
     const QString before = wordBefore(text, k);
     const QString after = wordAfter(text, k);
+    // "it’s", "Dancer’s", but not "pa’s", which is "país" in the other reading.
+    if (after == QLatin1String("s"))
+        return before.size() >= 3 || before == QLatin1String("it") || before == QLatin1String("he");
     return (kEndings.contains(after) && !before.isEmpty()) || (kBeginnings.contains(before) && after.size() >= 2);
 }
 
-// Whether the line around k holds, before k (or after it), a mark of this set.
+// An apostrophe at a word's edge as English writes it: "rockin’", "’Tis",
+// "’til", "’cause".
+bool isEdgeElision(const QString& text, qsizetype k)
+{
+    static const QStringList kClipped = {QStringLiteral("tis"), QStringLiteral("twas"), QStringLiteral("til"),
+                                         QStringLiteral("cause"), QStringLiteral("em"), QStringLiteral("bout")};
+    const QChar after = k + 1 < text.size() ? text[k + 1] : QChar(u' ');
+    if (after.isLetter())
+        return kClipped.contains(wordAfter(text, k));
+    return wordBefore(text, k).endsWith(QLatin1String("in"));
+}
+
+// Whether the line around k holds, before k (or after it, within a
+// quotation's length), a mark of this set.
 template <typename Pred>
 bool lineHolds(const QString& text, qsizetype k, bool before, Pred is)
 {
     const qsizetype step = before ? -1 : 1;
-    for (qsizetype j = k + step; j >= 0 && j < text.size(); j += step) {
+    for (qsizetype j = k + step; j >= 0 && j < text.size() && std::abs(j - k) <= kLongestQuote; j += step) {
         const QChar c = text[j];
         if (c == u'\n' || c == u'\r')
             return false;
@@ -298,18 +319,31 @@ int sittingScore(const QByteArray& content, const QString& text)
                 score += isElision(text, k) ? 2 : 0;
             } else if (after.isLetter() && at(k + 2) == c && !at(k + 3).isLetter()) {
                 score += 4;   // "’n’", "’s’": the apostrophe after scores nothing
+            } else if (!before.isLetter() != !after.isLetter() && isEdgeElision(text, k)) {
+                score += 2;
             } else if (c == u'\u2018' && after.isLetterOrNumber()) {
                 score += lineHolds(text, k, false, [](QChar q) { return q == u'\u2019'; }) ? 2 : 0;
             } else if (c == u'\u2019' && (before.isLetterOrNumber() || before.isPunct()) && !after.isLetter()) {
                 score += lineHolds(text, k, true, [](QChar q) { return q == u'\u2018'; }) ? 2 : 0;
             }
         } else if (isDoubleQuote(c)) {
+            // Quote marks count in pairs: one alone is as often another
+            // encoding's letter ("„andœ" is "Ñandú").
             const bool opens = c != u'\u201D' && !before.isLetterOrNumber() && after.isLetterOrNumber();
             const bool closes = c != u'\u201E' && (before.isLetterOrNumber() || before.isPunct()) && !after.isLetterOrNumber();
             if (opens)
-                score += lineHolds(text, k, false, [](QChar q) { return q == u'\u201D' || q == u'\u201C'; }) ? 2 : 1;
+                score += lineHolds(text, k, false, [](QChar q) { return q == u'\u201D' || q == u'\u201C'; }) ? 2 : 0;
             else if (closes)
-                score += lineHolds(text, k, true, [](QChar q) { return q == u'\u201C' || q == u'\u201E'; }) ? 2 : 1;
+                score += lineHolds(text, k, true, [](QChar q) { return q == u'\u201C' || q == u'\u201E'; }) ? 2 : 0;
+        } else if (c == u'\u00AB' || c == u'\u2039') {
+            const QChar close = c == u'\u00AB' ? QChar(u'\u00BB') : QChar(u'\u203A');
+            score += !before.isLetterOrNumber() && lineHolds(text, k, false, [&](QChar q) { return q == close; }) ? 2 : 0;
+        } else if (c == u'\u00BB' || c == u'\u203A') {
+            const QChar open = c == u'\u00BB' ? QChar(u'\u00AB') : QChar(u'\u2039');
+            score += !after.isLetterOrNumber() && lineHolds(text, k, true, [&](QChar q) { return q == open; }) ? 2 : 0;
+        } else if (c == u'\u2122' || c == u'\u00AE' || c == u'\u00A9') {
+            // "Live™", "Rock®", "© 2001"
+            score += (before.isLetterOrNumber() && !after.isLetterOrNumber()) || (c == u'\u00A9' && after == u' ') ? 2 : 0;
         } else if (isDash(c)) {
             if ((before.isDigit() && after.isDigit()) || (isSpaceOrEdge(before) && isSpaceOrEdge(after)))
                 score += 2;

@@ -635,7 +635,7 @@ private slots:
         const QString time = "a time must be a number of seconds within 24 hours of the start of the song.";
         const QString beat = "a beat must be a whole number from 1 to 8.";
         const QString speed = "a speed must be above 0 and up to 1,000 beats per minute.";
-        const QList<std::array<QString, 3>> values = {
+        const QList<std::array<QString, 3>> values = {   // the track line, what it holds, the bound
             {"1\t0.5\t9\t120\t", "beat of 9", beat},         {"1\t0.5\t0\t120\t", "beat of 0", beat},
             {"1\t0.5\t2.5\t120\t", "beat of 2.5", beat},     {"1\t200000\t1\t120\t", "time of 200000", time},
             {"1\t-100000\t1\t120\t", "time of -100000", time}, {"1\t1e300\t1\t120\t", "time of 1e300", time},
@@ -647,7 +647,8 @@ private slots:
         for (const auto& [line, held, must] : values) {
             const QString told = held.isEmpty() ? "Line 13 of the file holds no speed: " + must
                                                 : "Line 13 of the file holds a " + held + ": " + must;
-            QTest::newRow(qPrintable(line)) << file({}, "\n", QList<QByteArray>{row, line.toUtf8()}) << told << "";
+            QTest::newRow(qPrintable(held.isEmpty() ? QString("no speed") : held))
+                << file({}, "\n", QList<QByteArray>{row, line.toUtf8()}) << told << "";
         }
         QTest::newRow("test start 1e300, end -7")
             << file({{7, "1e300"}, {8, "-7"}}) << "Line 8 of the file holds a test start of 1e300: it must be a number of "

@@ -191,15 +191,30 @@ private slots:
             // Two bytes that make a valid UTF-8 sequence: "É’" is "ɒ" there.
             {"CAF\xC9\x92S Caf\xE9", "CAF\x83\xD5S Caf\x8E", "CAFÉ’S Café"},
             {"It\x92s 5\x80 \x96 don\x92t pay more", "It\xD5s 5\xDB \xD0 don\xD5t pay more", "It’s 5€ – don’t pay more"},
+            {"pa\xED" "s", "pa\x92s", "país"},
+            {"rockin\x92", "rockin\xD5", "rockin’"},
+            {"\x92Tis", "\xD5Tis", "’Tis"},
+            {"\xD1" "and\xFA", "\x84" "and\x9C", "Ñandú"},
+            {"\xAB" "Bonjour\xBB", "\xC7" "Bonjour\xC8", "«Bonjour»"},
+            {"Live\x99", "Live\xAA", "Live™"},
+            {"Rock\xAE", "Rock\xA8", "Rock®"},
         };
         for (const auto& [windows, mac, meant] : eightBit) {
-            for (const QByteArray& end : {QByteArray("\n"), QByteArray("\r\n\n"), QByteArray("\r\n\r")}) {
-                // LF only, or as many CR LF as bare CR (blank lines between): the characters tell.
-                if (end != "\n")
-                    continue;
-                QTest::newRow(qPrintable("Windows-1252: " + meant)) << file({{6, windows}}, end, track)
+            // LF only, or as many CR LF as bare CR: the characters tell.
+            for (const bool tie : {false, true}) {
+                const auto ends = [&](QByteArray content) {
+                    if (!tie)
+                        return content;
+                    QByteArray mixed;
+                    int n = 0;
+                    for (const char c : content)
+                        mixed += c != '\n' ? QByteArray(1, c) : QByteArray(n++ % 2 ? "\r" : "\r\n");
+                    return mixed;
+                };
+                const QString how = tie ? ", CR LF and CR: " : ", LF: ";
+                QTest::newRow(qPrintable("Windows-1252" + how + meant)) << ends(file({{6, windows}}, "\n", track + "\n"))
                                                                     << song({{6, QString::fromUtf8(meant)}}) << "";
-                QTest::newRow(qPrintable("Mac OS Roman: " + meant)) << file({{6, mac}}, end, track)
+                QTest::newRow(qPrintable("Mac OS Roman" + how + meant)) << ends(file({{6, mac}}, "\n", track + "\n"))
                                                                     << song({{6, QString::fromUtf8(meant)}}) << "";
             }
         }
