@@ -6,11 +6,18 @@
 // each followed by a TAB.
 //
 // The writer writes UTF-8 with lines ending in "\n". The reader also takes
-// what older copies of the program wrote: lines ending in "\r\n" or in "\r"
-// alone, and, when the file is not valid UTF-8, 8-bit text: Mac OS Roman
-// from the Mac, Windows-1252 from Windows, told apart by the file itself.
-// The test section's start and end (lines 8 and 9) must read as numbers;
-// empty, they are 0.
+// what older copies of the program and the user's editors wrote: lines
+// ending in "\r\n" or in "\r" alone; UTF-16 with a byte order mark; UTF-8
+// with a few stray 8-bit bytes; and 8-bit text, Mac OS Roman from the Mac or
+// Windows-1252 from Windows, told apart by the file itself (textOf).
+//
+// Older copies wrote a line break inside the notes or the install notes as
+// it was, so a song's values can take more lines than eleven: the reader
+// reads them back into their values when exactly one reading gives a test
+// section, and refuses the file otherwise. Every value the track and the
+// test section hold must lie within the bounds the track editor keeps
+// (tracks/CountLimits.h); a file with one outside them is refused, naming
+// its line and the value.
 //
 // No value may split its line: the writer puts a line break inside a value
 // as U+2028 (LINE SEPARATOR), which the reader turns back into "\n". A TAB

@@ -107,8 +107,8 @@ private slots:
 
     // Files of older copies: UTF-8 as this program writes it; Mac OS Roman
     // with CR line ends from the Mac, Windows-1252 with CR LF from Windows.
-    // Line ends of both kinds or none leave it to the letters, and to Mac OS
-    // Roman when they tell nothing.
+    // Line ends decide by their majority; as many of each, or none, leave it
+    // to how the characters sit.
     void olderCopies_data()
     {
         QTest::addColumn<QByteArray>("content");
