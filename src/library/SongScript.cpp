@@ -413,16 +413,14 @@ std::optional<QString> utf8WithStrayBytes(const QByteArray& content)
             ++k;
             continue;
         }
-        int length = 0;
-        char32_t c = 0;
-        char32_t least = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2; c = lead & 0x1F; least = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3; c = lead & 0x0F; least = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4; c = lead & 0x07; least = 0x10000;
-        }
+        // A sequence's length, the bits of its lead byte and the least
+        // character it may encode (a longer form is invalid).
+        const int length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                           : lead >= 0xE0 && lead <= 0xEF ? 3
+                           : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                          : 0;
+        char32_t c = lead & (0x7F >> length);
+        const char32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
         bool valid = length > 0 && k + length <= content.size();
         for (int j = 1; valid && j < length; ++j) {
             const unsigned char next = byteAt(k + j);
