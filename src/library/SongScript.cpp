@@ -391,9 +391,9 @@ bool fitsAsUtf8(char32_t c, char32_t before, char32_t after)
 
 // Reads UTF-8 whose invalid bytes are stray 8-bit characters: each such byte
 // is read in Windows-1252, or in Mac OS Roman when one of them is a byte
-// Windows-1252 leaves undefined. Nothing when the file holds no valid
-// multi-byte sequence, or one that does not fit where it stands: then the
-// file is 8-bit text.
+// Windows-1252 leaves undefined. Nothing when the file, without a byte order
+// mark, holds no valid multi-byte sequence, or one that does not fit where
+// it stands: then the file is 8-bit text.
 std::optional<QString> utf8WithStrayBytes(const QByteArray& content)
 {
     struct Piece {
@@ -438,7 +438,8 @@ std::optional<QString> utf8WithStrayBytes(const QByteArray& content)
             ++k;
         }
     }
-    if (sequences == 0)
+    // A byte order mark declares the file UTF-8, whatever its bytes.
+    if (sequences == 0 && bom == 0)
         return std::nullopt;
     const auto decodedAt = [&](size_t k) -> char32_t {
         if (k >= pieces.size())
@@ -453,7 +454,7 @@ std::optional<QString> utf8WithStrayBytes(const QByteArray& content)
             const unsigned char byte = static_cast<unsigned char>(piece.c);
             text += QChar(undefinedStray ? macRoman(byte) : windows1252(byte));
         } else if (piece.c >= 0x80) {
-            if (!fitsAsUtf8(piece.c, k > 0 ? decodedAt(k - 1) : U' ', decodedAt(k + 1)))
+            if (bom == 0 && !fitsAsUtf8(piece.c, k > 0 ? decodedAt(k - 1) : U' ', decodedAt(k + 1)))
                 return std::nullopt;
             text += QString::fromUcs4(&piece.c, 1);
         } else {

@@ -220,6 +220,8 @@ private slots:
         }
         QTest::newRow("UTF-8 with byte order mark and stray bytes")
             << "\xEF\xBB\xBF" + file({{0, "Caf\xC3\xA9 \x93Live\x94"}}, "\n", track) << song({{0, "Café “Live”"}}) << "";
+        QTest::newRow("UTF-8 byte order mark, only stray bytes")
+            << "\xEF\xBB\xBF" + file({{0, "Don\x92t Stop"}}, "\n", track) << song({{0, "Don’t Stop"}}) << "";
         QTest::newRow("UTF-8 with an emoji and a stray byte")
             << file({{0, "Caf\xC3\xA9 \xF0\x9F\x8E\xB5"}, {6, "5\x80"}}, "\n", track)
             << song({{0, "Café 🎵"}, {6, "5€"}}) << "";
