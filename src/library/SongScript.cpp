@@ -99,8 +99,9 @@ QString trackValueProblem(qsizetype lineNumber, const QList<QStringView>& parts)
     const std::optional<double> speed = numberIn(part(3));
     if (!speed || !CountLimits::isSpeed(*speed))
         return holds(lineNumber, QStringLiteral("speed"), part(3),
-                     QStringLiteral("a speed must be above 0 and up to %1 beats per minute.")
-                         .arg(fw::Format(CountLimits::kFastestSpeed, QStringLiteral("###,###"))));
+                     QStringLiteral("a speed must be from %1 to %2 beats per minute.")
+                         .arg(fw::Format(CountLimits::kSlowestSpeed, QStringLiteral("0.00")),
+                              fw::Format(CountLimits::kFastestSpeed, QStringLiteral("###,###"))));
     return QString();
 }
 

@@ -634,7 +634,7 @@ private slots:
         const QString count = "a count must be a whole number from 1 to 1,000,000.";
         const QString time = "a time must be a number of seconds within 24 hours of the start of the song.";
         const QString beat = "a beat must be a whole number from 1 to 8.";
-        const QString speed = "a speed must be above 0 and up to 1,000 beats per minute.";
+        const QString speed = "a speed must be from 0.01 to 1,000 beats per minute.";
         const QList<std::array<QString, 3>> values = {   // the track line, what it holds, the bound
             {"1\t0.5\t9\t120\t", "beat of 9", beat},         {"1\t0.5\t0\t120\t", "beat of 0", beat},
             {"1\t0.5\t2.5\t120\t", "beat of 2.5", beat},     {"1\t200000\t1\t120\t", "time of 200000", time},

@@ -266,7 +266,7 @@ private slots:
                                                     << "Line 12 of the file holds a time of 0,5: a time must be a number of "
                                                        "seconds within 24 hours of the start of the song.";
         QTest::newRow("a speed of nan") << file({}, "\n", "1\t0.5\t1\tnan\t") << QStringList()
-                                        << "Line 12 of the file holds a speed of nan: a speed must be above 0 and up to "
+                                        << "Line 12 of the file holds a speed of nan: a speed must be from 0.01 to "
                                            "1,000 beats per minute.";
         QTest::newRow("a time of exactly a day") << file({}, "\n", "1\t86400\t1\t96\t") << song({}) << "";
         QTest::newRow("a time just over a day") << file({}, "\n", "1\t86400.01\t1\t96\t") << QStringList()
