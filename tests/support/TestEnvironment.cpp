@@ -42,6 +42,30 @@ QString TestEnvironment::appDataFolder() const { return dataHome() + QStringLite
 QString TestEnvironment::databasePath() const { return appDataFolder() + QStringLiteral("/Melvaro.sdb"); }
 QString TestEnvironment::desktopFolder() const { return m_dir.path() + QStringLiteral("/Desktop"); }
 
+namespace {
+void setEnvironment(const char* name, const QByteArray& value)
+{
+    if (value.isEmpty())
+        qunsetenv(name);
+    else
+        qputenv(name, value);
+}
+} // namespace
+
+ScopedEnvironment::ScopedEnvironment(std::initializer_list<std::pair<const char*, QString>> values)
+{
+    for (const auto& [name, value] : values) {
+        m_before.emplace_back(name, qgetenv(name));
+        setEnvironment(name, value.toUtf8());
+    }
+}
+
+ScopedEnvironment::~ScopedEnvironment()
+{
+    for (auto it = m_before.rbegin(); it != m_before.rend(); ++it)
+        setEnvironment(it->first, it->second);
+}
+
 bool writeWav(const QString& path, double seconds)
 {
     std::vector<double> clicks;

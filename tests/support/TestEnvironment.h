@@ -8,6 +8,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
 namespace testing {
 
 class TestEnvironment {
@@ -27,6 +31,19 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_oldDataHome;
     QByteArray m_oldDesktop;
+};
+
+// Environment variables set (an empty value: unset) while this lives, and
+// put back as they were after.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(std::initializer_list<std::pair<const char*, QString>> values);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::vector<std::pair<const char*, QByteArray>> m_before;   // a null value: was unset
 };
 
 // Writes a WAV file of silence-with-clicks of the given length; true on success.
