@@ -127,6 +127,16 @@ FolderItem ApplicationData()
     return FolderItem::fromPosixPath(*home + QStringLiteral("/.local/share"));
 }
 
+FolderItem Cache()
+{
+    if (const auto cacheHome = absoluteFromEnvironment("XDG_CACHE_HOME"))
+        return FolderItem::fromPosixPath(*cacheHome);
+    const auto home = absoluteFromEnvironment("HOME");
+    if (!home)
+        return FolderItem();
+    return FolderItem::fromPosixPath(*home + QStringLiteral("/.cache"));
+}
+
 namespace {
 
 // The folder a line of the user's xdg-user-dirs settings gives a name, as

@@ -446,13 +446,13 @@ void Track::pbPlayFrom_Action()
         TrackList->setListIndex(row);
         m_programRow = ProgramRow{row, ListCells::idOf(*TrackList, row).value_or(0)};
     }
-    const QPointer<Track> alive(this);
+    // The caption says "Stop" from here on, as the song list's does, and
+    // the player sets it back when it refuses the song or it stops.
+    pbPlayFrom->setCaption(kStop);
     TheCount& player = TheCount::instance();
     player.Show();
     player.TheSongID = TheSongID;
     player.StartCounting(start, lastShown);
-    if (alive && !isClosed())
-        pbPlayFrom->setCaption(kStop);
 }
 
 double Track::timeOfCountBefore(int row) const
