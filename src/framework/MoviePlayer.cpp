@@ -191,7 +191,7 @@ void MoviePlayer::load(const QUrl& source)
         if (status != QMediaPlayer::EndOfMedia || !m_copy)
             return;
         QMetaObject::invokeMethod(this, [this, player] {
-            if (player == m_player && m_played && !m_wait && m_player->playbackState() == QMediaPlayer::StoppedState)
+            if (player == m_player && m_played && !m_wait && m_player->mediaStatus() == QMediaPlayer::EndOfMedia)
                 releaseCopy();
         }, Qt::QueuedConnection);
     });
