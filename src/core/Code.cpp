@@ -45,6 +45,12 @@ QString withDatabaseError(const QString& message)
     return message + QStringLiteral(" Error: ") + db->ErrorMessage();
 }
 
+Notices& notices()
+{
+    static Notices hub;
+    return hub;
+}
+
 void reset()
 {
     db.reset();

@@ -6,6 +6,7 @@
 #include "framework/Database.h"
 #include "framework/FolderItem.h"
 
+#include <QObject>
 #include <QString>
 #include <memory>
 
@@ -44,6 +45,18 @@ bool toldDatabaseFailure(const QString& failureText);
 // A message for a statement that failed or a select that found nothing:
 // " Error: " and the database's text follow it when the statement failed.
 QString withDatabaseError(const QString& message);
+
+// What a window tells the open windows about the songs.
+class Notices final : public QObject {
+    Q_OBJECT
+signals:
+    // Song set-up has deleted this song with its track. The database gives
+    // the song's ID, and its counts' IDs, to the next new song, so every
+    // window that holds the ID lets go of it at once: before the user can act
+    // again, and so before any new song can take it.
+    void songDeleted(int songID);
+};
+Notices& notices();
 
 // Everything back as at program start (tests start each case from here).
 void reset();

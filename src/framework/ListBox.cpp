@@ -1,5 +1,7 @@
 #include "framework/ListBox.h"
 
+#include "framework/Format.h"
+
 #include <QAbstractTableModel>
 #include <QApplication>
 #include <QCursor>
@@ -42,10 +44,11 @@ bool isEditKey(int key)
 constexpr int textMargin = 4;
 
 // While installed on the application, hears of every press, double-click,
-// key and wheel turn, wherever they go.
+// key and wheel turn, wherever they go; `heard` answers true for one it took.
 class InputWatch final : public QObject {
 public:
-    InputWatch(std::function<void()> heard, QObject* parent) : QObject(parent), m_heard(std::move(heard)) {}
+    InputWatch(std::function<bool(QObject*, QEvent*)> heard, QObject* parent)
+        : QObject(parent), m_heard(std::move(heard)) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -56,7 +59,8 @@ protected:
         case QEvent::ShortcutOverride:
         case QEvent::KeyPress:
         case QEvent::Wheel:
-            m_heard();
+            if (m_heard(watched, event))
+                return true;
             break;
         default:
             break;
@@ -65,8 +69,45 @@ protected:
     }
 
 private:
-    std::function<void()> m_heard;
+    std::function<bool(QObject*, QEvent*)> m_heard;
 };
+
+// A key that types text (a letter, a digit, a sign), not a command.
+bool typesText(const QKeyEvent* event)
+{
+    const QString text = event->text();
+    return !text.isEmpty() && text.at(0).isPrint()
+        && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+// The font, at the narrowest stretch and as large as it can be, in which a
+// text takes no more than the width.
+QFont smallerToFit(const QFont& font, const QString& text, int width)
+{
+    QFont smaller = font;
+    smaller.setStretch(kNarrowestStretch);
+    const QFontInfo info(smaller);
+    for (int pixels = info.pixelSize(); pixels > 1; --pixels) {
+        smaller.setPixelSize(pixels);
+        if (QFontMetricsF(smaller).horizontalAdvance(text) <= width)
+            break;
+    }
+    return smaller;
+}
+
+// The keys with which the user selects rows in the list.
+bool selectsRows(const QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::SelectAll))
+        return true;
+    switch (event->key()) {
+    case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_PageUp: case Qt::Key_PageDown:
+    case Qt::Key_Home: case Qt::Key_End: case Qt::Key_Space: case Qt::Key_Select:
+        return true;
+    default:
+        return false;
+    }
+}
 
 } // namespace
 
@@ -412,8 +453,14 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
                     wholeShare = share;
                 return share;
             });
-            if (font.stretch() == QFont::Unstretched && wholeShare > 1.0)
-                text = QFontMetrics(font).elidedText(shown, Qt::ElideRight, textRect.width());
+            if (font.stretch() == QFont::Unstretched && wholeShare > 1.0) {
+                // A number cut short would show another number: it is drawn
+                // smaller instead, at the narrowest stretch, as small as it needs.
+                if (numberOf(shown))
+                    font = smallerToFit(option.font, shown, textRect.width());
+                else
+                    text = QFontMetrics(font).elidedText(shown, Qt::ElideRight, textRect.width());
+            }
         }
         painter->setFont(font);
         painter->setPen(g.ForeColor);
@@ -509,6 +556,10 @@ public:
     // double-click interval has passed with nothing else happening.
     void editAfterDoubleClickInterval(const QPersistentModelIndex& cell);
     void cancelPendingEdit();
+    // Input while an edit waits for the double-click interval: a key typed
+    // on the list opens the editor at once and goes into it (true: taken);
+    // anything else drops the waiting edit.
+    bool inputBeforeEdit(QObject* watched, QEvent* event);
     // Before rows are removed or reordered: a pending edit is dropped and the
     // view catches up on every row.
     void beforeRowsChange();
@@ -526,6 +577,7 @@ protected:
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
     bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyboardSearch(const QString& search) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void verticalScrollbarValueChanged(int value) override;
@@ -572,7 +624,8 @@ ListView::ListView(ListBox& box, ListModel& model, QWidget* parent)
     , m_box(box)
     , m_model(model)
     , m_delegate(new CellDelegate(box, model, this))
-    , m_inputWatch(new InputWatch([this] { cancelPendingEdit(); }, this))
+    , m_inputWatch(new InputWatch([this](QObject* watched, QEvent* event) { return inputBeforeEdit(watched, event); },
+                                  this))
 {
     setHeader(new ListHeader(this));
     setRootIsDecorated(false);
@@ -805,7 +858,20 @@ bool ListView::viewportEvent(QEvent* event)
 void ListView::keyPressEvent(QKeyEvent* event)
 {
     layoutNow();
+    if (selectsRows(event) && m_box.SelectionGesture)
+        m_box.SelectionGesture();
     QTreeView::keyPressEvent(event);
+}
+
+// In a list whose cells are edited in place, what the user types is meant
+// for a cell: it never jumps the selection to a row that starts with it.
+void ListView::keyboardSearch(const QString& search)
+{
+    for (int col = 0; col < m_model.columns(); ++col) {
+        if (m_model.column(col).editable)
+            return;
+    }
+    QTreeView::keyboardSearch(search);
 }
 
 void ListView::showEvent(QShowEvent* event)
@@ -917,6 +983,8 @@ void ListView::mousePressEvent(QMouseEvent* event)
         if (m_box.CellClick(index.row(), index.column(), inCell.x(), inCell.y()))
             return;
     }
+    if (m_box.SelectionGesture)
+        m_box.SelectionGesture();
     if (index.isValid() && plain && event->button() == Qt::LeftButton && m_model.column(index.column()).editable) {
         const std::vector<int> rows = selectedRows();
         if (rows.size() == 1 && rows.front() == index.row())
@@ -959,6 +1027,30 @@ void ListView::cancelPendingEdit()
     m_editTimer.stop();
     m_pendingEdit = QPersistentModelIndex();
     qApp->removeEventFilter(m_inputWatch);
+}
+
+bool ListView::inputBeforeEdit(QObject* watched, QEvent* event)
+{
+    const bool isKey = event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride;
+    if (!isKey || QApplication::focusWidget() != this || !typesText(static_cast<QKeyEvent*>(event))) {
+        cancelPendingEdit();
+        return false;
+    }
+    // The key press itself follows its shortcut check, and the list hears
+    // it before its window does.
+    if (event->type() == QEvent::ShortcutOverride || watched != this)
+        return false;
+    const QPersistentModelIndex cell = m_pendingEdit;
+    cancelPendingEdit();
+    if (!cell.isValid())
+        return false;
+    editCell(cell.row(), cell.column());
+    if (!m_editor)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    QKeyEvent typed(QEvent::KeyPress, key->key(), key->modifiers(), key->text(), key->isAutoRepeat(), key->count());
+    QCoreApplication::sendEvent(m_editor, &typed);
+    return true;
 }
 
 void ListView::beforeRowsChange()

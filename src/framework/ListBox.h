@@ -122,8 +122,10 @@ public:
     Alignment columnAlignment(int column) const;
     // Editable columns open an in-place editor on a click in the one selected
     // row, once the platform's double-click interval has passed without a
-    // second click; a click elsewhere, a key, a scroll, a change of row or a
-    // removal meanwhile drops it. A double-click never opens an editor.
+    // second click; a key that types text meanwhile opens it at once and goes
+    // into it, while a click elsewhere, another key, a scroll, a change of
+    // row or a removal drops it. A double-click never opens an editor. A list
+    // with an editable column has no type-ahead: typing never selects a row.
     void setColumnEditable(int column, bool editable);
     bool columnEditable(int column) const;
 
@@ -190,6 +192,10 @@ public:
     // A press on a cell, at x, y within the cell. True: the list does nothing
     // more with the press (it neither selects nor edits).
     std::function<bool(int row, int column, int x, int y)> CellClick;
+    // Raised just before the list applies a selecting gesture of the user's:
+    // a press on the rows or below them, an arrow, paging, Home, End or space
+    // key, or select-all. What the hook changes, the gesture then applies to.
+    std::function<void()> SelectionGesture;
 
 signals:
     void change();

@@ -1,5 +1,7 @@
 #include "library/ListCells.h"
 
+#include "core/Code.h"
+
 #include "framework/ListBox.h"
 #include "framework/Platform.h"
 
@@ -34,6 +36,40 @@ void setFound(fw::ListBox& list, int row, bool found)
 bool found(const fw::ListBox& list, int row)
 {
     return list.Cell(row, FoundCell) == QLatin1String("yes");
+}
+
+namespace {
+void removeSong(fw::ListBox& list, int songID)
+{
+    std::vector<int> rows;
+    for (int row = 0; row < list.ListCount(); ++row) {
+        if (idOf(list, row) == songID)
+            rows.push_back(row);
+    }
+    list.RemoveRows(rows);
+}
+} // namespace
+
+void dropDeletedSongs(fw::ListBox& list)
+{
+    QObject::connect(&Code::notices(), &Code::Notices::songDeleted, &list,
+                     [&list](int songID) { removeSong(list, songID); });
+}
+
+Filling::Filling(fw::ListBox& list)
+    : m_list(&list)
+{
+    m_heard = QObject::connect(&Code::notices(), &Code::Notices::songDeleted, &list,
+                               [this](int songID) { m_deleted.push_back(songID); });
+}
+
+Filling::~Filling()
+{
+    QObject::disconnect(m_heard);
+    for (const int songID : m_deleted) {
+        if (m_list)
+            removeSong(*m_list, songID);
+    }
 }
 
 } // namespace ListCells

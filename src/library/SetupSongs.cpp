@@ -123,6 +123,7 @@ void SetupSongs::CreateControls()
     pbHelp = control<fw::PushButton>(QStringLiteral("pbHelp"));
     pbEditSongInfo = control<fw::PushButton>(QStringLiteral("pbEditSongInfo"));
     pbEditSongTrack = control<fw::PushButton>(QStringLiteral("pbEditSongTrack"));
+    ListCells::dropDeletedSongs(*List);
     connect(List, &fw::ListBox::doubleClick, this, &SetupSongs::List_DoubleClick);
     connect(pbAddNewSong, &fw::PushButton::action, this, &SetupSongs::pbAddNewSong_Action);
     connect(pbDeleteSong, &fw::PushButton::action, this, &SetupSongs::pbDeleteSong_Action);
@@ -166,7 +167,8 @@ void SetupSongs::pbDeleteSong_Action()
     if (row < 0)
         return;
     const QString title = List->Cell(row, 0);
-    const QString id = QString::number(songIDOf(row));
+    const int songID = songIDOf(row);
+    const QString id = QString::number(songID);
     if (!confirmed(QStringLiteral("Delete ") + title + QStringLiteral("?")))
         return;
     if (!confirmed(QStringLiteral("Really delete ") + title
@@ -184,7 +186,8 @@ void SetupSongs::pbDeleteSong_Action()
         fw::MsgBox(kDeleteFailed + Code::db->ErrorMessage());
         return;
     }
-    List->RemoveRow(row);
+    // Every list of songs, this one too, drops the song's row.
+    emit Code::notices().songDeleted(songID);
     List->setListIndex(-1);
 }
 

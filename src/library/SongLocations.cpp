@@ -35,6 +35,7 @@ void SongLocations::CreateControls()
     SongList->CellBackgroundPaint = [this](fw::Graphics& g, int row, int column) {
         return SongList_CellBackgroundPaint(g, row, column);
     };
+    ListCells::dropDeletedSongs(*SongList);
     connect(SongList, &fw::Control::opened, this, &SongLocations::SongList_Open);
     connect(SongList, &fw::Control::dropObject, this, &SongLocations::SongList_DropObject);
     connect(SongList, &fw::ListBox::doubleClick, this, &SongLocations::SongList_DoubleClick);
@@ -121,6 +122,7 @@ void SongLocations::Event_Close()
 // Rows stay in the order of the statement: the list is never sorted.
 void SongLocations::LoadList()
 {
+    const ListCells::Filling filling(*SongList);
     std::unique_ptr<fw::RecordSet> songs = Code::db->SQLSelect(QStringLiteral("Select * from Songs Order by Title"));
     if (!songs) {
         Code::toldDatabaseFailure(Code::kReadFailed);

@@ -39,6 +39,7 @@ void Songs::CreateControls()
     pbAdd = control<fw::PushButton>(QStringLiteral("pbAdd"));
     pbArtistInfo = control<fw::PushButton>(QStringLiteral("pbArtistInfo"));
     efNotes = control<fw::EditField>(QStringLiteral("efNotes"));
+    ListCells::dropDeletedSongs(*SongList);
     connect(SongList, &fw::ListBox::doubleClick, this, &Songs::SongList_DoubleClick);
     connect(SongList, &fw::ListBox::change, this, &Songs::SongList_Change);
     SongList->CellTextPaint = [this](fw::Graphics& g, int row, int column, int x, int y) {
@@ -209,6 +210,7 @@ void Songs::LoadList()
     int missingCount = kFirstMissingKey;
     bool foundAny = false;
     const QPointer<Songs> alive(this);
+    const ListCells::Filling filling(*SongList);
     std::unique_ptr<fw::RecordSet> songs = Code::db->SQLSelect(QStringLiteral("Select * from Songs Order by Title ASC"));
     if (!songs) {
         // An unreadable library is no library without songs.

@@ -50,6 +50,7 @@ void TheCount::CreateControls()
     stAdvice = control<fw::StaticText>(QStringLiteral("stAdvice"));
     stTime = control<fw::StaticText>(QStringLiteral("stTime"));
     connect(BeatTimer, &fw::Timer::action, this, &TheCount::BeatTimer_Action);
+    connect(&Code::notices(), &Code::Notices::songDeleted, this, &TheCount::songDeleted);
     stAdvice->mouseDown = [this](int x, int y) { return stAdvice_MouseDown(x, y); };
     stAdvice->mouseUp = [this](int x, int y) { stAdvice_MouseUp(x, y); };
 }
@@ -151,7 +152,17 @@ void TheCount::StartCounting(double start, double lastDone)
     ResetBeats();
     ClearNotes();
     stAdvice->setText(QString());
+    static quint64 runs = 0;
+    m_run = ++runs;
     BeatTimer->setMode(fw::Timer::ModeMultiple);
+}
+
+// Its ID goes to the next new song, and an editor opened on that song would
+// follow the counts of this one.
+void TheCount::songDeleted(int songID)
+{
+    if (songID == TheSongID)
+        StopCounting();
 }
 
 void TheCount::StopCounting()

@@ -34,12 +34,17 @@ public:
     // The timer follows the music: it has neither been stopped nor passed
     // the last count.
     bool isCounting() const;
+    // Which play this is: each start that plays gets a number no earlier
+    // play of the program had.
+    quint64 run() const { return m_run; }
 
     void BeatTimer_Action();
     void UpdateTime(double t);
     void ResetBeats();
     void ClearNotes();
     void SaveSettings();
+    // Song set-up has deleted a song: its play stops.
+    void songDeleted(int songID);
     bool stAdvice_MouseDown(int x, int y);
     void stAdvice_MouseUp(int x, int y);
 
@@ -71,6 +76,7 @@ protected:
     void Event_Close() override;
 
 private:
+    quint64 m_run = 0;
     // Sets the song list's Play button back, while the song list is open.
     void resetPlayButtons();
 };

@@ -79,6 +79,7 @@ void Test::CreateControls()
     stGrade = control<fw::StaticText>(QStringLiteral("stGrade"));
     st5 = control<fw::StaticText>(QStringLiteral("st5"));
     connect(TheTimer, &fw::Timer::action, this, &Test::TheTimer_Action);
+    connect(&Code::notices(), &Code::Notices::songDeleted, this, &Test::songDeleted);
     List->CellClick = [this](int row, int column, int x, int y) { return List_CellClick(row, column, x, y); };
 }
 
@@ -204,6 +205,7 @@ void Test::Init(int songID)
     // A test already running here ends now: its timer and its audio must
     // never count or score into this one, whatever becomes of this one.
     const int run = ++m_run;
+    m_songID = songID;
     TheTimer->setMode(fw::Timer::ModeOff);
     qtPlayer->stop();
 
@@ -281,4 +283,17 @@ void Test::Init(int songID)
     qtPlayer->setPosition(0.0);
     qtPlayer->play();
     aimNextTick();
+}
+
+// As at the end of its section, the score so far stays shown; an Init still
+// reading the song goes no further, since its ID now names the next new song.
+void Test::songDeleted(int songID)
+{
+    if (songID != m_songID)
+        return;
+    m_songID = 0;
+    ++m_run;
+    TheTimer->setMode(fw::Timer::ModeOff);
+    qtPlayer->stop();
+    stCountdown->setText(kAllDone);
 }

@@ -25,6 +25,8 @@ public:
     // Starts the test of the song with this Songs.ID; on a window whose test
     // runs, that test ends and the new one starts over.
     void Init(int songID);
+    // Song set-up has deleted a song: a test of it ends where it stands.
+    void songDeleted(int songID);
 
     // Whole seconds of play counted down so far.
     int CountDownTrigger = 0;
@@ -68,4 +70,6 @@ private:
     bool stillCurrent(int run) const { return !isClosed() && run == m_run; }
 
     int m_run = 0;
+    // The song tested; 0 for none.
+    int m_songID = 0;
 };

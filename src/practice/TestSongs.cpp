@@ -22,6 +22,7 @@ void TestSongs::CreateControls()
 {
     List = control<fw::ListBox>(QStringLiteral("List"));
     pbStartTest = control<fw::PushButton>(QStringLiteral("pbStartTest"));
+    ListCells::dropDeletedSongs(*List);
     connect(List, &fw::ListBox::doubleClick, this, &TestSongs::List_DoubleClick);
     connect(pbStartTest, &fw::PushButton::action, this, &TestSongs::pbStartTest_Action);
 }
@@ -39,6 +40,7 @@ void TestSongs::pbStartTest_Action()
 void TestSongs::Event_Open()
 {
     fw::lowerTextSize({List, pbStartTest});
+    const ListCells::Filling filling(*List);
     const std::unique_ptr<fw::RecordSet> songs =
         Code::db->SQLSelect(QStringLiteral("Select * from Songs where TestStart>0 Order by Title"));
     if (!songs) {

@@ -17,6 +17,8 @@ constexpr double kLongestSong = 24.0 * 60.0 * 60.0;
 constexpr int kHighestCount = 1000000;
 // Beats per minute above any music.
 constexpr double kFastestSpeed = 1000.0;
+// Speeds show to the hundredth: a slower one would show as 0.00, no speed.
+constexpr double kSlowestSpeed = 0.01;
 
 // What the user is told when a change would move a count that far.
 inline const QString kBeyondSong = QStringLiteral(
@@ -29,7 +31,7 @@ inline bool isTime(double seconds)
 
 inline bool isSpeed(double beatsPerMinute)
 {
-    return beatsPerMinute > 0.0 && beatsPerMinute <= kFastestSpeed;
+    return beatsPerMinute >= kSlowestSpeed && beatsPerMinute <= kFastestSpeed;
 }
 
 inline bool isBeat(int beat)

@@ -85,6 +85,7 @@ void SongSynch::CreateControls()
     stInstructions = control<fw::StaticText>(QStringLiteral("stInstructions"));
     st2 = control<fw::StaticText>(QStringLiteral("st2"));
     st3 = control<fw::StaticText>(QStringLiteral("st3"));
+    ListCells::dropDeletedSongs(*List);
     connect(List, &fw::ListBox::change, this, &SongSynch::List_Change);
     connect(pbForward, &fw::PushButton::action, this, &SongSynch::pbForward_Action);
     connect(pbBackward, &fw::PushButton::action, this, &SongSynch::pbBackward_Action);
@@ -191,6 +192,7 @@ void SongSynch::Event_Open()
 void SongSynch::LoadList()
 {
     const QPointer<SongSynch> alive(this);
+    const ListCells::Filling filling(*List);
     const std::unique_ptr<fw::RecordSet> songs
         = Code::db->SQLSelect(QStringLiteral("Select * from Songs Order by Title ASC"));
     if (!songs) {
@@ -222,17 +224,16 @@ std::optional<QString> SongSynch::offsetText() const
 {
     const std::optional<double> seconds = fw::numberOf(efOffset->text());
     if (!seconds) {
-        fw::MsgBox(QStringLiteral("Please type the number of seconds to shift by, such as 0.10."));
+        fw::MsgBox(QStringLiteral("Please fill in the number of seconds to shift by, such as 0.10."));
         return std::nullopt;
     }
     if (*seconds < 0) {
-        fw::MsgBox(QStringLiteral("Please type the seconds without a minus sign: Shift Track Backward moves the "
+        fw::MsgBox(QStringLiteral("Please fill in the seconds without a minus sign: Shift Track Backward moves the "
                                   "counts earlier."));
         return std::nullopt;
     }
     if (*seconds > CountLimits::kLongestSong) {
-        fw::MsgBox(QStringLiteral("Please type at most %1 seconds: no song lasts a day.")
-                       .arg(fw::Format(CountLimits::kLongestSong, QStringLiteral("###,###"))));
+        fw::MsgBox(QStringLiteral("Please fill in a shift of 24 hours or less: no song lasts longer."));
         return std::nullopt;
     }
     // Only the number gets the decimal point guard: the statements hold commas of their own.

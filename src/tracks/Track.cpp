@@ -14,8 +14,9 @@
 #include "framework/Platform.h"
 
 #include <QHash>
+#include <QSet>
+#include <QStringList>
 #include <QPointer>
-#include <QScopedValueRollback>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -54,14 +55,14 @@ const QString kNoCountNumber = QStringLiteral("The count you clicked on has no n
 const QString kNoGap = QStringLiteral("You can only add counts where there is a gap.");
 const QString kTooManyAtOnce = QStringLiteral("You can add up to %1 counts at a time.")
                                    .arg(fw::Format(kMostCounts, QStringLiteral("###,###")));
-const QString kCountsToAdd = QStringLiteral("Please enter the number of counts to add.");
-const QString kSpeedToUse = QStringLiteral("Please enter a speed above 0 and up to %1 beats per minute.")
+const QString kCountsToAdd = QStringLiteral("Please fill in the number of counts to add.");
+const QString kSpeedToUse = QStringLiteral("Please fill in a speed from 0.01 to %1 beats per minute.")
                                 .arg(fw::Format(CountLimits::kFastestSpeed, QStringLiteral("###,###")));
 const QString kRowSpeed = QStringLiteral("Please fill in a speed for the count you clicked on.");
 const QString kRowBeat = QStringLiteral("Please fill in a beat of 1 to 8 for the count you clicked on.");
 const QString kFillSpeed = QStringLiteral("Please fill in a speed for each count to be changed.");
 const QString kFillBeat = QStringLiteral("Please fill in a beat of 1 to 8 for each count to be changed.");
-const QString kShiftBy = QStringLiteral("Please enter the number of counts to shift by.");
+const QString kShiftBy = QStringLiteral("Please fill in the number of counts to shift by.");
 const QString kTrackExists = QStringLiteral("To create a new track, you must first delete the existing one on the "
                                             "Song Track window.");
 
@@ -119,8 +120,7 @@ bool writeTrack(const std::function<bool(QString& refusal)>& work)
 } // namespace
 
 const QString Track::kNoCountsToMake = QStringLiteral(
-    "Please enter the song's speed in beats per minute (above 0 and up to 1,000) and its length in minutes and "
-    "seconds.");
+    "Please fill in the song's speed in beats per minute (0.01 to 1,000) and its length in minutes and seconds.");
 
 Track::Track()
     : SharedWindow(QStringLiteral("Track"))
@@ -168,13 +168,7 @@ void Track::CreateControls()
         text = intervalText(row);
         return true;
     };
-    // A press on the program's row makes it the user's.
-    TrackList->CellClick = [this](int row, int, int, int) {
-        if (row >= 0 && row == programRow())
-            m_programRow.reset();
-        return false;
-    };
-    connect(TrackList, &fw::ListBox::change, this, &Track::userChangedSelection);
+    TrackList->SelectionGesture = [this] { userTakesSelection(); };
     connect(TrackList, &fw::ListBox::cellTextChange, this, &Track::TrackList_CellTextChange);
     connect(TrackList, &fw::ListBox::cellAction, this, &Track::TrackList_CellAction);
     TrackList->CellKeyDown = [this](int row, int column, const QString& key) {
@@ -188,6 +182,7 @@ void Track::CreateControls()
     connect(pbDeleteBeats, &fw::PushButton::action, this, &Track::pbDeleteBeats_Action);
     connect(pbChangeSpeed, &fw::PushButton::action, this, &Track::pbChangeSpeed_Action);
     connect(pbReduceBeats, &fw::PushButton::action, this, &Track::pbReduceBeats_Action);
+    connect(&Code::notices(), &Code::Notices::songDeleted, this, &Track::songDeleted);
 }
 
 // ---- the list's cells ----------------------------------------------------------
@@ -278,11 +273,14 @@ void Track::TrackList_CellTextChange(int row, int column)
     SaveCell = true;
 }
 
-// The whole row is written back, in one transaction, when an edit that
-// changed its text ends. A time, beat or speed that is not one a count can
-// hold is refused as a text that is no number is. Afterwards the row shows
-// what the table holds: a time typed as 12.3 shows as 12.30, a beat of 2.6
-// as 3.
+// When an edit that changed its text ends, the cells of the row that differ
+// from what they held when the edit began are written back, in one
+// transaction. A time, beat or speed that a count cannot hold, or its cell
+// cannot show, is refused as a text that is no number is. Cells the edit
+// left alone are neither checked nor written: a row holding an older value
+// outside the bounds stays editable, and a stored value keeps the decimals
+// its cell does not show. Afterwards the row shows what the table holds: a
+// time typed as 12.3 shows as 12.30, a beat of 2.6 as 3.
 void Track::TrackList_CellAction(int row, int column)
 {
     Q_UNUSED(column);
@@ -291,15 +289,18 @@ void Track::TrackList_CellAction(int row, int column)
     const std::optional<int> id = ListCells::idOf(*TrackList, row);
     if (!id)
         return;
-    const std::optional<double> time = timeOf(TrackList->Cell(row, TimeColumn));
-    const std::optional<int> beat = beatOf(TrackList->Cell(row, BeatColumn));
-    const QString speedText = TrackList->Cell(row, SpeedColumn);
-    if (!time || !beat || !isSpeed(speedText)) {
+    const CountCells now = cellsShown(row);
+    const bool began = m_editStart && m_editStart->id == now.id;
+    const auto changed = [&](QString CountCells::*cell) { return !began || now.*cell != (*m_editStart).*cell; };
+    const std::optional<double> time = timeOf(now.time);
+    const std::optional<int> beat = beatOf(now.beat);
+    const bool speedOK = isSpeed(now.speed);
+    if ((changed(&CountCells::time) && !time) || (changed(&CountCells::beat) && !beat)
+        || (changed(&CountCells::speed) && !speedOK)) {
         fw::Beep();
         restoreCount(row, *id);
         return;
     }
-    const double speed = fw::CDbl(speedText);
     const std::unique_ptr<fw::RecordSet> stored
         = Code::db->SQLSelect(QStringLiteral("Select * from Track where ID=%1").arg(*id));
     if (!stored) {
@@ -313,16 +314,19 @@ void Track::TrackList_CellAction(int row, int column)
         fw::MsgBox(kCountGone);
         return;
     }
-    const QString note = TrackList->Cell(row, NoteColumn);
-    const QString advice = TrackList->Cell(row, AdviceColumn);
-    const QString comment = TrackList->Cell(row, CommentColumn);
     const bool written = stored->editInTransaction([&] {
-        stored->Field(QStringLiteral("TheTime")).setDoubleValue(*time);
-        stored->Field(QStringLiteral("Beat")).setIntegerValue(*beat);
-        stored->Field(QStringLiteral("Speed")).setDoubleValue(speed);
-        stored->Field(QStringLiteral("Note")).setStringValue(note);
-        stored->Field(QStringLiteral("Advice")).setStringValue(advice);
-        stored->Field(QStringLiteral("Comment")).setStringValue(comment);
+        if (changed(&CountCells::time))
+            stored->Field(QStringLiteral("TheTime")).setDoubleValue(*time);
+        if (changed(&CountCells::beat))
+            stored->Field(QStringLiteral("Beat")).setIntegerValue(*beat);
+        if (changed(&CountCells::speed))
+            stored->Field(QStringLiteral("Speed")).setDoubleValue(fw::CDbl(now.speed));
+        if (changed(&CountCells::note))
+            stored->Field(QStringLiteral("Note")).setStringValue(now.note);
+        if (changed(&CountCells::advice))
+            stored->Field(QStringLiteral("Advice")).setStringValue(now.advice);
+        if (changed(&CountCells::comment))
+            stored->Field(QStringLiteral("Comment")).setStringValue(now.comment);
     });
     if (!written) {
         fw::MsgBox(kFailed + Code::db->ErrorMessage());
@@ -439,13 +443,9 @@ void Track::pbPlayFrom_Action()
     }
     const double start = fw::CDbl(TrackList->Cell(row, TimeColumn));
     const double lastShown = timeOfCountBefore(row);
-    // The player takes the selection over: the count it lights takes this
-    // row's place, and a Stop leaves the last one lit selected.
-    {
-        const QScopedValueRollback<bool> selecting(m_programSelecting, true);
-        TrackList->setListIndex(row);
-        m_programRow = ProgramRow{row, ListCells::idOf(*TrackList, row).value_or(0)};
-    }
+    // The player takes the selection over from this row: each count it
+    // lights takes the row's place, and a Stop leaves the last one lit.
+    TrackList->setListIndex(row);
     // The caption says "Stop" from here on, as the song list's does, and
     // the player sets it back when it refuses the song or it stops.
     pbPlayFrom->setCaption(kStop);
@@ -478,61 +478,19 @@ void Track::pbHelp_Action()
 
 // ---- whose selection ------------------------------------------------------------
 
-bool Track::playerCounting() const
+bool Track::playerOwnsSelection() const
 {
     const TheCount* player = TheCount::ifOpen();
-    return player && player->isCounting() && player->TheSongID == TheSongID;
+    return player && player->isCounting() && player->TheSongID == TheSongID && player->run() != m_userRun;
 }
 
-int Track::programRow()
+void Track::userTakesSelection()
 {
-    if (!m_programRow)
-        return -1;
-    if (ListCells::idOf(*TrackList, m_programRow->row) == m_programRow->id)
-        return m_programRow->row;
-    const int rows = TrackList->ListCount();
-    for (int row = 0; row < rows; ++row) {
-        if (ListCells::idOf(*TrackList, row) == m_programRow->id) {
-            m_programRow->row = row;
-            return row;
-        }
-    }
-    m_programRow.reset();
-    return -1;
-}
-
-// Replaces the program's previous row and leaves the user's selection as it is.
-void Track::selectForProgram(int row)
-{
-    const QScopedValueRollback<bool> selecting(m_programSelecting, true);
-    const int previous = programRow();
-    if (previous >= 0 && previous != row)
-        TrackList->setSelected(previous, false);
-    if (previous != row && TrackList->Selected(row)) {
-        m_programRow.reset();   // the user's own: it stays theirs
+    if (!playerOwnsSelection())
         return;
-    }
-    TrackList->setSelected(row, true);
-    m_programRow = ProgramRow{row, ListCells::idOf(*TrackList, row).value_or(0)};
-}
-
-void Track::userChangedSelection()
-{
-    if (m_programSelecting || !m_programRow)
-        return;
-    const int row = programRow();
-    if (row >= 0 && !TrackList->Selected(row))
-        m_programRow.reset();
-}
-
-std::vector<int> Track::userRows()
-{
-    std::vector<int> rows = TrackList->SelectedRows();
-    if (playerCounting()) {
-        if (const int program = programRow(); program >= 0)
-            std::erase(rows, program);
-    }
-    return rows;
+    m_userRun = TheCount::ifOpen()->run();
+    for (const int row : TrackList->SelectedRows())
+        TrackList->setSelected(row, false);
 }
 
 // ---- the tools ------------------------------------------------------------------
@@ -547,10 +505,22 @@ bool Track::readyToChange()
     return true;
 }
 
+bool Track::readyToChangeSelected()
+{
+    if (!readyToChange())
+        return false;
+    // The lit count was chosen by the music, not by the user.
+    if (playerOwnsSelection()) {
+        fw::MsgBox(kPickLine);
+        return false;
+    }
+    return true;
+}
+
 std::vector<Track::PickedCount> Track::pickedCounts()
 {
     std::vector<PickedCount> picked;
-    for (const int row : userRows())
+    for (const int row : TrackList->SelectedRows())
         picked.push_back({row, ListCells::idOf(*TrackList, row).value_or(0)});
     return picked;
 }
@@ -567,18 +537,27 @@ QHash<qint64, int> Track::rowsByID() const
 
 bool Track::writeCells(const std::vector<CellChange>& changes)
 {
+    bool countGone = false;
     const bool stored = writeTrack([&](QString& refusal) {
         for (const CellChange& change : changes) {
             Code::db->SQLExecute(change.statement);
             if (Code::db->Error())
                 return false;
             if (Code::db->changes() == 0) {
+                countGone = true;
                 refusal = kCountsGone;
                 return false;
             }
         }
         return true;
     });
+    if (countGone) {
+        // As after a cell edit: the list shows what a freshly opened editor would.
+        std::vector<qint64> ids;
+        for (const CellChange& change : changes)
+            ids.push_back(change.id);
+        removeCountsGone(ids);
+    }
     if (stored) {
         // Rows are found by their IDs: the list may be sorted by any column.
         const QHash<qint64, int> rows = rowsByID();
@@ -591,10 +570,33 @@ bool Track::writeCells(const std::vector<CellChange>& changes)
     return stored;
 }
 
+void Track::removeCountsGone(std::vector<qint64> ids)
+{
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    QStringList listed;
+    for (const qint64 id : ids)
+        listed.append(QString::number(id));
+    const std::unique_ptr<fw::RecordSet> kept = Code::db->SQLSelect(
+        QStringLiteral("Select ID from Track where ID in (%1)").arg(listed.join(QLatin1Char(','))));
+    if (!kept)
+        return;
+    QSet<qint64> stillThere;
+    for (; !kept->eof(); kept->MoveNext())
+        stillThere.insert(kept->Field(QStringLiteral("ID")).IntegerValue());
+    const QHash<qint64, int> rows = rowsByID();
+    std::vector<int> gone;
+    for (const qint64 id : ids) {
+        if (!stillThere.contains(id))
+            gone.push_back(rows.value(id, -1));
+    }
+    TrackList->RemoveRows(gone);
+}
+
 // Each selected count moves by a number of counts at its own speed.
 void Track::pbShift_Action()
 {
-    if (!readyToChange())
+    if (!readyToChangeSelected())
         return;
     const std::vector<PickedCount> picked = pickedCounts();
     for (const PickedCount& count : picked) {
@@ -628,10 +630,10 @@ void Track::pbShift_Action()
 // shows; a count number the song has is never created again.
 void Track::pbAdd_Action()
 {
-    if (!readyToChange())
+    if (!readyToChangeSelected())
         return;
     const int rows = TrackList->ListCount();
-    const std::vector<int> chosen = userRows();
+    const std::vector<int> chosen = TrackList->SelectedRows();
     const int current = chosen.empty() ? -1 : chosen.front();
     if (rows > 0 && current < 0) {
         fw::MsgBox(kPickLine);
@@ -754,7 +756,7 @@ void Track::pbAdd_Action()
 // The selected counts are deleted; the others keep their numbers.
 void Track::pbDeleteBeats_Action()
 {
-    if (!readyToChange())
+    if (!readyToChangeSelected())
         return;
     // Taken before the question: the player may move its row meanwhile.
     const std::vector<PickedCount> picked = pickedCounts();
@@ -787,7 +789,7 @@ void Track::pbDeleteBeats_Action()
 // first of them, which keeps its time.
 void Track::pbChangeSpeed_Action()
 {
-    if (!readyToChange())
+    if (!readyToChangeSelected())
         return;
     const QString speed = efSpeed->text();
     if (!isSpeed(speed)) {
@@ -797,6 +799,8 @@ void Track::pbChangeSpeed_Action()
     const double interval = BeatInterval(fw::CDbl(speed));
     const QString speedStatement
         = QStringLiteral("Update Track Set Speed=%1 where ID = %2").arg(fw::decimalPoint(speed.trimmed()));
+    // The cells show the speed as a freshly loaded track shows it.
+    const QString shownSpeed = fw::Format(fw::CDbl(speed), kTimePicture);
     std::vector<CellChange> changes;
     std::optional<double> time;
     for (const PickedCount& count : pickedCounts()) {
@@ -811,7 +815,7 @@ void Track::pbChangeSpeed_Action()
             const QString text = fw::Format(*time, kTimePicture);
             changes.push_back({count.id, TimeColumn, text, timeStatement(text, count.id)});
         }
-        changes.push_back({count.id, SpeedColumn, speed, speedStatement.arg(count.id)});
+        changes.push_back({count.id, SpeedColumn, shownSpeed, speedStatement.arg(count.id)});
     }
     writeCells(changes);
 }
@@ -819,7 +823,7 @@ void Track::pbChangeSpeed_Action()
 // Each selected beat goes one lower, 1 becoming 8.
 void Track::pbReduceBeats_Action()
 {
-    if (!readyToChange())
+    if (!readyToChangeSelected())
         return;
     std::vector<CellChange> changes;
     for (const PickedCount& count : pickedCounts()) {
@@ -1005,28 +1009,40 @@ bool Track::LoadList()
     m_filling = false;
     if (m_loadAsked)
         return false;
-    if (TrackList->ListCount() == 0) {
+    if (TrackList->ListCount() == 0)
         NewTrack::instance().Show();
-    } else {
-        const QScopedValueRollback<bool> selecting(m_programSelecting, true);
+    else
         TrackList->setListIndex(0);
-        m_programRow = ProgramRow{0, ListCells::idOf(*TrackList, 0).value_or(0)};
-    }
     return true;
 }
 
 // The player's count: no yield, so a tick that follows the music is over at
-// once and never meets a second one half-way.
+// once and never meets a second one half-way. Once the user has taken the
+// selection over, the list stays as the user left it until the next play.
 void Track::ScrollToCount(const QString& count)
 {
+    const TheCount* player = TheCount::ifOpen();
+    if (player && player->run() == m_userRun)
+        return;
     const int row = TrackList->FindRow(CountColumn, count);
     if (row < 0)
         return;
-    selectForProgram(row);
+    TrackList->setListIndex(row);
     TrackList->setScrollPosition(row);
 }
 
 // ---- opening and closing --------------------------------------------------------
+
+// The song's ID and its counts' IDs go to the next new song: an edit or a
+// tool here, or a first track made for it, would write into that song.
+void Track::songDeleted(int songID)
+{
+    if (songID != TheSongID)
+        return;
+    if (NewTrack* maker = NewTrack::ifOpen())
+        maker->Close();
+    Close();
+}
 
 void Track::Event_Open()
 {

@@ -52,6 +52,8 @@ public:
     // startTime, each further one interval seconds later, all at speed.
     void AddCounts(int firstBeat, int firstCount, int n, double startTime, double interval, double speed);
     void MakeFirstTrack(double bpm, int minutes, int seconds);
+    // Song set-up has deleted a song: an editor on it closes.
+    void songDeleted(int songID);
 
     fw::ListBox* TrackList = nullptr;
     fw::StaticText* stStatus = nullptr;
@@ -94,13 +96,6 @@ private:
     struct CountCells {
         QString count, time, beat, speed, note, advice, comment, id;
     };
-    // A row the program selected: the first after a load, the row played
-    // from, the count the player lit. It stays the program's until the user
-    // selects it; while the player counts, the tools leave it out.
-    struct ProgramRow {
-        int row;
-        qint64 id;
-    };
     // A cell a tool changes, and the statement that stores the change.
     struct CellChange {
         qint64 id;
@@ -114,18 +109,19 @@ private:
     void loadSong(int songID);
     // A load asked for while the list filled runs now.
     void loadAskedFor();
-    // Before a tool changes anything: the edit open in a cell ends as a move
-    // to another cell ends it. False, after a beep, while the list fills.
+    // Before a change: the edit open in a cell ends as a move to another
+    // cell ends it. False, after a beep, while the list fills.
     bool readyToChange();
-    // The rows the user selected: a row only the program selected is left
-    // out while the player counts this song.
-    std::vector<int> userRows();
+    // Before a tool acts on the selected rows: readyToChange, and the
+    // selection is the user's. False after telling why not.
+    bool readyToChangeSelected();
     std::vector<PickedCount> pickedCounts();
-    bool playerCounting() const;
-    // Where the program's row is now (rows move when the list sorts), -1 for none.
-    int programRow();
-    void selectForProgram(int row);
-    void userChangedSelection();
+    // From a play of this song until the user's first selecting gesture, the
+    // player owns the list's selection: it selects each count it lights.
+    bool playerOwnsSelection() const;
+    // A selecting gesture of the user's takes the selection over from the
+    // player, and applies to a list in which the lit row is not selected.
+    void userTakesSelection();
     // The time of the count before this row's in count order, whatever the
     // list's order; -1 for the first count.
     double timeOfCountBefore(int row) const;
@@ -134,6 +130,8 @@ private:
     // Runs the statements in one transaction and, once the track holds
     // them, shows the texts; a refused statement changes neither.
     bool writeCells(const std::vector<CellChange>& changes);
+    // Takes the rows of counts deleted elsewhere out of the list.
+    void removeCountsGone(std::vector<qint64> ids);
     // The cells of a row as the table holds them, after a refused edit; as
     // they stood when the edit began when the table cannot be read.
     void restoreCount(int row, qint64 id);
@@ -149,8 +147,8 @@ private:
     bool m_filling = false;
     bool m_loadAsked = false;
     int m_songAskedFor = 0;
-    std::optional<ProgramRow> m_programRow;
-    bool m_programSelecting = false;
+    // The play during which the user took the selection over (0: none).
+    quint64 m_userRun = 0;
     // The row whose cell is being edited, as it stood when the edit began.
     std::optional<CountCells> m_editStart;
     // Speed runs from the top, kept while the list is unchanged.

@@ -2,7 +2,8 @@
 // the program opens it, shows every label, button, radio button, group
 // title, tab and list heading whole at the font it is drawn in, inside its
 // containers; and the track editor shows its counts, times, intervals, beats
-// and speeds whole in their columns, up to 888.88.
+// and speeds whole in their columns, times up to a day either side of the
+// start and speeds up to 888.88.
 
 #include "library/AddSong.h"
 #include "library/SongInfo.h"
@@ -173,7 +174,7 @@ const std::map<QString, Opener>& openers()
         {"AddSong", [](AppHarness& h) -> fw::Window& { return openWindowOn<AddSong>(songID(h, "Probe").toInt()); }},
         {"About", [](AppHarness& h) -> fw::Window& { return byMenu(h, "mAbout", "About"); }},
         {"Settings", [](AppHarness& h) -> fw::Window& { return byMenu(h, "mSettings", "Settings"); }},
-        {"Track", [](AppHarness& h) -> fw::Window& { return trackOn(h, {1.0, 888.88}); }},
+        {"Track", [](AppHarness& h) -> fw::Window& { return trackOn(h, {-86400.0, 86400.0}); }},
         {"NewTrack", [](AppHarness& h) -> fw::Window& {
              trackOn(h, {});
              return NewTrack::instance();
@@ -231,7 +232,7 @@ private slots:
         fw::Window& w = openers().at(window)(h);
         QCOMPARE(w.objectName(), window);
         if (auto* track = dynamic_cast<Track*>(&w))
-            QCOMPARE(track->TrackList->Cell(1, 1) + ' ' + track->TrackList->Cell(1, 4), "888.88 888.88");
+            QCOMPARE(track->TrackList->Cell(1, 1) + ' ' + track->TrackList->Cell(1, 4), "86400.00 888.88");
         if (auto* measure = dynamic_cast<MeasureSong*>(&w))
             QCOMPARE(measure->stBPM->text(), "Beats Per Minute = 117.07");
         // The track editor's figures; the lists' other cells hold what the user wrote.

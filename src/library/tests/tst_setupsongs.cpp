@@ -1,13 +1,23 @@
 // Song set-up: the list and its place, Add New, Delete, the selection
-// checks, Edit Song Info, and export and import of song-script
-// files through the window (dialog and drop).
+// checks, Edit Song Info, export and import of song-script files through
+// the window (dialog and drop), and the other windows letting go of a song
+// deleted here.
 
+#include "core/Code.h"
 #include "library/ListCells.h"
 #include "library/SetupSongs.h"
 #include "library/SongInfo.h"
+#include "library/SongLocations.h"
 #include "library/SongScript.h"
+#include "library/Songs.h"
+#include "player/TheCount.h"
+#include "practice/Test.h"
+#include "practice/TestSongs.h"
 #include "support/Windows.h"
 #include "support/app/AppHarness.h"
+#include "tracks/NewTrack.h"
+#include "tracks/SongSynch.h"
+#include "tracks/Track.h"
 
 #include <QtTest>
 
@@ -36,6 +46,27 @@ QString songText(const AppHarness& h, const QString& id)
                              "Note||'|'||Advice||'|'||Comment||'|'||typeof(TheTime) as r from Track where SongsID=" + id
                              + " order by TheCount)");
 }
+
+// A song last by title, with a file, a test section and 20 counts at 120
+// beats per minute. It is added last, so the next new song takes its ID and
+// the next new counts take its counts' IDs once it is deleted.
+int staleSong(AppHarness& h)
+{
+    const QString wav = h.env.root() + "/stale.wav";
+    writeWav(wav, 20.0);
+    std::vector<double> times;
+    std::vector<int> beats;
+    for (int k = 0; k < 20; ++k) {
+        times.push_back(0.5 + 0.5 * k);
+        beats.push_back(k % 8 + 1);
+    }
+    const int id = h.addSong("Zz Stale", wav, times, beats);
+    execute(h, QString("Update Track Set Speed=120 where SongsID=%1").arg(id));
+    execute(h, QString("Update Songs Set TestStart=1, TestEnd=9 where ID=%1").arg(id));
+    return id;
+}
+// The row of a list of songs that shows this song, -1 for none.
+int rowOf(const fw::ListBox* list, int id) { return int(columnTexts(list, IDCell).indexOf(QString::number(id))); }
 } // namespace
 
 class SetupSongsTest : public QObject {
@@ -435,6 +466,120 @@ private slots:
                      name == "w.txt" ? QStringList({"Café Win", "Señor", "Déjà vu", "0.0real0.0real"})
                                      : QStringList({"Imported", "Artist", "CD", "0.0real0.0real"}));
         QVERIFY(noTransactionOpen());
+    }
+
+    // The dancer has every window that can act on a song open on it when the
+    // song is deleted here; a new song then takes its ID, added or imported
+    // (its counts then take the IDs of the deleted counts). The track editor
+    // and the song information form on the song close, an unsaved edit in
+    // the form with it, while a form on another song stays; every list drops
+    // the song's row, so a file dropped where it stood and a synchronisation
+    // find no song; the song's play and its test stop. The new song keeps
+    // what it was made with.
+    void windowsLetGoOfADeletedSong_data()
+    {
+        QTest::addColumn<bool>("imported");
+        QTest::newRow("Add New") << false;
+        QTest::newRow("Import") << true;
+    }
+    void windowsLetGoOfADeletedSong()
+    {
+        QFETCH(bool, imported);
+        AppHarness h;
+        startAgain(h);
+        const int id = staleSong(h);
+        const QString firstCount = h.queryValue(QString("Select min(ID) from Track where SongsID=%1").arg(id));
+        SetupSongs& setup = SetupSongs::instance();
+        setup.List->setListIndex(rowOf(setup.List, id));
+        setup.pbEditSongTrack->push();
+        QCOMPARE(Track::instance().TrackList->ListCount(), 20);
+        setup.pbEditSongInfo->push();
+        const QPointer<SongInfo> form = dynamic_cast<SongInfo*>(fw::Window::openWindows().back());
+        QTest::keyClicks(form->efTitle->widget(), " Title");
+        QVERIFY(form->pbSave->enabled());
+        SongInfo& otherForm = openWindowOn<SongInfo>(songID(h, "Copper Rooftops").toInt());
+        Songs& songs = Songs::instance();
+        songs.SongList->setListIndex(rowOf(songs.SongList, id));
+        songs.pbPlay->push();
+        QVERIFY(TheCount::instance().isCounting());
+        const fw::ListBox* locations = SongLocations::instance().SongList;
+        const QPoint staleLocation = rowPoint(locations, rowOf(locations, id));
+        h.app->chooseMenuItem("mSynch");
+        SongSynch& synch = SongSynch::instance();
+        synch.List->setListIndex(rowOf(synch.List, id));
+        h.app->chooseMenuItem("mTest");
+        TestSongs& picker = TestSongs::instance();
+        picker.List->setListIndex(rowOf(picker.List, id));
+        picker.pbStartTest->push();
+        QVERIFY(Test::instance().TheTimer->mode() != fw::Timer::ModeOff);
+
+        h.fake->answers = {fw::MsgAnswer::Ok, fw::MsgAnswer::Ok};
+        setup.pbDeleteSong->push();
+        const QString script = h.env.desktopFolder() + "/Imported Song.txt";
+        if (imported) {
+            QVERIFY(writeFile(script, "Imported Song\nArtist\nCD\n\n96\n\nNotes\n0.0\n0.0\n\n\n"
+                                      "1\t10.00\t5\t96.0\tone\t\t\t\n2\t10.63\t6\t96.0\ttwo\t\t\t\n"));
+            dropFiles(setup.pbImport->widget(), QPoint(5, 5), {script});
+            QCOMPARE(h.queryValue(QString("Select min(ID) from Track where SongsID=%1").arg(id)), firstCount);
+        } else {
+            setup.pbAddNewSong->push();
+        }
+        QCOMPARE(setup.List->Cell(setup.List->LastIndex(), IDCell), QString::number(id));
+
+        QVERIFY(!Track::isOpen() && !Code::TrackOpen && !NewTrack::isOpen() && (!form || form->isClosed()));
+        QVERIFY(!otherForm.isClosed());
+        const std::initializer_list<const fw::ListBox*> lists = {songs.SongList, locations, synch.List, picker.List};
+        for (const fw::ListBox* list : lists)
+            QCOMPARE(rowOf(list, id), -1);
+        QCOMPARE(rowOf(setup.List, id), setup.List->LastIndex());
+        QVERIFY(!TheCount::instance().isCounting() && songs.pbPlay->caption() == "Play");
+        QVERIFY(Test::instance().TheTimer->mode() == fw::Timer::ModeOff && !Test::instance().qtPlayer->isPlaying());
+        QCOMPARE(Test::instance().stCountdown->text(), "All Done!");
+        dropFiles(viewportOf(locations), staleLocation, {h.env.root() + "/stale.wav"});
+        synch.pbForward->push();
+        QStringList told = {"Delete Zz Stale?", "Really delete Zz Stale? This action cannot be undone, and will delete "
+                            "the song track."};
+        if (imported)
+            told << kImported;
+        QCOMPARE(messagesAndBeeps(h), told << kPick << "beep");
+        QCOMPARE(h.queryValue(QString("Select Title||'|'||Path||'|'||SynchHist from Songs where ID=%1").arg(id)),
+                 imported ? "Imported Song||0.0" : "New Song||0.0");
+        QCOMPARE(songText(h, QString::number(id)).section('#', 1),
+                 imported ? "1|10.0|5|96.0|one|||real;2|10.63|6|96.0|two|||real" : "");
+        QVERIFY(noTransactionOpen());
+    }
+
+    // A list filling from songs read before the delete drops the song's row
+    // too, though the fill comes to it only after the delete.
+    void listFillingWhileASongIsDeletedDropsItsRow_data()
+    {
+        QTest::addColumn<QString>("window");
+        for (const char* window : {"Songs", "SongLocations", "SongSynch", "TestSongs"})
+            QTest::newRow(window) << QString(window);
+    }
+    void listFillingWhileASongIsDeletedDropsItsRow()
+    {
+        QFETCH(QString, window);
+        AppHarness h;
+        startAgain(h);
+        const int id = staleSong(h);
+        SetupSongs& setup = SetupSongs::instance();
+        setup.List->setListIndex(rowOf(setup.List, id));
+        h.fake->answers = {fw::MsgAnswer::Ok, fw::MsgAnswer::Ok};
+        QTest::qWait(20);   // the fill's first yield lets events run
+        bool filling = false;
+        QTimer::singleShot(0, [&] {
+            filling = fw::Window::openWindows().back()->objectName() == window;
+            setup.pbDeleteSong->push();
+        });
+        const fw::ListBox* list = window == "Songs"           ? Songs::instance().SongList
+                                : window == "SongLocations" ? SongLocations::instance().SongList
+                                : window == "SongSynch"     ? SongSynch::instance().List
+                                                            : TestSongs::instance().List;
+        QVERIFY(filling);
+        QCOMPARE(h.queryValue(QString("Select count(*) from Songs where ID=%1").arg(id)), "0");
+        QCOMPARE(rowOf(list, id), -1);
+        QVERIFY(list->ListCount() > 0);
     }
 };
 

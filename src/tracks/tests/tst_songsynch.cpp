@@ -16,8 +16,8 @@ using namespace testing;
 namespace {
 const QString kDone = "All done.";
 const QString kPick = "Please click on a song first.";
-const QString kNaN = "Please type the number of seconds to shift by, such as 0.10.";
-const QString kMinus = "Please type the seconds without a minus sign: Shift Track Backward moves the counts earlier.";
+const QString kNaN = "Please fill in the number of seconds to shift by, such as 0.10.";
+const QString kMinus = "Please fill in the seconds without a minus sign: Shift Track Backward moves the counts earlier.";
 const QString kRefused = "Something went wrong. Error: refused";
 const QString kLocked = "Something went wrong. Error: database is locked";
 const QString kBeyond = "That would give counts times more than 24 hours from the start of the song, which no song has.";
@@ -99,7 +99,7 @@ private slots:
             QTest::addRow("offset '%s'", p + 1) << "0.5" << 1 << p << QStringList{kMinus} << 0.0;
         // No time or history beyond a day is ever stored, so Restore brings every count back.
         QTest::newRow("an offset no song needs") << "0.5" << 1 << "F99999999999999999999"
-                                                 << QStringList{"Please type at most 86,400 seconds: no song lasts a day."} << 0.0;
+                                                 << QStringList{"Please fill in a shift of 24 hours or less: no song lasts longer."} << 0.0;
         QTest::newRow("counts beyond a day") << "0" << 1 << "F80000;F80000" << QStringList{kDone, kBeyond} << 80000.0;
         QTest::newRow("a history beyond a day") << "86000" << 1 << "F500" << QStringList{kBeyond} << 0.0;
         QTest::newRow("restore after a long shift") << "0" << 1 << "F80000;B0.25;R" << done(3) << 0.0;

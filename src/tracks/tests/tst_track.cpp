@@ -20,12 +20,13 @@
 #include <QHeaderView>
 #include <QTreeView>
 #include <QtTest>
+#include <numeric>
 
 using namespace testing;
 
 namespace {
 const QString kPick = "Please click on a line first.";
-const QString kSongGone = "This song is no longer in the database, so no counts were added to it.";
+const QString kNoSong = "The track editor holds no song. Open a song's track with \"Edit Song Track\" in Setup Songs first.";
 const QColor kBlack(0, 0, 0), kBlue(0, 0, 255), kRed(255, 0, 0);
 
 // A song whose track is given as "count time beat speed" rows joined by ", ";
@@ -303,6 +304,7 @@ private slots:
         QTest::newRow("beat 0") << 3 << "0" << "down" << "1" << before << "beep";
         QTest::newRow("time beyond any song") << 1 << "1e308" << "down" << "1.00" << before << "beep";
         QTest::newRow("speed below 0") << 4 << "-5" << "down" << "120.00" << before << "beep";
+        QTest::newRow("speed that shows as 0.00") << 4 << "0.001" << "down" << "120.00" << before << "beep";
         QTest::newRow("refused") << 5 << "step" << "down" << "n1" << before << "Something went wrong. Error: refused";
         QTest::newRow("unreadable") << 5 << "step" << "down" << "n1" << before
                                     << "Something went wrong. Error: database is locked";
@@ -488,14 +490,159 @@ private slots:
         QCOMPARE(inCountOrder(listed(w, true)), stored(*h, id));
     }
 
-    // The count's row is selected in place of the count lit before, beside
-    // the row the user selected, and goes to the top, as far as the list
-    // scrolls; the first of equal counts wins; a text no row holds as a
-    // whole changes nothing.
+    // While a song plays, the list's selection has one owner. From Play the
+    // player owns it: it selects each count it lights, and the tools act on
+    // nothing. The user's first selecting gesture takes it over, on a list in
+    // which the lit count is not selected, and keeps it through later counts
+    // and a Stop; after a Stop the count the player lit last is the user's.
+    void theSelectionHasOneOwner_data()
+    {
+        QTest::addColumn<QString>("gesture");   // click, ctrl-click (row 11), ctrl+A, down (arrow), none
+        QTest::addColumn<bool>("stopFirst");    // Stop before the tool
+        QTest::addColumn<QString>("tool");      // delete, reduce
+        QTest::addColumn<QString>("told");      // what the tool tells, when it refuses
+        QTest::newRow("click, Stop, delete") << "click" << true << "delete" << "";
+        QTest::newRow("ctrl-click, delete while playing") << "ctrl-click" << false << "delete" << "";
+        QTest::newRow("ctrl+A, reduce while playing") << "ctrl+A" << false << "reduce" << "";
+        QTest::newRow("down arrow, reduce while playing") << "down" << false << "reduce" << "";
+        QTest::newRow("no gesture, delete while playing") << "none" << false << "delete" << kPick;
+        QTest::newRow("no gesture, reduce while playing") << "none" << false << "reduce" << kPick;
+        QTest::newRow("no gesture, Stop, reduce") << "none" << true << "reduce" << "";
+    }
+    void theSelectionHasOneOwner()
+    {
+        QFETCH(QString, gesture);
+        QFETCH(bool, stopFirst);
+        QFETCH(QString, tool);
+        QFETCH(QString, told);
+        const QString wav = h->env.root() + "/probe.wav";
+        QVERIFY(writeWav(wav, 24.0));
+        const int id = addTrack(*h, evenCounts(40), wav);   // counts 0.5 s apart from 1.00
+        Track& w = openOn(id);
+        w.Show();
+        QVERIFY(QTest::qWaitForWindowActive(w.frame()));
+        const QString before = stored(*h, id);
+        TheCount& player = TheCount::instance();
+        w.pbPlayFrom->push();
+        QTRY_VERIFY_WITH_TIMEOUT(player.LastTimeDone >= 2.0, 10000);
+        QWidget* view = w.TrackList->widget();
+        const auto litRow = [&] { return w.TrackList->FindRow(0, player.Counts[size_t(player.TimesIndex)]); };
+        std::vector<int> chosen;
+        if (gesture.endsWith("click")) {
+            QTest::mouseClick(viewportOf(w.TrackList), Qt::LeftButton,
+                              gesture == "click" ? Qt::NoModifier : Qt::ControlModifier, rowPoint(w.TrackList, 11));
+            chosen = {11};
+        } else if (gesture == "ctrl+A") {
+            QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+            chosen.resize(40);
+            std::iota(chosen.begin(), chosen.end(), 0);
+        } else if (gesture == "down") {
+            chosen = {litRow() + 1};
+            QTest::keyClick(view, Qt::Key_Down);
+        }
+        QVERIFY(player.isCounting());
+        if (gesture != "none") {
+            // Later counts neither select nor scroll.
+            QCOMPARE(w.TrackList->SelectedRows(), chosen);
+            w.TrackList->setScrollPosition(0);
+            const double lit = player.LastTimeDone;
+            QTRY_VERIFY_WITH_TIMEOUT(player.LastTimeDone > lit, 10000);
+            QCOMPARE(w.TrackList->SelectedRows(), chosen);
+            QCOMPARE(w.TrackList->ScrollPosition(), 0);
+        } else {
+            QCOMPARE(w.TrackList->SelectedRows(), std::vector<int>{litRow()});
+        }
+        if (stopFirst) {
+            w.pbPlayFrom->push();
+            QCOMPARE(w.pbPlayFrom->caption(), "Play");
+            if (gesture == "none")
+                chosen = {litRow()};
+            QCOMPARE(w.TrackList->SelectedRows(), chosen);
+        }
+        h->fake->clear();
+        h->fake->answers = {fw::MsgAnswer::Yes};
+        (tool == "delete" ? w.pbDeleteBeats : w.pbReduceBeats)->push();
+        player.StopCounting();
+        if (!told.isEmpty()) {
+            QCOMPARE(messagesAndBeeps(*h), QStringList{told});   // and nothing asked
+            QCOMPARE(stored(*h, id), before);
+            return;
+        }
+        QCOMPARE(messagesAndBeeps(*h), tool == "delete" ? QStringList{"Delete the selected Counts?"} : QStringList());
+        QStringList expected;
+        for (const QString& row : before.split(", ")) {
+            const bool acted = std::find(chosen.begin(), chosen.end(), row.section(' ', 0, 0).toInt() - 1) != chosen.end();
+            if (!acted)
+                expected << row;
+            else if (tool == "reduce")
+                expected << QStringList{row.section(' ', 0, 1), row.section(' ', 2, 2) == "1" ? "8" : QString::number(row.section(' ', 2, 2).toInt() - 1), row.section(' ', 3)}.join(' ');
+        }
+        QCOMPARE(stored(*h, id), expected.join(", "));
+        QCOMPARE(inCountOrder(listed(w, true)), stored(*h, id));
+    }
+
+    // A key typed on the selected row's cell before its editor opens goes
+    // into that editor, and typing never moves the selection.
+    void typingAfterAClickEdits_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("pause");      // ms between the click and the first key
+        QTest::addColumn<QString>("stored"); // Beat|Note of count 7 afterwards
+        QTest::newRow("a beat at once") << 3 << "5" << 0 << "5|n7";
+        QTest::newRow("a note 250 ms after the click") << 5 << "Back" << 250 << "7|Back";
+    }
+    void typingAfterAClickEdits()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(int, pause);
+        QFETCH(QString, stored);
+        const int id = addTrack(*h, evenCounts(20));
+        Track& w = openOn(id);
+        w.Show();
+        QVERIFY(QTest::qWaitForWindowActive(w.frame()));
+        userClick(w.TrackList, 6, column);   // selects count 7
+        QTest::qWait(QApplication::doubleClickInterval() + 100);
+        userClick(w.TrackList, 6, column);   // the selected row: its editor opens after the interval
+        QTest::qWait(pause);
+        for (const QChar c : typed)
+            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(w.TrackList->SelectedRows(), std::vector<int>{6});
+        QCOMPARE(h->queryValue(QString("Select Beat||'|'||Note from Track where SongsID=%1 and TheCount=7").arg(id)),
+                 stored);
+        // With no editor waiting, a typed key selects no row that starts with it.
+        QTest::keyClicks(w.TrackList->widget(), "1");
+        QCOMPARE(w.TrackList->SelectedRows(), std::vector<int>{6});
+        QVERIFY(!w.TrackList->ActiveCell());
+    }
+
+    // A row holding values outside the bounds, from an older database or
+    // file, stays editable in its other cells, and keeps those values.
+    void aRowWithAnOlderValueStaysEditable()
+    {
+        const int id = addTrack(*h, "1 1 9 0.001, 2 1.5 2 120");
+        Track& w = openOn(id);
+        w.Show();
+        QVERIFY(QTest::qWaitForWindowActive(w.frame()));
+        for (const auto& [column, text] : {std::pair(5, "step"), {1, "1.25"}}) {
+            w.TrackList->EditCell(0, column);
+            QTest::keyClicks(editorOf(w), text);
+            QTest::keyClick(editorOf(w), Qt::Key_Return);
+        }
+        QCOMPARE(h->queryValue(QString("Select TheTime||'|'||Beat||'|'||Speed||'|'||Note from Track where SongsID=%1 "
+                                       "and TheCount=1").arg(id)), "1.25|9|0.001|step");
+        QCOMPARE(messagesAndBeeps(*h), QStringList());
+    }
+
+    // The count's row becomes the selected row and goes to the top, as far
+    // as the list scrolls; the first of equal counts wins; a text no row
+    // holds as a whole changes nothing.
     void scrollToCount()
     {
         Track& w = openOn(addTrack(*h, evenCounts(200) + ", 7 200 1 120"));
-        clickRow(w.TrackList, 10);   // the user's row, in place of the first row the load selected
+        clickRow(w.TrackList, 10);
         std::vector<int> selected{10};
         for (const auto& [count, row] : {std::pair("120", 120), {"195", 195}, {"7", 6}, {"12.0", -1}, {"900", -1}}) {
             w.TrackList->setScrollPosition(40);
@@ -504,7 +651,7 @@ private slots:
             w.TrackList->setScrollPosition(1 << 20);
             const int lowest = w.TrackList->ScrollPosition();
             if (row >= 0)
-                selected = {std::min(10, row), std::max(10, row)};
+                selected = {row};
             QCOMPARE(w.TrackList->SelectedRows(), selected);
             QCOMPARE(top, row >= 0 ? std::min(row, lowest) : 40);
         }
@@ -526,7 +673,7 @@ private slots:
         QTest::addColumn<QString>("after");     // the track afterwards; "=": unchanged
         const QString two = "5 10 3 120, 6 10.5 4 120", gap = "9 4 7 120, 10 4.5 8 120, ";
         const QString noGap = "You can only add counts where there is a gap.", deleting = "Delete the selected Counts?";
-        const QString speedToUse = "Please enter a speed above 0 and up to 1,000 beats per minute.";
+        const QString speedToUse = "Please fill in a speed from 0.01 to 1,000 beats per minute.";
         const QString beyondSong = "That would give counts times more than 24 hours from the start of the song, which no song has.";
         const QString four = "1 1.00 1 120.00, 2 1.50 2 120.00, 3 2.00 1 120.00, 4 2.50 2 120.00";
         const QString eight = "1 18 1 120, 2 18.5 2 120, 3 19 3 120, 4 19.5 4 120, 5 20 5 120, 6 20.45 6 120, "
@@ -547,7 +694,7 @@ private slots:
                                                << "9 4.00 7 120.00, 10 4.50 8 120.00, 11 5.00 1 120.00, 12 5.50 2 120.00";
         QTest::newRow("add, no gap") << "add" << gap + "11 5 1 120" << "1" << "1" << noGap << "=";
         QTest::newRow("add, equal counts are no gap") << "add" << gap + "10 5 1 120" << "1" << "1" << noGap << "=";
-        QTest::newRow("add no count") << "add" << two << "1" << "0" << "Please enter the number of counts to add." << "=";
+        QTest::newRow("add no count") << "add" << two << "1" << "0" << "Please fill in the number of counts to add." << "=";
         QTest::newRow("add, no line") << "add" << two << "" << "1" << kPick << "=";
         QTest::newRow("add, a count without a speed") << "add" << "5 10 3 0, 6 10.5 4 120" << "0" << "1"
                                                       << "Please fill in a speed for the count you clicked on." << "=";
@@ -557,9 +704,9 @@ private slots:
         QTest::newRow("add refused") << "add" << two << "1" << "2"
                                      << "Ready to create counts 7 thru 8 Continue?|Something went wrong. Error: refused" << "=";
         QTest::newRow("speed 150 over rows 4, 5 and 7") << "speed" << eight << "4 5 7" << "150" << ""
-            << "1 18.00 1 120.00, 2 18.50 2 120.00, 3 19.00 3 120.00, 4 19.50 4 120.00, 5 20.00 5 150, 6 20.40 6 150, 7 21.00 7 120.00, 8 20.80 8 150";
+            << "1 18.00 1 120.00, 2 18.50 2 120.00, 3 19.00 3 120.00, 4 19.50 4 120.00, 5 20.00 5 150.00, 6 20.40 6 150.00, 7 21.00 7 120.00, 8 20.80 8 150.00";
         QTest::newRow("speed from row 0 at 0.00") << "speed" << "1 0 1 120, 2 0.5 2 120, 3 1 3 120" << "0 1 2" << "180.0" << ""
-                                                  << "1 0.00 1 180.0, 2 0.33 2 180.0, 3 0.67 3 180.0";
+                                                  << "1 0.00 1 180.00, 2 0.33 2 180.00, 3 0.67 3 180.00";
         QTest::newRow("speed of 0") << "speed" << eight << "4" << "0" << speedToUse << "=";
         QTest::newRow("speed not a number") << "speed" << eight << "4" << "fast" << speedToUse << "=";
         QTest::newRow("speed above any music") << "speed" << eight << "4 5" << "5000" << speedToUse << "=";
@@ -571,9 +718,13 @@ private slots:
                                                    << "1 -0.30 1 120.00, 2 10.50 2 150.00";
         QTest::newRow("shift, a count without a speed") << "shift" << "1 10 1 120, 2 10.5 2 0" << "0 1" << "1"
                                                         << "Please fill in a speed for each count to be changed." << "=";
-        QTest::newRow("shift by no number") << "shift" << "1 10 1 120" << "0" << "one" << "Please enter the number of counts to shift by." << "=";
+        QTest::newRow("shift by no number") << "shift" << "1 10 1 120" << "0" << "one" << "Please fill in the number of counts to shift by." << "=";
         QTest::newRow("shift refused") << "shift" << "1 10 1 120, 2 10.5 2 120" << "0 1" << "1" << "Something went wrong. Error: refused" << "=";
         QTest::newRow("shift, locked") << "shift" << "1 10 1 120" << "0" << "1" << "Something went wrong. Error: database is locked" << "=";
+        QTest::newRow("reduce, a count deleted elsewhere") << "reduce" << "1 1 1 120, 2 2 2 120, 3 3 3 120" << "0 1" << ""
+            << "Some of the selected counts are no longer in the database, so the change could not be saved."
+            << "1 1.00 1 120.00, 3 3.00 3 120.00";
+        QTest::newRow("speed that shows as 0.00") << "speed" << eight << "4" << "0.001" << speedToUse << "=";
         QTest::newRow("reduce 1, 2 and 8") << "reduce" << "1 1 1 120, 2 2 2 120, 3 3 8 120, 4 4 4 120" << "0 1 2" << "" << ""
                                            << "1 1.00 8 120.00, 2 2.00 1 120.00, 3 3.00 7 120.00, 4 4.00 4 120.00";
         QTest::newRow("delete answered no") << "delete" << eight << "2 3" << "" << deleting + "|no" << "=";
@@ -632,6 +783,8 @@ private slots:
         std::optional<OtherProgram> other;
         if (told.endsWith("locked"))
             other.emplace(*h, OtherProgram::Hold::Exclusive);
+        if (told.startsWith("Some of the selected counts"))
+            execute(*h, QString("Delete from Track where SongsID=%1 and TheCount=2").arg(id));
         if (told.contains("song is no longer"))
             execute(*h, QString("Delete from Songs where ID=%1").arg(id));
         QVERIFY(showsWhatAFreshPaintShows(w.TrackList));   // the list on the screen before the change
@@ -663,9 +816,9 @@ private slots:
         QTest::newRow("no length") << "120 0 0" << Track::kNoCountsToMake;
         QTest::newRow("negative") << "-120 -3 0" << Track::kNoCountsToMake;
         QTest::newRow("not a number") << "120 three 0" << Track::kNoCountsToMake;
-        QTest::newRow("editor closed") << "120 3 30" << "The track editor holds no song. Open a song's track with "
-                                                        "\"Edit Song Track\" in Setup Songs first.";
-        QTest::newRow("song deleted in set-up") << "120 0 10" << kSongGone;
+        QTest::newRow("editor closed") << "120 3 30" << kNoSong;
+        // The editor and this form close with the song: a form opened again finds no song.
+        QTest::newRow("song deleted in set-up") << "120 0 10" << kNoSong;
         QTest::newRow("faster than any music") << "1200 3 30" << Track::kNoCountsToMake;
     }
     void makesTheFirstTrack()
@@ -679,12 +832,14 @@ private slots:
         const int id = Track::instance().TheSongID;
         QVERIFY(NewTrack::isOpen() && Track::instance().TrackList->ListCount() == 0);
         QCOMPARE(Track::instance().title(), QString("Song Track for: New Song"));
-        if (made.startsWith("The track editor"))
+        const bool deleted = QLatin1String(QTest::currentDataTag()) == "song deleted in set-up";
+        if (made == kNoSong && !deleted)
             Track::instance().Close();
-        if (made == kSongGone) {
+        if (deleted) {
             h->fake->answers = {fw::MsgAnswer::Ok, fw::MsgAnswer::Ok};
             setup.pbDeleteSong->push();
             QCOMPARE(h->queryValue(QString("Select count(*) from Songs where ID=%1").arg(id)), "0");
+            QVERIFY(!Track::isOpen() && !NewTrack::isOpen());
             h->fake->clear();
         }
         NewTrack& form = NewTrack::instance();
