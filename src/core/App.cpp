@@ -15,6 +15,7 @@
 
 #include "framework/Controls.h"
 #include "framework/FolderItem.h"
+#include "framework/MoviePlayer.h"
 #include "framework/Platform.h"
 #include "generator/StarterLibrary.h"
 
@@ -89,6 +90,9 @@ void App::Event_Open()
     }
     if (!Code::AppDataFolder.exists())
         Code::AppDataFolder.createAsFolder();
+
+    // Copies of songs a killed run was playing are not left for good.
+    fw::MoviePlayer::removeLeftCopies();
 
     Code::fApp = fw::SpecialFolder::Applications();
     Code::dbPath = Code::AppDataFolder.child(QStringLiteral("Melvaro.sdb")).posixPath();

@@ -1,6 +1,7 @@
 #include "framework/FolderItem.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -126,11 +127,67 @@ FolderItem ApplicationData()
     return FolderItem::fromPosixPath(*home + QStringLiteral("/.local/share"));
 }
 
+FolderItem Cache()
+{
+    if (const auto cacheHome = absoluteFromEnvironment("XDG_CACHE_HOME"))
+        return FolderItem::fromPosixPath(*cacheHome);
+    const auto home = absoluteFromEnvironment("HOME");
+    if (!home)
+        return FolderItem();
+    return FolderItem::fromPosixPath(*home + QStringLiteral("/.cache"));
+}
+
+namespace {
+
+// The folder a line of the user's xdg-user-dirs settings gives a name, as
+// the desktop reads it: NAME="$HOME/Folder" or NAME="/absolute/folder", in
+// shell quoting. Nothing when no line gives one.
+std::optional<QString> userDir(const QString& settings, const QString& name, const QString& home)
+{
+    std::optional<QString> found;
+    const QString assignment = name + u'=';
+    for (const QString& line : settings.split(u'\n')) {
+        const QString text = line.trimmed();
+        if (!text.startsWith(assignment))
+            continue;
+        QString value = text.mid(assignment.size());
+        if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+            value = value.mid(1, value.size() - 2);
+        QString unquoted;
+        for (qsizetype k = 0; k < value.size(); ++k) {
+            if (value[k] == u'\\' && k + 1 < value.size())
+                ++k;
+            unquoted += value[k];
+        }
+        for (const QString& homeName : {QStringLiteral("$HOME"), QStringLiteral("${HOME}")}) {
+            if (unquoted == homeName || unquoted.startsWith(homeName + u'/')) {
+                unquoted = home + unquoted.mid(homeName.size());
+                break;
+            }
+        }
+        if (QDir::isAbsolutePath(unquoted))
+            found = unquoted;   // the last line that names it counts, as in the shell
+    }
+    return found;
+}
+
+} // namespace
+
 FolderItem Desktop()
 {
     if (const auto desktop = absoluteFromEnvironment("XDG_DESKTOP_DIR"))
         return FolderItem::fromPosixPath(*desktop);
-    return FolderItem::fromPosixPath(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+    const auto home = absoluteFromEnvironment("HOME");
+    if (!home)
+        return FolderItem::fromPosixPath(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+    const QString configHome = absoluteFromEnvironment("XDG_CONFIG_HOME").value_or(*home + QStringLiteral("/.config"));
+    QFile settings(configHome + QStringLiteral("/user-dirs.dirs"));
+    if (settings.open(QIODevice::ReadOnly)) {
+        const QString text = QString::fromUtf8(settings.readAll());
+        if (const auto desktop = userDir(text, QStringLiteral("XDG_DESKTOP_DIR"), *home))
+            return FolderItem::fromPosixPath(*desktop);
+    }
+    return FolderItem::fromPosixPath(*home + QStringLiteral("/Desktop"));
 }
 
 FolderItem Applications()

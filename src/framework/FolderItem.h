@@ -55,6 +55,13 @@ namespace SpecialFolder {
 // ($XDG_DATA_HOME, else ~/.local/share); not valid() when neither that nor
 // $HOME is an absolute path.
 FolderItem ApplicationData();
+// The user's cache folder, where a program keeps what it may lose: the XDG
+// cache home ($XDG_CACHE_HOME, else ~/.cache); not valid() when neither that
+// nor $HOME is an absolute path.
+FolderItem Cache();
+// The user's desktop folder, existing or not: $XDG_DESKTOP_DIR; else the
+// one the desktop's settings name (XDG_DESKTOP_DIR in xdg-user-dirs'
+// user-dirs.dirs in $XDG_CONFIG_HOME, else in ~/.config); else ~/Desktop.
 FolderItem Desktop();
 // The system's folder of installed applications; not valid() when none exists.
 FolderItem Applications();

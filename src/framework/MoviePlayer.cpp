@@ -3,13 +3,19 @@
 #include "framework/Mp3Length.h"
 
 #include <QAudioOutput>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
 #include <QMediaPlayer>
+#include <QPointer>
+#include <QSet>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <QUrl>
+
+#include <cerrno>
+#include <csignal>
 
 namespace fw {
 namespace {
@@ -17,32 +23,73 @@ namespace {
 // How long a load may take before it is started again (see open()).
 constexpr int kFirstPatienceMs = 250;
 
+// The copies that live players play from, by path: the ones a new run
+// must not take for a killed run's.
+QSet<QString>& liveCopies()
+{
+    static QSet<QString> paths;
+    return paths;
+}
+
+// A temporary copy a player plays from: removed when it goes.
+class Copy final : public QTemporaryFile {
+public:
+    using QTemporaryFile::QTemporaryFile;
+    ~Copy() override { liveCopies().remove(fileName()); }
+    bool make()
+    {
+        if (!open())
+            return false;
+        liveCopies().insert(fileName());
+        return true;
+    }
+};
+
+// A copy's name tells the run that made it: "play-<process id>-XXXXXX.mp3".
+const QString kCopyPrefix = QStringLiteral("play-");
+
+// True while the process of this number runs (also another user's).
+bool running(qint64 pid)
+{
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+}
+
+struct Copying {
+    std::unique_ptr<QTemporaryFile> copy;   // none: the file needs none, or none could be made
+    QString problem;                        // why none could be made
+};
+
 // The platform's player ends every play it starts from a seek (and it seeks
 // to ready a file, to stop one and to set a position) at the length it knows
 // at that moment. An MP3 file whose frames vary in bitrate and that tells its
 // length nowhere has its length guessed from its first frames, so it would
 // stop wherever the guess fell. Such a file is played from a copy that tells
-// its length; any other file needs none (nothing).
-std::unique_ptr<QTemporaryFile> copyTellingLength(const QString& path)
+// its length; any other file needs none.
+Copying copyTellingLength(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
-        return nullptr;
+        return {};
     const qint64 size = file.size();
     const uchar* data = file.map(0, size);
     if (!data)
-        return nullptr;
+        return {};
     const QByteArrayView bytes(data, size);
     const Mp3LengthHeader header = mp3LengthHeader(bytes);
     if (header.frame.isEmpty())
-        return nullptr;
-    auto copy = std::make_unique<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("corvantis-XXXXXX.mp3")));
+        return {};
+    const FolderItem folder = MoviePlayer::copyFolder();
+    if (!folder.valid())
+        return {nullptr, QStringLiteral("There is no home folder.")};
+    QDir().mkpath(folder.posixPath());
+    auto copy = std::make_unique<Copy>(
+        folder.posixPath() + u'/' + kCopyPrefix + QString::number(QCoreApplication::applicationPid()) + QStringLiteral("-XXXXXX.mp3"));
     const QByteArrayView rest = bytes.sliced(header.at);
-    if (!copy->open() || copy->write(bytes.first(header.at).data(), header.at) != header.at
+    if (!copy->make() || copy->write(bytes.first(header.at).data(), header.at) != header.at
         || copy->write(header.frame) != header.frame.size() || copy->write(rest.data(), rest.size()) != rest.size()
         || !copy->flush())
-        return nullptr;   // played as it is: to the guessed length
-    return copy;
+        return {nullptr, copy->errorString()};   // a part written is removed with it
+    return {std::move(copy), QString()};
 }
 
 } // namespace
@@ -62,13 +109,23 @@ bool MoviePlayer::open(const FolderItem& file, int timeoutMs)
 {
     cutShortOpening();
     const quint64 mine = m_opens;
+    // The last song's copy goes first: the new one may need its room.
+    releaseCopy();
+    m_released.reset();
     m_hasMovie = true;
     m_failed = false;
     m_played = false;
-    std::unique_ptr<QTemporaryFile> copy = copyTellingLength(file.posixPath());
-    const QUrl source = QUrl::fromLocalFile(copy ? copy->fileName() : file.posixPath());
+    Copying copying = copyTellingLength(file.posixPath());
+    m_copyProblem = copying.problem;
+    if (!m_copyProblem.isEmpty()) {
+        // Played as it is, it would stop early without a word.
+        load(QUrl());
+        m_failed = true;
+        return true;
+    }
+    const QUrl source = QUrl::fromLocalFile(copying.copy ? copying.copy->fileName() : file.posixPath());
     load(source);
-    m_copy = std::move(copy);
+    m_copy = std::move(copying.copy);
     const QDeadlineTimer deadline(timeoutMs);
 
     auto failed = [this] {
@@ -127,7 +184,49 @@ void MoviePlayer::load(const QUrl& source)
     m_player = new QMediaPlayer(this);
     m_player->setAudioOutput(new QAudioOutput(m_player));
     m_player->setLoops(1);
+    // A movie played from a copy lets it go at its end, once the platform's
+    // player is done telling of it.
+    const QPointer<QMediaPlayer> player(m_player);
+    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this, player](QMediaPlayer::MediaStatus status) {
+        if (status != QMediaPlayer::EndOfMedia || !m_copy)
+            return;
+        QMetaObject::invokeMethod(this, [this, player] {
+            if (player == m_player && m_played && !m_wait && m_player->mediaStatus() == QMediaPlayer::EndOfMedia)
+                releaseCopy();
+        }, Qt::QueuedConnection);
+    });
     m_player->setSource(source);
+}
+
+void MoviePlayer::releaseCopy()
+{
+    if (!m_copy)
+        return;
+    m_released = Released{m_player->position() / 1000.0, m_player->duration() / 1000.0};
+    load(QUrl());
+    m_copy.reset();
+}
+
+FolderItem MoviePlayer::copyFolder()
+{
+    return SpecialFolder::Cache().child(QStringLiteral("Corvantis"));
+}
+
+void MoviePlayer::removeLeftCopies()
+{
+    const FolderItem folder = copyFolder();
+    if (!folder.isDirectory())
+        return;
+    const QDir dir(folder.posixPath());
+    const QStringList names = dir.entryList({kCopyPrefix + QStringLiteral("*.mp3")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : names) {
+        const QString path = dir.filePath(name);
+        const qint64 pid = name.mid(kCopyPrefix.size()).section(u'-', 0, 0).toLongLong();
+        const bool mine = pid == QCoreApplication::applicationPid();
+        if (liveCopies().contains(path) || (!mine && running(pid)))
+            continue;   // a copy this run or another running one plays from
+        QFile::remove(path);
+    }
 }
 
 bool MoviePlayer::waitUntil(const QDeadlineTimer& deadline, const std::function<bool()>& done)
@@ -174,6 +273,8 @@ double MoviePlayer::duration() const
 {
     if (!m_hasMovie || m_failed)
         return 0.0;
+    if (m_released)
+        return m_released->duration;
     return m_player->duration() / 1000.0;
 }
 
@@ -183,19 +284,21 @@ double MoviePlayer::position() const
         return *m_reported;
     if (!m_hasMovie || m_failed)
         return 0.0;
+    if (m_released)
+        return m_released->position;
     return m_player->position() / 1000.0;
 }
 
 void MoviePlayer::setPosition(double seconds)
 {
-    if (!m_hasMovie || m_failed)
+    if (!m_hasMovie || m_failed || m_released)
         return;
     m_player->setPosition(static_cast<qint64>(std::max(0.0, seconds) * 1000.0 + 0.5));
 }
 
 void MoviePlayer::play()
 {
-    if (m_hasMovie && !m_failed) {
+    if (m_hasMovie && !m_failed && !m_released) {
         m_player->play();
         m_played = true;
     }
@@ -205,9 +308,11 @@ void MoviePlayer::stop()
 {
     cutShortOpening();
     m_played = false;
-    // Stops where it is: the movie stays loaded at its position.
-    if (m_hasMovie && !m_failed)
+    // Stops where it is: the movie stays loaded at its position, but for
+    // one played from a copy, which lets the copy go.
+    if (m_hasMovie && !m_failed && !m_released)
         m_player->pause();
+    releaseCopy();
 }
 
 bool MoviePlayer::isPlaying() const
@@ -226,6 +331,7 @@ void MoviePlayer::windowClosing()
     m_player->stop();
     m_player->setSource(QUrl());
     m_copy.reset();
+    m_released.reset();
     m_hasMovie = false;
     m_played = false;
 }

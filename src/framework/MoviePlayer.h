@@ -29,8 +29,23 @@ public:
     // The wait runs the event loop. False when stop(), another open or the
     // window's closing cut it short: the player then is no longer this
     // caller's to play. An MP3 file whose bitrate varies and that tells its
-    // length nowhere is played from a temporary copy that tells it.
+    // length nowhere is played from a temporary copy that tells it, made in
+    // copyFolder(); when none can be made the movie fails (duration 0) and
+    // copyProblem() tells why.
     bool open(const FolderItem& file, int timeoutMs = 5000);
+    // Why the file last opened, which plays only from a temporary copy, has
+    // none (the system's words, as "No space left on device"); empty when
+    // it needs none or has one.
+    QString copyProblem() const { return m_copyProblem; }
+    // Where the temporary copies go: the program's folder in the user's
+    // cache folder. A copy lasts while its movie sounds or may sound again:
+    // the movie lets it go when it stops (stop(), its end, the next open(),
+    // its window's closing) and then still tells where it stood and how long
+    // it lasts, but plays again only after the next open().
+    static FolderItem copyFolder();
+    // Removes the copies that runs of the program no longer running left
+    // behind (a run that was killed, or crashed); for the start of a run.
+    static void removeLeftCopies();
     // True while open() waits for its file.
     bool isOpening() const { return m_wait != nullptr; }
     bool hasMovie() const { return m_hasMovie; }
@@ -59,12 +74,23 @@ private:
     void load(const QUrl& source);
     // Ends the wait of a pending open(), which then answers false.
     void cutShortOpening();
+    // Lets go of the temporary copy the movie plays from, when it has one:
+    // the platform's player is given nothing, the copy removed, and where
+    // the movie stood and how long it lasts are kept.
+    void releaseCopy();
     // Runs the event loop until done() holds after a change of the player
     // (true), or the deadline passes or the wait is cut short (false).
     bool waitUntil(const QDeadlineTimer& deadline, const std::function<bool()>& done);
 
+    struct Released {
+        double position;
+        double duration;
+    };
+
     QMediaPlayer* m_player = nullptr;   // a new one for each file
     std::unique_ptr<QTemporaryFile> m_copy;   // what it plays, when the file needs a copy
+    QString m_copyProblem;
+    std::optional<Released> m_released;   // the movie's copy was let go
     bool m_hasMovie = false;
     bool m_failed = false;
     bool m_played = false;   // play() called since the last open() or stop()

@@ -238,6 +238,13 @@ void SetupSongs::pbExport_Action()
         fw::MsgBox(failureOfSelect(QStringLiteral("Couldn't read the song's track. Error: ")));
         return;
     }
+    // Many homes have no desktop folder: the one the desktop's settings
+    // name is made.
+    const fw::FolderItem desktop = fw::SpecialFolder::Desktop();
+    if (desktop.valid() && !desktop.isDirectory() && !desktop.createAsFolder()) {
+        fw::MsgBox(QStringLiteral("Couldn't create the desktop folder: ") + desktop.posixPath());
+        return;
+    }
     const QStringList songValues = valuesOf(*song, SongScript::kSongColumns);
     const QString title = List->Cell(row, 0);
     const fw::FolderItem file = exportFile(title, songValues);

@@ -203,6 +203,9 @@ void Songs::setUpColumns()
 
 void Songs::LoadList()
 {
+    // A reload while this fill yields (a file dropped on a song) empties the
+    // list and fills it anew: that fill replaces this one, which stops.
+    const quint64 fill = ++m_fills;
     int foundCount = 0;
     int missingCount = kFirstMissingKey;
     bool foundAny = false;
@@ -251,8 +254,8 @@ void Songs::LoadList()
         }
         songs->MoveNext();
         fw::YieldToEventLoop();
-        if (!alive || isClosed())
-            return;   // the user closed the window while it filled
+        if (!alive || isClosed() || fill != m_fills)
+            return;   // the user closed the window, or a reload took over, while it filled
     }
     SongList->setSortedColumn(0);
     SongList->setColumnSortDirection(0, 1);
@@ -270,8 +273,10 @@ void Songs::ReloadList()
 {
     SongList->DeleteAllRows();
     const QPointer<Songs> alive(this);
+    const quint64 fill = m_fills + 1;
     LoadList();
-    if (alive && !isClosed())
+    // A reload that took over while this one filled selects the row itself.
+    if (alive && !isClosed() && fill == m_fills)
         SongList->setListIndex(0);
 }
 

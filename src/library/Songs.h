@@ -36,7 +36,9 @@ public:
     void pbArtistInfo_Action();
     void LoadList();
     void SaveSettings();
-    // Empties the list, fills it again and selects its first row.
+    // Empties the list, fills it again and selects its first row. A fill
+    // under way (the window's first, or another reload's) stops: this one
+    // replaces it.
     void ReloadList();
 
     fw::ListBox* SongList = nullptr;
@@ -61,6 +63,7 @@ private:
     void showNoSongs();
     void playFirstFoundSong();
 
+    quint64 m_fills = 0;   // counts the fills begun: a fill whose number is no longer the last was replaced
     std::vector<int> m_sortKeys;   // by row, as the cells stood at m_sortKeysRevision
     quint64 m_sortKeysRevision = ~quint64(0);
 };

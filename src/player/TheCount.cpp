@@ -26,6 +26,12 @@ void resetTrackButton()
 }
 } // namespace
 
+QString cannotCopySongFile(const fw::MoviePlayer& player)
+{
+    return QStringLiteral("Can't play this song: its temporary copy couldn't be made in ")
+        + fw::MoviePlayer::copyFolder().posixPath() + QStringLiteral(". Error: ") + player.copyProblem();
+}
+
 TheCount::TheCount()
     : SharedWindow(QStringLiteral("TheCount"))
 {
@@ -109,6 +115,12 @@ void TheCount::StartCounting(double start, double lastDone)
     // takes the player over: this start then leaves everything to it.
     if (!qtPlayer->open(file) || isClosed())
         return;
+    if (!qtPlayer->copyProblem().isEmpty()) {
+        // Played without its copy the song would stop early without a word.
+        fw::MsgBox(cannotCopySongFile(*qtPlayer));
+        resetPlayButtons();
+        return;
+    }
     if (qtPlayer->duration() == 0.0) {
         fw::MsgBox(kCannotOpenSongFile);
         return;

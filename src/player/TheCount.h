@@ -15,6 +15,9 @@
 // What the program says of a song file the movie player cannot open.
 inline const QString kCannotOpenSongFile = QStringLiteral(
     "QuickTime cannot open this song file. Please check the location and for any odd characters in the filename.");
+// A song that plays only from a temporary copy (an MP3 file that does not
+// tell its length) whose copy could not be made: what the user is told.
+QString cannotCopySongFile(const fw::MoviePlayer& player);
 
 class TheCount final : public fw::SharedWindow<TheCount> {
     Q_OBJECT

@@ -270,6 +270,10 @@ void Test::Init(int songID)
     qtPlayer->open(fw::FolderItem::fromAbsolutePath(path));
     if (!alive || !stillCurrent(run))
         return;   // closed, or started over, while the file loaded
+    if (!qtPlayer->copyProblem().isEmpty()) {
+        fw::MsgBox(cannotCopySongFile(*qtPlayer));
+        return;
+    }
     if (qtPlayer->duration() == 0.0) {
         // No position would ever move: the countdown would wait for ever.
         fw::MsgBox(kCannotOpenSongFile);

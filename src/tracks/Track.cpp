@@ -446,13 +446,13 @@ void Track::pbPlayFrom_Action()
     // The player takes the selection over from this row: each count it
     // lights takes the row's place, and a Stop leaves the last one lit.
     TrackList->setListIndex(row);
-    const QPointer<Track> alive(this);
+    // The caption says "Stop" from here on, as the song list's does, and
+    // the player sets it back when it refuses the song or it stops.
+    pbPlayFrom->setCaption(kStop);
     TheCount& player = TheCount::instance();
     player.Show();
     player.TheSongID = TheSongID;
     player.StartCounting(start, lastShown);
-    if (alive && !isClosed())
-        pbPlayFrom->setCaption(kStop);
 }
 
 double Track::timeOfCountBefore(int row) const

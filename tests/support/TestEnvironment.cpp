@@ -14,12 +14,14 @@ TestEnvironment::TestEnvironment(Starter starter, double lengthScale)
 {
     m_oldDataHome = qgetenv("XDG_DATA_HOME");
     m_oldDesktop = qgetenv("XDG_DESKTOP_DIR");
+    m_oldCacheHome = qgetenv("XDG_CACHE_HOME");
     // A test on a half-made data folder would fail far from the cause.
     if (!m_dir.isValid() || !QDir(m_dir.path()).mkpath(QStringLiteral("data"))
         || !QDir(m_dir.path()).mkpath(QStringLiteral("Desktop")))
         qFatal("no temporary data folder");
     qputenv("XDG_DATA_HOME", dataHome().toUtf8());
     qputenv("XDG_DESKTOP_DIR", desktopFolder().toUtf8());
+    qputenv("XDG_CACHE_HOME", cacheHome().toUtf8());
     if (starter == Starter::Installed
         && !(QDir().mkpath(appDataFolder()) && starter::buildStarterLibrary(appDataFolder(), lengthScale)))
         qFatal("the starter library could not be installed");
@@ -35,12 +37,41 @@ TestEnvironment::~TestEnvironment()
         qunsetenv("XDG_DESKTOP_DIR");
     else
         qputenv("XDG_DESKTOP_DIR", m_oldDesktop);
+    if (m_oldCacheHome.isNull())
+        qunsetenv("XDG_CACHE_HOME");
+    else
+        qputenv("XDG_CACHE_HOME", m_oldCacheHome);
 }
 
 QString TestEnvironment::dataHome() const { return m_dir.path() + QStringLiteral("/data"); }
 QString TestEnvironment::appDataFolder() const { return dataHome() + QStringLiteral("/Corvantis"); }
 QString TestEnvironment::databasePath() const { return appDataFolder() + QStringLiteral("/Melvaro.sdb"); }
 QString TestEnvironment::desktopFolder() const { return m_dir.path() + QStringLiteral("/Desktop"); }
+QString TestEnvironment::cacheHome() const { return m_dir.path() + QStringLiteral("/cache"); }
+
+namespace {
+void setEnvironment(const char* name, const QByteArray& value)
+{
+    if (value.isEmpty())
+        qunsetenv(name);
+    else
+        qputenv(name, value);
+}
+} // namespace
+
+ScopedEnvironment::ScopedEnvironment(std::initializer_list<std::pair<const char*, QString>> values)
+{
+    for (const auto& [name, value] : values) {
+        m_before.emplace_back(name, qgetenv(name));
+        setEnvironment(name, value.toUtf8());
+    }
+}
+
+ScopedEnvironment::~ScopedEnvironment()
+{
+    for (auto it = m_before.rbegin(); it != m_before.rend(); ++it)
+        setEnvironment(it->first, it->second);
+}
 
 bool writeWav(const QString& path, double seconds)
 {

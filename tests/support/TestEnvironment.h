@@ -1,12 +1,16 @@
 #pragma once
 
 // A private data home for one test: a temporary folder set as XDG_DATA_HOME
-// (and as the desktop folder), optionally holding an installed starter library
-// in Corvantis/, exactly as the installer leaves it. A folder that cannot be
-// made stops the test program at once.
+// (and as the desktop folder and the cache home), optionally holding an
+// installed starter library in Corvantis/, exactly as the installer leaves
+// it. A folder that cannot be made stops the test program at once.
 
 #include <QString>
 #include <QTemporaryDir>
+
+#include <initializer_list>
+#include <utility>
+#include <vector>
 
 namespace testing {
 
@@ -22,11 +26,26 @@ public:
     QString appDataFolder() const;   // <data home>/Corvantis
     QString databasePath() const;    // <data home>/Corvantis/Melvaro.sdb
     QString desktopFolder() const;
+    QString cacheHome() const;       // the XDG cache home (not made: the program makes its folder)
 
 private:
     QTemporaryDir m_dir;
     QByteArray m_oldDataHome;
     QByteArray m_oldDesktop;
+    QByteArray m_oldCacheHome;
+};
+
+// Environment variables set (an empty value: unset) while this lives, and
+// put back as they were after.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(std::initializer_list<std::pair<const char*, QString>> values);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::vector<std::pair<const char*, QByteArray>> m_before;   // a null value: was unset
 };
 
 // Writes a WAV file of silence-with-clicks of the given length; true on success.

@@ -27,9 +27,18 @@ class MoviePlayerTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
 
+    // The temporary copies in the player's folder for them.
+    QStringList copies() const
+    {
+        const QDir folder(fw::MoviePlayer::copyFolder().posixPath());
+        return folder.path() == m_dir.filePath(QStringLiteral("cache/Corvantis")) ? folder.entryList(QDir::Files)
+                                                                                   : QStringList{"elsewhere: " + folder.path()};
+    }
+
 private slots:
     void initTestCase()
     {
+        qputenv("XDG_CACHE_HOME", m_dir.filePath(QStringLiteral("cache")).toUtf8());
         fw::registerLayout(fw::parseLayout(kLayout, QStringLiteral("test")));
         QVERIFY(testing::writeWav(m_dir.filePath(QStringLiteral("two.wav")), 2.0));
         QFile junk(m_dir.filePath(QStringLiteral("junk.mp3")));
@@ -104,6 +113,10 @@ private slots:
         fw::MoviePlayer* player = Stage::instance().player();
         QVERIFY(player->open(fw::FolderItem::fromPosixPath(path)));
         QVERIFY2(qAbs(player->duration() - 2.0) < 0.15, qPrintable(QString::number(player->duration())));
+        // Only an MP3 file that varies its bitrate and tells its length
+        // nowhere plays from a copy, in the user's cache folder.
+        QCOMPARE(copies().size(), name.startsWith("vbr-") ? 1 : 0);
+        QCOMPARE(player->copyProblem(), QString());
         QVERIFY(!player->isPlaying());
         player->play();
         QTRY_VERIFY_WITH_TIMEOUT(player->position() >= 0.3, 5000);
@@ -111,6 +124,10 @@ private slots:
         player->setPosition(1.3);
         QTRY_VERIFY_WITH_TIMEOUT(player->hasEnded(), 5000);
         QVERIFY2(player->position() > 1.9, qPrintable(QString::number(player->position())));
+        // A copy played from goes at the end of its play.
+        QTRY_COMPARE_WITH_TIMEOUT(copies(), QStringList(), 2000);
+        QVERIFY(player->hasEnded() && !player->isPlaying() && player->position() > 1.9);
+        QVERIFY2(qAbs(player->duration() - 2.0) < 0.15, qPrintable(QString::number(player->duration())));
     }
 
     // A file that is not audio fails at once, with a duration of 0; playing

@@ -243,6 +243,50 @@ private slots:
         QCOMPARE(QDir(h.env.desktopFolder()).entryList(QDir::Files), QStringList{fileName});
     }
 
+    // Many homes have no desktop folder: the export makes the one the
+    // desktop's settings name (xdg-user-dirs' user-dirs.dirs, in the config
+    // home or in ~/.config), else ~/Desktop, and writes the file there.
+    void exportMakesAMissingDesktopFolder_data()
+    {
+        QTest::addColumn<QString>("settings");   // user-dirs.dirs; empty: none
+        QTest::addColumn<bool>("configHome");    // XDG_CONFIG_HOME set, else ~/.config holds the settings
+        QTest::addColumn<QString>("desktop");    // where the file goes, under the home folder ("/": elsewhere)
+        const QString written = "# This file is written by xdg-user-dirs-update\n"
+                                "XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\nXDG_DESKTOP_DIR=\"$HOME/%1\"\n"
+                                "XDG_MUSIC_DIR=\"$HOME/Music\"\n";
+        QTest::newRow("named by the settings") << written.arg("Schreibtisch") << true << "Schreibtisch";
+        QTest::newRow("named by the settings in ~/.config") << written.arg("Escritorio") << false << "Escritorio";
+        QTest::newRow("named by the settings, folders deep") << written.arg("My Files/Bureau") << true << "My Files/Bureau";
+        QTest::newRow("named by the settings, outside the home folder")
+            << "XDG_DESKTOP_DIR=\"@/Shared Desktop\"\n" << true << "/Shared Desktop";
+        QTest::newRow("settings without a desktop") << "XDG_MUSIC_DIR=\"$HOME/Music\"\n" << true << "Desktop";
+        QTest::newRow("no settings") << "" << true << "Desktop";
+    }
+    void exportMakesAMissingDesktopFolder()
+    {
+        QFETCH(QString, settings);
+        QFETCH(bool, configHome);
+        QFETCH(QString, desktop);
+        AppHarness h;
+        SetupSongs& w = openSetup(h);
+        const QString home = h.env.root() + "/home";
+        const QString config = configHome ? h.env.root() + "/config" : home + "/.config";
+        QVERIFY(QDir().mkpath(config));
+        settings.replace("@", h.env.root());
+        QVERIFY(settings.isEmpty() || writeFile(config + "/user-dirs.dirs", settings.toUtf8()));
+        const QString folder = desktop.startsWith('/') ? h.env.root() + desktop : home + "/" + desktop;
+        const ScopedEnvironment environment({{"HOME", home},
+                                             {"XDG_CONFIG_HOME", configHome ? config : QString()},
+                                             {"XDG_DESKTOP_DIR", QString()}});
+        QVERIFY(!QFileInfo::exists(folder));
+        w.List->setListIndex(0);
+        w.pbExport->push();
+        QCOMPARE(h.fake->messageTexts(), QStringList{"File created on desktop: Copper Rooftops.txt"});
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"Copper Rooftops.txt"});
+        const SongScript::Reading written = SongScript::read(folder + "/Copper Rooftops.txt");
+        QVERIFY(written.script && written.script->song.at(0) == "Copper Rooftops" && !written.script->track.empty());
+    }
+
     // A failed select is the database's failure, told with its text; nothing
     // is written over a file that is not the song's earlier export.
     void exportFailures_data()
@@ -257,7 +301,7 @@ private slots:
                                           << "Couldn't read the song record. Error: no such table: Songs";
         QTest::newRow("track unreadable") << "Alter Table Track Rename To Gone" << 3
                                           << "Couldn't read the song's track. Error: no such table: Track";
-        QTest::newRow("no desktop folder") << "" << 1 << "Couldn't create the file.";
+        QTest::newRow("a file where the desktop folder goes") << "" << 1 << "Couldn't create the desktop folder: ";
     }
     void exportFailures()
     {
@@ -268,10 +312,12 @@ private slots:
         SetupSongs& w = openSetup(h);
         const QDir desktop(h.env.desktopFolder());
         QVERIFY(writeFile(desktop.filePath("Midnight at the Velmora.txt"), "earlier export\n"));
-        if (change.isEmpty())
-            QVERIFY(QDir(desktop).removeRecursively());
-        else
+        if (change.isEmpty()) {
+            QVERIFY(QDir(desktop).removeRecursively() && writeFile(desktop.path(), "not a folder\n"));
+            told += desktop.path();
+        } else {
             execute(h, change);
+        }
         w.List->setListIndex(row);
         w.pbExport->push();
         QCOMPARE(h.fake->messageTexts(), QStringList{told});

@@ -4,6 +4,7 @@
 #include "core/Code.h"
 #include "library/AddSong.h"
 #include "library/ListCells.h"
+#include "library/SongInfo.h"
 #include "library/SongLocations.h"
 #include "library/Songs.h"
 #include "player/FileMessage.h"
@@ -15,6 +16,8 @@
 #include "framework/FolderItem.h"
 
 #include <QtTest>
+
+#include <set>
 
 using namespace testing;
 using namespace ListCells;
@@ -81,6 +84,98 @@ private slots:
         fw::ListBox* list = songList();
         QCOMPARE(columnTexts(list, 0), found + missing);
         QCOMPARE(columnTexts(list, FoundCell), QStringList(found.size(), "yes") + QStringList(missing.size(), "no"));
+    }
+
+    // A file dropped on Song Locations or Song Information while the song
+    // list fills reloads the list: the reload replaces that fill, and the
+    // list ends with each song once, the dropped song found. A second drop
+    // while the first one's reload fills replaces that one in turn.
+    void aReloadDuringTheFillReplacesIt_data()
+    {
+        QTest::addColumn<bool>("listOpen");       // the fill dropped into: a reload's, or the opening one
+        QTest::addColumn<QStringList>("drops");   // where each drop lands, the next while the last one's reload fills
+        QTest::newRow("a drop on Song Locations while the list opens") << false << QStringList{"locations"};
+        QTest::newRow("a drop on Song Information while the list opens") << false << QStringList{"information"};
+        QTest::newRow("two drops while the list opens") << false << QStringList{"locations", "information"};
+        QTest::newRow("a drop while a reload fills the list") << true << QStringList{"information", "locations"};
+    }
+    void aReloadDuringTheFillReplacesIt()
+    {
+        QFETCH(bool, listOpen);
+        QFETCH(QStringList, drops);
+        AppHarness h;
+        startAgain(h);
+        constexpr int kSongs = 3000;
+        QStringList rows;
+        for (int k = 0; k < kSongs; ++k)
+            rows << QString("('Song %1', '')").arg(k, 4, 10, QChar('0'));
+        execute(h, "Delete from Songs");
+        execute(h, "Insert into Songs (Title, Path) values " + rows.join(", "));
+        const QString file = h.env.root() + "/Dropped.wav";
+        QVERIFY(writeWav(file, 0.2));
+        // Song 0007 takes a drop on its row in Song Locations, Song 0005 on
+        // the path of its Song Information form.
+        fw::ListBox* located = SongLocations::instance().SongList;
+        const int locatedRow = columnTexts(located, 0).indexOf("Song 0007");
+        SongInfo& form = openWindowOn<SongInfo>(songID(h, "Song 0005").toInt());
+        auto drop = [&](const QString& where) {
+            if (where == "locations")
+                dropFiles(viewportOf(located), rowPoint(located, locatedRow), {file});
+            else
+                dropFiles(form.stPath->widget(), QPoint(5, 5), {file});
+        };
+        if (listOpen) {
+            Songs::instance();
+            QCOMPARE(songList()->ListCount(), kSongs);
+        }
+        // Each drop comes while a fill is under way: the first while the list
+        // fills, each later one inside the last one's reload.
+        int dropped = 0;
+        int underWay = 0;   // drops whose reload has not ended
+        auto dropNext = [&] {
+            const QString where = drops.at(dropped++);
+            ++underWay;
+            drop(where);
+            --underWay;
+        };
+        // A timer does not fire while its own handler runs: each drop has one.
+        std::vector<std::unique_ptr<QTimer>> user;
+        for (qsizetype k = 0; k < drops.size(); ++k) {
+            user.push_back(std::make_unique<QTimer>());
+            user.back()->setInterval(0);
+            connect(user.back().get(), &QTimer::timeout, [&, k] {
+                const int filled = Songs::isOpen() ? songList()->ListCount() : 0;
+                if (dropped == k && underWay == dropped && filled > 0 && filled < kSongs)
+                    dropNext();
+            });
+            user.back()->start();
+        }
+        // A fill yields to the user at most every 15 ms: the one dropped
+        // into yields at its first row.
+        QTest::qWait(20);
+        if (listOpen)
+            dropNext();   // its reload is the fill the next drop lands in
+        else
+            Songs::instance();
+        user.clear();
+        QCOMPARE(dropped, drops.size());
+        fw::ListBox* list = songList();
+        QCOMPARE(list->ListCount(), kSongs);
+        const QStringList ids = columnTexts(list, IDCell);
+        QCOMPARE(int(std::set<QString>(ids.begin(), ids.end()).size()), kSongs);
+        QStringList found;
+        for (int r = 0; r < list->ListCount(); ++r) {
+            if (list->Cell(r, FoundCell) == "yes")
+                found << list->Cell(r, 0);
+        }
+        found.sort();
+        QStringList expected;
+        if (drops.contains("information"))
+            expected << "Song 0005";
+        if (drops.contains("locations"))
+            expected << "Song 0007";
+        QCOMPARE(found, expected);
+        QCOMPARE(list->ListIndex(), 0);
     }
 
     void buttonsAndNotesFollowTheSelection()

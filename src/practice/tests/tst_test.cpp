@@ -242,6 +242,12 @@ private slots:
                                                            << QStringList{"Test.Init.2 could not load Song record."} << "1.00;2.00";
         QTest::newRow("a file the player cannot open") << "Update Songs set Path=<junk> where ID=<id>" << false
                                                        << QStringList{kCannotOpenSongFile} << "1.00;2.00";
+        // An MP3 file that plays only from a temporary copy, where no copy
+        // can be made (a file stands where their folder goes).
+        QTest::newRow("a file that plays from a copy that cannot be made")
+            << "Update Songs set Path=<vbr> where ID=<id>" << false
+            << QStringList{"Can't play this song: its temporary copy couldn't be made in <copies>. Error: Not a directory"}
+            << "1.00;2.00";
         // The song locations list with the song selected, and the song-error window, instead of a test.
         QTest::newRow("file missing") << "Update Songs set Path=<gone> where ID=<id>" << false << QStringList{} << "";
     }
@@ -260,7 +266,17 @@ private slots:
         QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write("not audio") > 0);
         junk.close();
         const auto stored = [&](const QString& name) { return fw::sqlQuoted(fw::colonPathFromPosix(h->env.root() + name, false)); };
+        if (statement.contains("<vbr>")) {
+            QCOMPARE(encodeAudio(h->env.root() + "/vbr.mp3", "lamemp3enc target=quality quality=0",
+                                 {{Sound::Noise, 5}, {Sound::Silence, 15}}),
+                     QString());
+            QVERIFY(QDir().mkpath(h->env.cacheHome()));
+            QFile blocking(h->env.cacheHome() + "/Corvantis");
+            QVERIFY(blocking.open(QIODevice::WriteOnly) && blocking.write("x") == 1);
+            messages.replaceInStrings("<copies>", blocking.fileName());
+        }
         statement.replace("<id>", id).replace("<junk>", stored("/junk.wav")).replace("<gone>", stored("/gone.wav"));
+        statement.replace("<vbr>", stored("/vbr.mp3"));
         if (duringFill) {
             QTest::qWait(20);   // the fill's first yield lets events run
             QTimer::singleShot(0, [&] { execute(*h, statement); });
