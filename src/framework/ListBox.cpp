@@ -72,12 +72,15 @@ private:
     std::function<bool(QObject*, QEvent*)> m_heard;
 };
 
-// A key that types text (a letter, a digit, a sign), not a command.
-bool typesText(const QKeyEvent* event)
+// A key that edits text (a letter, a digit, a sign, Backspace or Delete),
+// not a command.
+bool editsText(const QKeyEvent* event)
 {
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
     const QString text = event->text();
-    return !text.isEmpty() && text.at(0).isPrint()
-        && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    return (!text.isEmpty() && text.at(0).isPrint()) || event->key() == Qt::Key_Backspace
+        || event->key() == Qt::Key_Delete;
 }
 
 // The font, at the narrowest stretch and as large as it can be, in which a
@@ -858,8 +861,16 @@ bool ListView::viewportEvent(QEvent* event)
 void ListView::keyPressEvent(QKeyEvent* event)
 {
     layoutNow();
-    if (selectsRows(event) && m_box.SelectionGesture)
-        m_box.SelectionGesture();
+    // As with a press: Shift and an arrow start a new selection from the
+    // current row instead of extending one.
+    if (selectsRows(event) && m_box.SelectionGesture && m_box.SelectionGesture()
+        && (event->modifiers() & Qt::ShiftModifier) && !event->matches(QKeySequence::SelectAll)) {
+        QKeyEvent unshifted(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier, event->text(),
+                            event->isAutoRepeat(), event->count());
+        QTreeView::keyPressEvent(&unshifted);
+        event->setAccepted(unshifted.isAccepted());
+        return;
+    }
     QTreeView::keyPressEvent(event);
 }
 
@@ -976,16 +987,22 @@ void ListView::mousePressEvent(QMouseEvent* event)
     // A click anywhere in the rows ends an edit; the editor takes its own clicks.
     endEdit(EditEnd::Store);
     const QModelIndex index = indexAt(event->position().toPoint());
-    const bool plain = !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
     m_clickToEdit = QPersistentModelIndex();
     if (index.isValid() && m_box.CellClick) {
         const QPoint inCell = event->position().toPoint() - visualRect(index).topLeft();
         if (m_box.CellClick(index.row(), index.column(), inCell.x(), inCell.y()))
             return;
     }
-    if (m_box.SelectionGesture)
-        m_box.SelectionGesture();
-    if (index.isValid() && plain && event->button() == Qt::LeftButton && m_model.column(index.column()).editable) {
+    // The first gesture of a new selection has no range to extend: a
+    // shift-click then selects as a click does.
+    std::optional<QMouseEvent> unshifted;
+    if (m_box.SelectionGesture && m_box.SelectionGesture() && (event->modifiers() & Qt::ShiftModifier))
+        unshifted.emplace(event->type(), event->position(), event->scenePosition(), event->globalPosition(),
+                          event->button(), event->buttons(), event->modifiers() & ~Qt::ShiftModifier,
+                          event->pointingDevice());
+    QMouseEvent* press = unshifted ? &*unshifted : event;
+    const bool plain = !(press->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+    if (index.isValid() && plain && press->button() == Qt::LeftButton && m_model.column(index.column()).editable) {
         const std::vector<int> rows = selectedRows();
         if (rows.size() == 1 && rows.front() == index.row())
             m_clickToEdit = index;
@@ -996,7 +1013,8 @@ void ListView::mousePressEvent(QMouseEvent* event)
         selectionModel()->clearSelection();
         selectionModel()->clearCurrentIndex();
     }
-    QTreeView::mousePressEvent(event);
+    QTreeView::mousePressEvent(press);
+    event->setAccepted(press->isAccepted());
     // Below the rows there is nothing of the list's to press: the window
     // hears of the press as of one on no control.
     if (!index.isValid())
@@ -1032,7 +1050,7 @@ void ListView::cancelPendingEdit()
 bool ListView::inputBeforeEdit(QObject* watched, QEvent* event)
 {
     const bool isKey = event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride;
-    if (!isKey || QApplication::focusWidget() != this || !typesText(static_cast<QKeyEvent*>(event))) {
+    if (!isKey || QApplication::focusWidget() != this || !editsText(static_cast<QKeyEvent*>(event))) {
         cancelPendingEdit();
         return false;
     }

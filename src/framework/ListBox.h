@@ -122,8 +122,8 @@ public:
     Alignment columnAlignment(int column) const;
     // Editable columns open an in-place editor on a click in the one selected
     // row, once the platform's double-click interval has passed without a
-    // second click; a key that types text meanwhile opens it at once and goes
-    // into it, while a click elsewhere, another key, a scroll, a change of
+    // second click; a key that edits text (Backspace and Delete too)
+    // meanwhile opens it at once and goes into it, while a click elsewhere, another key, a scroll, a change of
     // row or a removal drops it. A double-click never opens an editor. A list
     // with an editable column has no type-ahead: typing never selects a row.
     void setColumnEditable(int column, bool editable);
@@ -195,7 +195,9 @@ public:
     // Raised just before the list applies a selecting gesture of the user's:
     // a press on the rows or below them, an arrow, paging, Home, End or space
     // key, or select-all. What the hook changes, the gesture then applies to.
-    std::function<void()> SelectionGesture;
+    // True: the gesture starts a new selection, so a shift-click or Shift
+    // with a key selects as it would without Shift, extending no range.
+    std::function<bool()> SelectionGesture;
 
 signals:
     void change();

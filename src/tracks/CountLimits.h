@@ -22,7 +22,7 @@ constexpr double kSlowestSpeed = 0.01;
 
 // What the user is told when a change would move a count that far.
 inline const QString kBeyondSong = QStringLiteral(
-    "That would give counts times more than 24 hours from the start of the song, which no song has.");
+    "That would put counts more than 24 hours from the start of the song: no song lasts that long.");
 
 inline bool isTime(double seconds)
 {

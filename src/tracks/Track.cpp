@@ -44,6 +44,8 @@ const QString kNoSongRecord = QStringLiteral("Couldn't find song record.");
 const QString kCountGone = QStringLiteral("This count is no longer in the database, so the change could not be saved.");
 const QString kCountsGone = QStringLiteral("Some of the selected counts are no longer in the database, so the change "
                                            "could not be saved.");
+const QString kChosenCountGone = QStringLiteral("The count you clicked on is no longer in the database, so no counts "
+                                                "were added next to it.");
 const QString kSongGone = QStringLiteral("This song is no longer in the database, so no counts were added to it.");
 const QString kCountsExist = QStringLiteral("The song already has some of these counts, so none were added.");
 const QString kBeforeStart = QStringLiteral("You cannot create counts before the beginning of the song.");
@@ -82,17 +84,28 @@ QString timeStatement(const QString& time, qint64 id)
     return QStringLiteral("Update Track Set TheTime=%1 where ID = %2").arg(fw::decimalPoint(time)).arg(id);
 }
 
-// A speed the tools can work with.
-bool isSpeed(const QString& text)
+// A number as its cell shows it: times and speeds show to the hundredth,
+// and what is stored is what the list shows.
+std::optional<double> shownNumber(const QString& text)
 {
-    const std::optional<double> speed = fw::numberOf(text);
-    return speed && CountLimits::isSpeed(*speed);
+    const std::optional<double> number = fw::numberOf(text);
+    // Far beyond any time or speed: no need to show it to find it refused.
+    if (!number || std::fabs(*number) > 1e9)
+        return number;
+    return fw::CDbl(fw::Format(*number, kTimePicture));
 }
 
-// A time a song can have.
+// A speed the tools can work with, as its cell shows it.
+std::optional<double> speedOf(const QString& text)
+{
+    const std::optional<double> speed = shownNumber(text);
+    return speed && CountLimits::isSpeed(*speed) ? speed : std::nullopt;
+}
+
+// A time a song can have, as its cell shows it.
 std::optional<double> timeOf(const QString& text)
 {
-    const std::optional<double> time = fw::numberOf(text);
+    const std::optional<double> time = shownNumber(text);
     return time && CountLimits::isTime(*time) ? time : std::nullopt;
 }
 
@@ -168,7 +181,7 @@ void Track::CreateControls()
         text = intervalText(row);
         return true;
     };
-    TrackList->SelectionGesture = [this] { userTakesSelection(); };
+    TrackList->SelectionGesture = [this] { return userTakesSelection(); };
     connect(TrackList, &fw::ListBox::cellTextChange, this, &Track::TrackList_CellTextChange);
     connect(TrackList, &fw::ListBox::cellAction, this, &Track::TrackList_CellAction);
     TrackList->CellKeyDown = [this](int row, int column, const QString& key) {
@@ -228,7 +241,8 @@ std::optional<double> Track::intervalOfSpeed(const QString& speed)
 {
     if (speed != m_lastSpeed) {
         m_lastSpeed = speed;
-        m_lastInterval = isSpeed(speed) ? std::optional(BeatInterval(fw::CDbl(speed))) : std::nullopt;
+        const std::optional<double> beatsPerMinute = speedOf(speed);
+        m_lastInterval = beatsPerMinute ? std::optional(BeatInterval(*beatsPerMinute)) : std::nullopt;
     }
     return m_lastInterval;
 }
@@ -275,8 +289,9 @@ void Track::TrackList_CellTextChange(int row, int column)
 
 // When an edit that changed its text ends, the cells of the row that differ
 // from what they held when the edit began are written back, in one
-// transaction. A time, beat or speed that a count cannot hold, or its cell
-// cannot show, is refused as a text that is no number is. Cells the edit
+// transaction. Times and speeds are stored as their cells show them, to the
+// hundredth; a time, beat or speed that a count cannot hold is refused as a
+// text that is no number is. Cells the edit
 // left alone are neither checked nor written: a row holding an older value
 // outside the bounds stays editable, and a stored value keeps the decimals
 // its cell does not show. Afterwards the row shows what the table holds: a
@@ -294,9 +309,9 @@ void Track::TrackList_CellAction(int row, int column)
     const auto changed = [&](QString CountCells::*cell) { return !began || now.*cell != (*m_editStart).*cell; };
     const std::optional<double> time = timeOf(now.time);
     const std::optional<int> beat = beatOf(now.beat);
-    const bool speedOK = isSpeed(now.speed);
+    const std::optional<double> speed = speedOf(now.speed);
     if ((changed(&CountCells::time) && !time) || (changed(&CountCells::beat) && !beat)
-        || (changed(&CountCells::speed) && !speedOK)) {
+        || (changed(&CountCells::speed) && !speed)) {
         fw::Beep();
         restoreCount(row, *id);
         return;
@@ -320,7 +335,7 @@ void Track::TrackList_CellAction(int row, int column)
         if (changed(&CountCells::beat))
             stored->Field(QStringLiteral("Beat")).setIntegerValue(*beat);
         if (changed(&CountCells::speed))
-            stored->Field(QStringLiteral("Speed")).setDoubleValue(fw::CDbl(now.speed));
+            stored->Field(QStringLiteral("Speed")).setDoubleValue(*speed);
         if (changed(&CountCells::note))
             stored->Field(QStringLiteral("Note")).setStringValue(now.note);
         if (changed(&CountCells::advice))
@@ -484,13 +499,14 @@ bool Track::playerOwnsSelection() const
     return player && player->isCounting() && player->TheSongID == TheSongID && player->run() != m_userRun;
 }
 
-void Track::userTakesSelection()
+bool Track::userTakesSelection()
 {
     if (!playerOwnsSelection())
-        return;
+        return false;
     m_userRun = TheCount::ifOpen()->run();
     for (const int row : TrackList->SelectedRows())
         TrackList->setSelected(row, false);
+    return true;
 }
 
 // ---- the tools ------------------------------------------------------------------
@@ -570,7 +586,7 @@ bool Track::writeCells(const std::vector<CellChange>& changes)
     return stored;
 }
 
-void Track::removeCountsGone(std::vector<qint64> ids)
+int Track::removeCountsGone(std::vector<qint64> ids)
 {
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
@@ -580,17 +596,18 @@ void Track::removeCountsGone(std::vector<qint64> ids)
     const std::unique_ptr<fw::RecordSet> kept = Code::db->SQLSelect(
         QStringLiteral("Select ID from Track where ID in (%1)").arg(listed.join(QLatin1Char(','))));
     if (!kept)
-        return;
+        return 0;
     QSet<qint64> stillThere;
     for (; !kept->eof(); kept->MoveNext())
         stillThere.insert(kept->Field(QStringLiteral("ID")).IntegerValue());
     const QHash<qint64, int> rows = rowsByID();
     std::vector<int> gone;
     for (const qint64 id : ids) {
-        if (!stillThere.contains(id))
-            gone.push_back(rows.value(id, -1));
+        if (const int row = rows.value(id, -1); row >= 0 && !stillThere.contains(id))
+            gone.push_back(row);
     }
     TrackList->RemoveRows(gone);
+    return static_cast<int>(gone.size());
 }
 
 // Each selected count moves by a number of counts at its own speed.
@@ -600,7 +617,7 @@ void Track::pbShift_Action()
         return;
     const std::vector<PickedCount> picked = pickedCounts();
     for (const PickedCount& count : picked) {
-        if (!isSpeed(TrackList->Cell(count.row, SpeedColumn))) {
+        if (!speedOf(TrackList->Cell(count.row, SpeedColumn))) {
             fw::MsgBox(kFillSpeed);
             return;
         }
@@ -639,16 +656,22 @@ void Track::pbAdd_Action()
         fw::MsgBox(kPickLine);
         return;
     }
+    // The new counts are worked out from the chosen one: when it was deleted
+    // elsewhere it leaves the list, as after a cell edit, and none are added.
+    if (rows > 0 && removeCountsGone({ListCells::idOf(*TrackList, current).value_or(0)}) > 0) {
+        fw::MsgBox(kChosenCountGone);
+        return;
+    }
     if (TheSongID == 0) {
         fw::MsgBox(kNoSong);
         return;
     }
-    const QString speedText = rows == 0 ? efSpeed->text() : TrackList->Cell(current, SpeedColumn);
-    if (!isSpeed(speedText)) {
+    const std::optional<double> rowSpeed = speedOf(rows == 0 ? efSpeed->text() : TrackList->Cell(current, SpeedColumn));
+    if (!rowSpeed) {
         fw::MsgBox(rows == 0 ? kSpeedToUse : kRowSpeed);
         return;
     }
-    const double speed = fw::CDbl(speedText);
+    const double speed = *rowSpeed;
     const double interval = BeatInterval(speed);
     const auto cell = [this](int row, int column) { return fw::CDbl(TrackList->Cell(row, column)); };
     const double wanted = fw::numberOf(efCounts->text()).value_or(0.0);
@@ -791,16 +814,16 @@ void Track::pbChangeSpeed_Action()
 {
     if (!readyToChangeSelected())
         return;
-    const QString speed = efSpeed->text();
-    if (!isSpeed(speed)) {
+    const std::optional<double> speed = speedOf(efSpeed->text());
+    if (!speed) {
         fw::MsgBox(kSpeedToUse);
         return;
     }
-    const double interval = BeatInterval(fw::CDbl(speed));
-    const QString speedStatement
-        = QStringLiteral("Update Track Set Speed=%1 where ID = %2").arg(fw::decimalPoint(speed.trimmed()));
+    const double interval = BeatInterval(*speed);
     // The cells show the speed as a freshly loaded track shows it.
-    const QString shownSpeed = fw::Format(fw::CDbl(speed), kTimePicture);
+    const QString shownSpeed = fw::Format(*speed, kTimePicture);
+    const QString speedStatement
+        = QStringLiteral("Update Track Set Speed=%1 where ID = %2").arg(fw::decimalPoint(shownSpeed));
     std::vector<CellChange> changes;
     std::optional<double> time;
     for (const PickedCount& count : pickedCounts()) {
@@ -1039,6 +1062,8 @@ void Track::songDeleted(int songID)
 {
     if (songID != TheSongID)
         return;
+    // A cell being edited goes with its count: nothing is stored, nor told.
+    SaveCell = false;
     if (NewTrack* maker = NewTrack::ifOpen())
         maker->Close();
     Close();

@@ -121,7 +121,8 @@ private:
     bool playerOwnsSelection() const;
     // A selecting gesture of the user's takes the selection over from the
     // player, and applies to a list in which the lit row is not selected.
-    void userTakesSelection();
+    // True when it took the selection over.
+    bool userTakesSelection();
     // The time of the count before this row's in count order, whatever the
     // list's order; -1 for the first count.
     double timeOfCountBefore(int row) const;
@@ -130,8 +131,9 @@ private:
     // Runs the statements in one transaction and, once the track holds
     // them, shows the texts; a refused statement changes neither.
     bool writeCells(const std::vector<CellChange>& changes);
-    // Takes the rows of counts deleted elsewhere out of the list.
-    void removeCountsGone(std::vector<qint64> ids);
+    // Takes the rows of counts deleted elsewhere out of the list; answers how
+    // many went.
+    int removeCountsGone(std::vector<qint64> ids);
     // The cells of a row as the table holds them, after a refused edit; as
     // they stood when the edit began when the table cannot be read.
     void restoreCount(int row, qint64 id);

@@ -20,7 +20,7 @@ const QString kNaN = "Please fill in the number of seconds to shift by, such as 
 const QString kMinus = "Please fill in the seconds without a minus sign: Shift Track Backward moves the counts earlier.";
 const QString kRefused = "Something went wrong. Error: refused";
 const QString kLocked = "Something went wrong. Error: database is locked";
-const QString kBeyond = "That would give counts times more than 24 hours from the start of the song, which no song has.";
+const QString kBeyond = "That would put counts more than 24 hours from the start of the song: no song lasts that long.";
 
 // The window as the menu opens it; "Dancer's Lantern", its second row, is song 12.
 SongSynch& openSynch(AppHarness& h)

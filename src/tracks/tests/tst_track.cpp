@@ -305,6 +305,7 @@ private slots:
         QTest::newRow("time beyond any song") << 1 << "1e308" << "down" << "1.00" << before << "beep";
         QTest::newRow("speed below 0") << 4 << "-5" << "down" << "120.00" << before << "beep";
         QTest::newRow("speed that shows as 0.00") << 4 << "0.001" << "down" << "120.00" << before << "beep";
+        QTest::newRow("speed stored as shown") << 4 << "96.504" << "down" << "96.50" << "1.00|1|96.5|n1|" << "";
         QTest::newRow("refused") << 5 << "step" << "down" << "n1" << before << "Something went wrong. Error: refused";
         QTest::newRow("unreadable") << 5 << "step" << "down" << "n1" << before
                                     << "Something went wrong. Error: database is locked";
@@ -497,7 +498,7 @@ private slots:
     // and a Stop; after a Stop the count the player lit last is the user's.
     void theSelectionHasOneOwner_data()
     {
-        QTest::addColumn<QString>("gesture");   // click, ctrl-click (row 11), ctrl+A, down (arrow), none
+        QTest::addColumn<QString>("gesture");   // click, ctrl-click, shift-click (row 11), ctrl+A, down, shift+down, none
         QTest::addColumn<bool>("stopFirst");    // Stop before the tool
         QTest::addColumn<QString>("tool");      // delete, reduce
         QTest::addColumn<QString>("told");      // what the tool tells, when it refuses
@@ -505,6 +506,9 @@ private slots:
         QTest::newRow("ctrl-click, delete while playing") << "ctrl-click" << false << "delete" << "";
         QTest::newRow("ctrl+A, reduce while playing") << "ctrl+A" << false << "reduce" << "";
         QTest::newRow("down arrow, reduce while playing") << "down" << false << "reduce" << "";
+        // A first gesture extends no range from the count the player lit.
+        QTest::newRow("shift-click, Stop, delete") << "shift-click" << true << "delete" << "";
+        QTest::newRow("shift+down, reduce while playing") << "shift+down" << false << "reduce" << "";
         QTest::newRow("no gesture, delete while playing") << "none" << false << "delete" << kPick;
         QTest::newRow("no gesture, reduce while playing") << "none" << false << "reduce" << kPick;
         QTest::newRow("no gesture, Stop, reduce") << "none" << true << "reduce" << "";
@@ -529,16 +533,18 @@ private slots:
         const auto litRow = [&] { return w.TrackList->FindRow(0, player.Counts[size_t(player.TimesIndex)]); };
         std::vector<int> chosen;
         if (gesture.endsWith("click")) {
-            QTest::mouseClick(viewportOf(w.TrackList), Qt::LeftButton,
-                              gesture == "click" ? Qt::NoModifier : Qt::ControlModifier, rowPoint(w.TrackList, 11));
+            const Qt::KeyboardModifiers held = gesture == "click" ? Qt::NoModifier
+                : gesture == "ctrl-click"                           ? Qt::ControlModifier
+                                                                    : Qt::ShiftModifier;
+            QTest::mouseClick(viewportOf(w.TrackList), Qt::LeftButton, held, rowPoint(w.TrackList, 11));
             chosen = {11};
         } else if (gesture == "ctrl+A") {
             QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
             chosen.resize(40);
             std::iota(chosen.begin(), chosen.end(), 0);
-        } else if (gesture == "down") {
+        } else if (gesture.endsWith("down")) {
             chosen = {litRow() + 1};
-            QTest::keyClick(view, Qt::Key_Down);
+            QTest::keyClick(view, Qt::Key_Down, gesture == "down" ? Qt::NoModifier : Qt::ShiftModifier);
         }
         QVERIFY(player.isCounting());
         if (gesture != "none") {
@@ -591,6 +597,7 @@ private slots:
         QTest::addColumn<QString>("stored"); // Beat|Note of count 7 afterwards
         QTest::newRow("a beat at once") << 3 << "5" << 0 << "5|n7";
         QTest::newRow("a note 250 ms after the click") << 5 << "Back" << 250 << "7|Back";
+        QTest::newRow("a beat cleared first") << 3 << "\b5" << 0 << "5|n7";
     }
     void typingAfterAClickEdits()
     {
@@ -606,8 +613,12 @@ private slots:
         QTest::qWait(QApplication::doubleClickInterval() + 100);
         userClick(w.TrackList, 6, column);   // the selected row: its editor opens after the interval
         QTest::qWait(pause);
-        for (const QChar c : typed)
-            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        for (const QChar c : typed) {
+            if (c == '\b')
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+            else
+                QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        }
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(w.TrackList->SelectedRows(), std::vector<int>{6});
         QCOMPARE(h->queryValue(QString("Select Beat||'|'||Note from Track where SongsID=%1 and TheCount=7").arg(id)),
@@ -674,7 +685,7 @@ private slots:
         const QString two = "5 10 3 120, 6 10.5 4 120", gap = "9 4 7 120, 10 4.5 8 120, ";
         const QString noGap = "You can only add counts where there is a gap.", deleting = "Delete the selected Counts?";
         const QString speedToUse = "Please fill in a speed from 0.01 to 1,000 beats per minute.";
-        const QString beyondSong = "That would give counts times more than 24 hours from the start of the song, which no song has.";
+        const QString beyondSong = "That would put counts more than 24 hours from the start of the song: no song lasts that long.";
         const QString four = "1 1.00 1 120.00, 2 1.50 2 120.00, 3 2.00 1 120.00, 4 2.50 2 120.00";
         const QString eight = "1 18 1 120, 2 18.5 2 120, 3 19 3 120, 4 19.5 4 120, 5 20 5 120, 6 20.45 6 120, "
                               "7 21 7 120, 8 21.3 8 120";
@@ -725,6 +736,9 @@ private slots:
             << "Some of the selected counts are no longer in the database, so the change could not be saved."
             << "1 1.00 1 120.00, 3 3.00 3 120.00";
         QTest::newRow("speed that shows as 0.00") << "speed" << eight << "4" << "0.001" << speedToUse << "=";
+        QTest::newRow("add next to a count deleted elsewhere") << "add" << "1 1 1 120, 2 2 2 120, 5 5 5 120" << "1" << "1"
+            << "The count you clicked on is no longer in the database, so no counts were added next to it."
+            << "1 1.00 1 120.00, 5 5.00 5 120.00";
         QTest::newRow("reduce 1, 2 and 8") << "reduce" << "1 1 1 120, 2 2 2 120, 3 3 8 120, 4 4 4 120" << "0 1 2" << "" << ""
                                            << "1 1.00 8 120.00, 2 2.00 1 120.00, 3 3.00 7 120.00, 4 4.00 4 120.00";
         QTest::newRow("delete answered no") << "delete" << eight << "2 3" << "" << deleting + "|no" << "=";
@@ -783,7 +797,7 @@ private slots:
         std::optional<OtherProgram> other;
         if (told.endsWith("locked"))
             other.emplace(*h, OtherProgram::Hold::Exclusive);
-        if (told.startsWith("Some of the selected counts"))
+        if (told.startsWith("Some of the selected counts") || told.startsWith("The count you clicked on is no longer"))
             execute(*h, QString("Delete from Track where SongsID=%1 and TheCount=2").arg(id));
         if (told.contains("song is no longer"))
             execute(*h, QString("Delete from Songs where ID=%1").arg(id));
