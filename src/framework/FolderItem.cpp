@@ -114,27 +114,29 @@ std::optional<QString> absoluteFromEnvironment(const char* name)
     return value;
 }
 
+// A folder of the user's, as the desktop finds it: the environment
+// variable's when it names an absolute path, else this place in the home
+// folder; without either the user has no such folder.
+FolderItem userFolder(const char* variable, const QString& inHome)
+{
+    if (const auto named = absoluteFromEnvironment(variable))
+        return FolderItem::fromPosixPath(*named);
+    const auto home = absoluteFromEnvironment("HOME");
+    if (!home)
+        return FolderItem();
+    return FolderItem::fromPosixPath(*home + inHome);
+}
+
 } // namespace
 
 FolderItem ApplicationData()
 {
-    if (const auto dataHome = absoluteFromEnvironment("XDG_DATA_HOME"))
-        return FolderItem::fromPosixPath(*dataHome);
-    // Without a data home or a home folder the user has no data folder.
-    const auto home = absoluteFromEnvironment("HOME");
-    if (!home)
-        return FolderItem();
-    return FolderItem::fromPosixPath(*home + QStringLiteral("/.local/share"));
+    return userFolder("XDG_DATA_HOME", QStringLiteral("/.local/share"));
 }
 
 FolderItem Cache()
 {
-    if (const auto cacheHome = absoluteFromEnvironment("XDG_CACHE_HOME"))
-        return FolderItem::fromPosixPath(*cacheHome);
-    const auto home = absoluteFromEnvironment("HOME");
-    if (!home)
-        return FolderItem();
-    return FolderItem::fromPosixPath(*home + QStringLiteral("/.cache"));
+    return userFolder("XDG_CACHE_HOME", QStringLiteral("/.cache"));
 }
 
 namespace {
