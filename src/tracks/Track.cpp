@@ -291,11 +291,11 @@ void Track::TrackList_CellTextChange(int row, int column)
 // from what they held when the edit began are written back, in one
 // transaction. Times and speeds are stored as their cells show them, to the
 // hundredth; a time, beat or speed that a count cannot hold is refused as a
-// text that is no number is. Cells the edit
-// left alone are neither checked nor written: a row holding an older value
-// outside the bounds stays editable, and a stored value keeps the decimals
-// its cell does not show. Afterwards the row shows what the table holds: a
-// time typed as 12.3 shows as 12.30, a beat of 2.6 as 3.
+// text that is no number is. Cells the edit left alone are neither checked
+// nor written: a row holding an older value outside the bounds stays
+// editable, and a stored value keeps the decimals its cell does not show.
+// Afterwards the row shows what the table holds: a time typed as 12.3 shows
+// as 12.30, a beat of 2.6 as 3.
 void Track::TrackList_CellAction(int row, int column)
 {
     Q_UNUSED(column);
