@@ -137,16 +137,21 @@ QString testSectionProblem(qsizetype n, QStringView start, QStringView end)
     return QString();
 }
 
-// A line that begins the track: a number before a TAB, or three values or
-// more split by TABs, which no song value holds (a damaged track line among
-// them, which is then refused as such). Song values hold no line break as
-// this program writes them, but older copies wrote a value's line breaks as
-// they were, so a song's values can take more lines than eleven; the track
-// begins at the first such line after them.
+// A line that begins the track: a number before a TAB, three values or more
+// split by TABs, or a count, a time and a beat split by spaces or TABs (a
+// track line whose TABs an editor made spaces), which no song value holds;
+// a damaged track line among them is then refused as such. Song values hold
+// no line break as this program writes them, but older copies wrote a
+// value's line breaks as they were, so a song's values can take more lines
+// than eleven; the track begins at the first such line after them.
 bool beginsTrack(QStringView line)
 {
     const qsizetype tab = line.indexOf(u'\t');
-    return tab >= 0 && (numberIn(line.left(tab)).has_value() || line.indexOf(u'\t', tab + 1) >= 0);
+    if (tab >= 0 && (numberIn(line.left(tab)).has_value() || line.indexOf(u'\t', tab + 1) >= 0))
+        return true;
+    const QStringList words = line.toString().simplified().split(u' ');
+    return words.size() >= 3
+        && std::all_of(words.cbegin(), words.cbegin() + 3, [](const QString& w) { return numberIn(w).has_value(); });
 }
 
 QString notASongScript(const QString& why)
@@ -745,12 +750,19 @@ Reading parse(const QByteArray& content)
         reading.problem = notASongScript(QStringLiteral("it has fewer than %1 lines.").arg(kSongColumns.size()));
         return reading;
     }
-    // The song's lines end where the track begins, or with the file. A line
-    // of notes that looks like a track line's start ends them too early,
-    // which shows when no reading fits: then they end at the first whole
-    // track line, when a reading fits there.
+    // Blank lines at the end of the file, as editors leave them, are no
+    // track lines and, past the eleventh, no lines of the song.
+    size_t end = lines.size();
+    while (end > songLines && lines[end - 1].trimmed().isEmpty())
+        --end;
+    // The song's lines end where the track begins, or with the last line
+    // that is not blank. A line of notes that looks like a track line's
+    // start ends them too early, and so do the blank lines of empty install
+    // notes and link after notes over lines; that shows when no reading
+    // fits: then they end at the first whole track line, or with the file,
+    // when a reading fits there.
     size_t trackStart = songLines;
-    while (trackStart < lines.size() && !beginsTrack(lines[trackStart]))
+    while (trackStart < end && !beginsTrack(lines[trackStart]))
         ++trackStart;
     SongLines found = songValues(lines, trackStart);
     if (!found.problem.isEmpty()) {
@@ -768,7 +780,7 @@ Reading parse(const QByteArray& content)
     Script script;
     script.song = found.values;
     reading.notice = found.notice;
-    for (size_t k = trackStart; k < lines.size(); ++k) {
+    for (size_t k = trackStart; k < end; ++k) {
         if (lines[k].isEmpty())
             continue;
         const auto lineNumber = static_cast<qsizetype>(k) + 1;

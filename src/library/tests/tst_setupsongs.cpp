@@ -705,6 +705,36 @@ private slots:
         QTest::newRow("test start after its end")
             << file({{7, "50"}, {8, "-7"}}) << "Line 8 of the file holds a test start of 50, after the test end of -7 on "
                                                "line 9: the start must not be after the end." << "";
+
+        // A blank last line ends a file without a track; it is no line of the song.
+        QTest::newRow("no track, a trailing blank line")
+            << file({}, "\n", QList<QByteArray>{""}) << kImported << text({}).remove(rowText) + "#";
+        QTest::newRow("no track, no install link, a trailing blank line")
+            << file({{10, ""}}, "\n", QList<QByteArray>{""}) << kImported << text({{10, ""}}).remove(rowText) + "#";
+        QTest::newRow("no track, CR LF, two trailing blank lines")
+            << file({}, "\r\n", QList<QByteArray>{"", ""}) << kImported << text({}).remove(rowText) + "#";
+        QTest::newRow("a last line of spaces after the track")
+            << file({}, "\n", QList<QByteArray>{row, "   "}) << kImported << text({});
+        // Track lines whose TABs an editor made spaces are damaged track
+        // lines, not install notes and link.
+        QTest::newRow("every track line with its TABs made spaces")
+            << file({}, "\n", QList<QByteArray>{"1 0.5 1 120.0 note", "2 1.0 2 120.0 note"})
+            << "Line 12 of the file is not a track line: it must begin with a count, a time and a beat." << "";
+        QTest::newRow("a song of one count, its TABs made spaces")
+            << file({}, "\n", QList<QByteArray>{"1 0.5 1 120.0 note"})
+            << "Line 12 of the file is not a track line: it must begin with a count, a time and a beat." << "";
+        // Mac OS Roman ú and ö in files converted to LF.
+        const QList<std::array<QByteArray, 2>> macLetters = {
+            {"Ra\x9Cl", "Raúl"}, {"Per\x9C", "Perú"}, {"M\x9Csica", "Música"}, {"\x9Cltimo", "último"},
+            {"T\x9C", "Tú"},     {"sch\x9An", "schön"}, {"Bj\x9Ark", "Björk"},
+        };
+        for (const auto& [mac, meant] : macLetters)
+            QTest::newRow(qPrintable("Mac OS Roman, LF, alone: " + meant)) << file({{0, mac}}) << kImported
+                                                                           << text({{0, QString::fromUtf8(meant)}});
+        // An 8-bit file but for one UTF-8 character pasted in.
+        QTest::newRow("Mac OS Roman, CR, one UTF-8 character pasted in")
+            << file({{0, "Caf\x8E Ol\x8E"}, {1, "Fr\x9Fhling"}, {6, "Pas \x88 pas \xC3\xA9t\xC3\xA9"}}, "\r") << kImported
+            << text({{0, "Café Olé"}, {1, "Frühling"}, {6, "Pas à pas √©t√©"}});
     }
     void olderCopiesImport()
     {

@@ -255,6 +255,13 @@ private slots:
         QTest::newRow("notes of many lines")
             << file({{6, QByteArray("x\n").repeated(200) + "end"}}, "\n", track)
             << song({{6, QString("x\n").repeated(200) + "end"}}) << "";
+        // The empty install notes and link after notes over lines are the
+        // song's last lines, not blank lines an editor left.
+        QTest::newRow("notes over lines, no install notes, link or track")
+            << file({{6, "a\nb"}}, "\n", "") << song({{6, "a\nb"}}) << "";
+        QTest::newRow("notes over lines, a track line with its TABs made spaces")
+            << file({{6, "a\nb"}}, "\n", "1 0.5 1 96\n") << QStringList()
+            << "Line 13 of the file is not a track line: it must begin with a count, a time and a beat.";
 
         // Values within the track editor's bounds, as the database writes them.
         QTest::newRow("whole numbers written with a point")
