@@ -204,6 +204,15 @@ bool isAccentedLetter(QChar c)
         || u == 0x161 || u == 0x178 || u == 0x17D || u == 0x17E;
 }
 
+// The accented letters that song texts hardly hold: œ, š, ž, ÿ and their
+// capitals. The other encoding's common letters turn into them: "Raúl" read
+// in the wrong encoding is "Raœl", "schön" "schšn".
+bool isRareLetter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u == 0x152 || u == 0x153 || u == 0x160 || u == 0x161 || u == 0x178 || u == 0x17D || u == 0x17E || u == 0xFF;
+}
+
 bool isApostrophe(QChar c) { return c == u'\u2018' || c == u'\u2019'; }
 bool isDoubleQuote(QChar c) { return c == u'\u201C' || c == u'\u201D' || c == u'\u201E'; }
 bool isDash(QChar c) { return c == u'\u2013' || c == u'\u2014'; }
@@ -300,11 +309,15 @@ bool lineHolds(const QString& text, qsizetype k, bool before, Pred is)
 // "Über") and against it when it touches digits or stands as a capital
 // inside a word of small letters ("CafÈ"); a rare sign ("∞", "‰") counts
 // against it. Read in the wrong encoding, typography turns into exactly
-// such letters and signs, and letters into such signs.
+// such letters and signs, and letters into such signs. A rare letter in a
+// word (isRareLetter) weighs half a point against its reading, so that of
+// two readings whose letters sit equally well, the one of common letters
+// wins ("Raúl", not "Raœl").
 int sittingScore(const QByteArray& content, const QString& text)
 {
     const auto at = [&](qsizetype k) { return k >= 0 && k < text.size() ? text[k] : QChar(u' '); };
     int score = 0;
+    int rareLetters = 0;
     for (qsizetype k = 0; k < content.size(); ++k) {
         if (static_cast<unsigned char>(content[k]) < 0x80)
             continue;
@@ -312,6 +325,8 @@ int sittingScore(const QByteArray& content, const QString& text)
         const QChar before = at(k - 1);
         const QChar after = at(k + 1);
         if (isAccentedLetter(c)) {
+            if (isRareLetter(c) && (before.isLetter() || after.isLetter()))
+                ++rareLetters;
             if (before.isDigit() || after.isDigit())
                 score -= 1;
             else if (c.isLower())
@@ -372,7 +387,8 @@ int sittingScore(const QByteArray& content, const QString& text)
             score -= before.isLetter() && after.isLetter() ? 1 : 0;
         }
     }
-    return score;
+    // In half points.
+    return 2 * score - rareLetters;
 }
 
 // A character that a valid UTF-8 sequence of the file gives fits where it
