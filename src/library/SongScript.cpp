@@ -414,7 +414,8 @@ bool fitsAsUtf8(char32_t c, char32_t before, char32_t after)
 // Reads UTF-8 whose invalid bytes are stray 8-bit characters: each such byte
 // is read in Windows-1252, or in Mac OS Roman when one of them is a byte
 // Windows-1252 leaves undefined. Nothing when the file, without a byte order
-// mark, holds no valid multi-byte sequence, or one that does not fit where
+// mark, holds more stray bytes than valid multi-byte sequences (8-bit text
+// with a character or two pasted in), or a sequence that does not fit where
 // it stands: then the file is 8-bit text.
 std::optional<QString> utf8WithStrayBytes(const QByteArray& content)
 {
@@ -426,6 +427,7 @@ std::optional<QString> utf8WithStrayBytes(const QByteArray& content)
     pieces.reserve(static_cast<size_t>(content.size()));
     const auto byteAt = [&](qsizetype k) { return static_cast<unsigned char>(content[k]); };
     qsizetype sequences = 0;
+    qsizetype strays = 0;
     bool undefinedStray = false;
     const qsizetype bom = content.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     for (qsizetype k = bom; k < content.size();) {
@@ -456,12 +458,13 @@ std::optional<QString> utf8WithStrayBytes(const QByteArray& content)
             k += length;
         } else {
             pieces.push_back({lead, true});
+            ++strays;
             undefinedStray = undefinedStray || windows1252(lead) == kUndefined;
             ++k;
         }
     }
     // A byte order mark declares the file UTF-8, whatever its bytes.
-    if (sequences == 0 && bom == 0)
+    if (strays > sequences && bom == 0)
         return std::nullopt;
     const auto decodedAt = [&](size_t k) -> char32_t {
         if (k >= pieces.size())
@@ -491,8 +494,9 @@ std::optional<QString> utf8WithStrayBytes(const QByteArray& content)
 // "Unicode" text. Older copies of the program wrote 8-bit text: on the Mac
 // in Mac OS Roman with lines ending in CR, on Windows in Windows-1252 with
 // lines ending in CR LF. The file tells which:
-// - UTF-8 but for some stray bytes (a character pasted from elsewhere) is
-//   read as UTF-8 with each stray byte an 8-bit character;
+// - UTF-8 but for a few stray bytes (a character pasted from elsewhere),
+//   no more of them than of its valid sequences, is read as UTF-8 with each
+//   stray byte an 8-bit character;
 // - a byte that Windows-1252 leaves undefined can only be Mac OS Roman;
 // - else the line ends decide by their majority: more CR LF than bare CR
 //   mean Windows-1252, more bare CR Mac OS Roman (LF is neither's);
