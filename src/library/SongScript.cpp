@@ -771,16 +771,16 @@ Reading parse(const QByteArray& content)
         return reading;
     }
     // Blank lines at the end of the file, as editors leave them, are no
-    // track lines and, past the eleventh, no lines of the song.
+    // track lines, and past the eleventh no lines of the song.
     size_t end = lines.size();
     while (end > songLines && lines[end - 1].trimmed().isEmpty())
         --end;
-    // The song's lines end where the track begins, or with the last line
-    // that is not blank. A line of notes that looks like a track line's
-    // start ends them too early, and so do the blank lines of empty install
-    // notes and link after notes over lines; that shows when no reading
-    // fits: then they end at the first whole track line, or with the file,
-    // when a reading fits there.
+    // The song's lines end where the track begins, or at the end of the
+    // lines that are not blank. A line of notes that looks like a track
+    // line's start ends them too early, and so does an end before the empty
+    // install notes and link of a song whose notes take more lines; that
+    // shows when no reading fits: then they end at the first whole track
+    // line, or with the file, when a reading fits there.
     size_t trackStart = songLines;
     while (trackStart < end && !beginsTrack(lines[trackStart]))
         ++trackStart;
