@@ -178,19 +178,36 @@ constexpr std::array<char16_t, 32> kWindows1252 = {
 char16_t macRoman(unsigned char b) { return b < 0x80 ? char16_t(b) : kMacRoman[b - 0x80]; }
 char16_t windows1252(unsigned char b) { return b < 0x80 || b >= 0xA0 ? char16_t(b) : kWindows1252[b - 0x80]; }
 
-bool definedInWindows1252(const QByteArray& content)
-{
-    return std::none_of(content.cbegin(), content.cend(),
-                        [](char byte) { return windows1252(static_cast<unsigned char>(byte)) == kUndefined; });
-}
+// A character of the file: an ASCII byte, a valid UTF-8 sequence, or a
+// stray byte, an 8-bit character whose encoding the whole file chooses.
+struct Piece {
+    char32_t c;   // a stray byte's value
+    bool stray;
+};
 
-QString eightBitText(const QByteArray& content, char16_t (*decode)(unsigned char))
+// The file's text with each stray byte read in one 8-bit encoding, and
+// where in the text those characters stand.
+struct Decoding {
+    QString text;
+    std::vector<qsizetype> strays;
+};
+
+Decoding decoding(const std::vector<Piece>& pieces, char16_t (*eightBit)(unsigned char))
 {
-    QString text(content.size(), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (const char byte : content)
-        *out++ = QChar(decode(static_cast<unsigned char>(byte)));
-    return text;
+    Decoding d;
+    d.text.reserve(static_cast<qsizetype>(pieces.size()));
+    for (const Piece& piece : pieces) {
+        if (piece.stray) {
+            d.strays.push_back(d.text.size());
+            d.text += QChar(eightBit(static_cast<unsigned char>(piece.c)));
+        } else if (QChar::requiresSurrogates(piece.c)) {
+            d.text += QChar(QChar::highSurrogate(piece.c));
+            d.text += QChar(QChar::lowSurrogate(piece.c));
+        } else {
+            d.text += QChar(char16_t(piece.c));
+        }
+    }
+    return d;
 }
 
 // ---- which encoding -----------------------------------------------------------
@@ -300,7 +317,7 @@ bool lineHolds(const QString& text, qsizetype k, bool before, Pred is)
     return false;
 }
 
-// How well the characters that the file's 8-bit bytes give in one encoding
+// How well the characters that the file's stray bytes give in one encoding
 // sit where they stand. Typography scores most: an apostrophe between
 // letters ("Don’t") or around an "n" ("Rock ’n’ Roll"), quote marks that
 // open and close, a dash between digits ("96–100") or spaces, a degree
@@ -313,14 +330,13 @@ bool lineHolds(const QString& text, qsizetype k, bool before, Pred is)
 // word (isRareLetter) weighs half a point against its reading, so that of
 // two readings whose letters sit equally well, the one of common letters
 // wins ("Raúl", not "Raœl").
-int sittingScore(const QByteArray& content, const QString& text)
+int sittingScore(const Decoding& reading)
 {
+    const QString& text = reading.text;
     const auto at = [&](qsizetype k) { return k >= 0 && k < text.size() ? text[k] : QChar(u' '); };
     int score = 0;
     int rareLetters = 0;
-    for (qsizetype k = 0; k < content.size(); ++k) {
-        if (static_cast<unsigned char>(content[k]) < 0x80)
-            continue;
+    for (const qsizetype k : reading.strays) {
         const QChar c = text[k];
         const QChar before = at(k - 1);
         const QChar after = at(k + 1);
@@ -411,24 +427,18 @@ bool fitsAsUtf8(char32_t c, char32_t before, char32_t after)
     return nonLatin(before) || nonLatin(after);
 }
 
-// Reads UTF-8 whose invalid bytes are stray 8-bit characters: each such byte
-// is read in Windows-1252, or in Mac OS Roman when one of them is a byte
-// Windows-1252 leaves undefined. Nothing when the file, without a byte order
-// mark, holds more stray bytes than valid multi-byte sequences (8-bit text
-// with a character or two pasted in), or a sequence that does not fit where
-// it stands: then the file is 8-bit text.
-std::optional<QString> utf8WithStrayBytes(const QByteArray& content)
+// The file's characters. A file whose valid multi-byte UTF-8 sequences each
+// fit where they stand is UTF-8, its invalid bytes stray 8-bit characters
+// (a character pasted in from elsewhere, 8-bit letters in a file saved as
+// UTF-8); so is a file with a byte order mark, which declares it UTF-8
+// whatever its bytes. Else the file is 8-bit text, every byte from 0x80 a
+// stray one: its bytes make valid sequences only by chance, and those give
+// characters that do not fit.
+std::vector<Piece> piecesOf(const QByteArray& content)
 {
-    struct Piece {
-        char32_t c;
-        bool stray;
-    };
     std::vector<Piece> pieces;
     pieces.reserve(static_cast<size_t>(content.size()));
     const auto byteAt = [&](qsizetype k) { return static_cast<unsigned char>(content[k]); };
-    qsizetype sequences = 0;
-    qsizetype strays = 0;
-    bool undefinedStray = false;
     const qsizetype bom = content.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     for (qsizetype k = bom; k < content.size();) {
         const unsigned char lead = byteAt(k);
@@ -452,51 +462,36 @@ std::optional<QString> utf8WithStrayBytes(const QByteArray& content)
             c = (c << 6) | (next & 0x3F);
         }
         valid = valid && c >= least && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
-        if (valid) {
-            pieces.push_back({c, false});
-            ++sequences;
-            k += length;
-        } else {
-            pieces.push_back({lead, true});
-            ++strays;
-            undefinedStray = undefinedStray || windows1252(lead) == kUndefined;
-            ++k;
-        }
+        pieces.push_back(valid ? Piece{c, false} : Piece{lead, true});
+        k += valid ? length : 1;
     }
-    // A byte order mark declares the file UTF-8, whatever its bytes.
-    if (strays > sequences && bom == 0)
-        return std::nullopt;
+    if (bom > 0)
+        return pieces;
     const auto decodedAt = [&](size_t k) -> char32_t {
         if (k >= pieces.size())
             return U' ';
         return pieces[k].stray ? char32_t(0xFFFD) : pieces[k].c;
     };
-    QString text;
-    text.reserve(content.size());
     for (size_t k = 0; k < pieces.size(); ++k) {
         const Piece& piece = pieces[k];
-        if (piece.stray) {
-            const unsigned char byte = static_cast<unsigned char>(piece.c);
-            text += QChar(undefinedStray ? macRoman(byte) : windows1252(byte));
-        } else if (piece.c >= 0x80) {
-            if (bom == 0 && !fitsAsUtf8(piece.c, k > 0 ? decodedAt(k - 1) : U' ', decodedAt(k + 1)))
-                return std::nullopt;
-            text += QString::fromUcs4(&piece.c, 1);
-        } else {
-            text += QChar(char16_t(piece.c));
-        }
+        if (piece.stray || piece.c < 0x80 || fitsAsUtf8(piece.c, k > 0 ? decodedAt(k - 1) : U' ', decodedAt(k + 1)))
+            continue;
+        std::vector<Piece> bytes;
+        bytes.reserve(static_cast<size_t>(content.size()));
+        for (const char byte : content)
+            bytes.push_back({static_cast<unsigned char>(byte), static_cast<unsigned char>(byte) >= 0x80});
+        return bytes;
     }
-    return text;
+    return pieces;
 }
 
 // UTF-8, with or without a byte order mark, as this program writes it, and
 // UTF-16 or UTF-32 with a byte order mark, as Windows editors save
 // "Unicode" text. Older copies of the program wrote 8-bit text: on the Mac
 // in Mac OS Roman with lines ending in CR, on Windows in Windows-1252 with
-// lines ending in CR LF. The file tells which:
-// - UTF-8 but for a few stray bytes (a character pasted from elsewhere),
-//   no more of them than of its valid sequences, is read as UTF-8 with each
-//   stray byte an 8-bit character;
+// lines ending in CR LF. Whether the file is UTF-8 with stray bytes or
+// 8-bit text is piecesOf's to say; its stray bytes are read in one 8-bit
+// encoding, which the file tells:
 // - a byte that Windows-1252 leaves undefined can only be Mac OS Roman;
 // - else the line ends decide by their majority: more CR LF than bare CR
 //   mean Windows-1252, more bare CR Mac OS Roman (LF is neither's);
@@ -518,19 +513,19 @@ std::optional<QString> textOf(const QByteArray& content)
     QString text = utf8.decode(content);
     if (!utf8.hasError())
         return text;
-    if (std::optional<QString> mixed = utf8WithStrayBytes(content))
-        return mixed;
-    if (!definedInWindows1252(content))
-        return eightBitText(content, macRoman);
+    const std::vector<Piece> pieces = piecesOf(content);
+    const bool macOnly = std::any_of(pieces.cbegin(), pieces.cend(), [](const Piece& piece) {
+        return piece.stray && windows1252(static_cast<unsigned char>(piece.c)) == kUndefined;
+    });
     const qsizetype crlf = content.count("\r\n");
     const qsizetype cr = content.count('\r') - crlf;
+    if (macOnly || cr > crlf)
+        return decoding(pieces, macRoman).text;
     if (crlf > cr)
-        return eightBitText(content, windows1252);
-    if (cr > crlf)
-        return eightBitText(content, macRoman);
-    QString mac = eightBitText(content, macRoman);
-    QString windows = eightBitText(content, windows1252);
-    return sittingScore(content, mac) > sittingScore(content, windows) ? mac : windows;
+        return decoding(pieces, windows1252).text;
+    const Decoding mac = decoding(pieces, macRoman);
+    const Decoding windows = decoding(pieces, windows1252);
+    return sittingScore(mac) > sittingScore(windows) ? mac.text : windows.text;
 }
 
 // The lines of the text without their ends: "\r\n", "\r" and "\n" each end

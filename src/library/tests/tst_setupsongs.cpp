@@ -731,10 +731,19 @@ private slots:
         for (const auto& [mac, meant] : macLetters)
             QTest::newRow(qPrintable("Mac OS Roman, LF, alone: " + meant)) << file({{0, mac}}) << kImported
                                                                            << text({{0, QString::fromUtf8(meant)}});
-        // An 8-bit file but for one UTF-8 character pasted in.
+        // UTF-8 pasted into an 8-bit file, or 8-bit bytes into a UTF-8 one,
+        // however many of each: the UTF-8 characters read as what they are,
+        // the stray bytes in the encoding the line ends and letters choose.
         QTest::newRow("Mac OS Roman, CR, one UTF-8 character pasted in")
             << file({{0, "Caf\x8E Ol\x8E"}, {1, "Fr\x9Fhling"}, {6, "Pas \x88 pas \xC3\xA9t\xC3\xA9"}}, "\r") << kImported
-            << text({{0, "Café Olé"}, {1, "Frühling"}, {6, "Pas à pas √©t√©"}});
+            << text({{0, "Café Olé"}, {1, "Frühling"}, {6, "Pas à pas été"}});
+        QTest::newRow("Windows-1252, CR LF, one UTF-8 apostrophe pasted in")
+            << file({{0, "Caf\xE9 Ol\xE9"}, {1, "Fr\xFChling"}, {6, "Don\xE2\x80\x99t \xE0 pas"}}, "\r\n") << kImported
+            << text({{0, "Café Olé"}, {1, "Frühling"}, {6, "Don’t à pas"}});
+        QTest::newRow("UTF-8, stray bytes at the start")
+            << file({{0, "\x93Hello\x94 Caf\xC3\xA9"}}) << kImported << text({{0, "“Hello” Café"}});
+        QTest::newRow("UTF-8, LF, a stray Mac OS Roman apostrophe")
+            << file({{0, "Caf\xC3\xA9"}, {6, "Don\xD5t rush"}}) << kImported << text({{0, "Café"}, {6, "Don’t rush"}});
     }
     void olderCopiesImport()
     {
