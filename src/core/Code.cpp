@@ -51,6 +51,14 @@ Notices& notices()
     return hub;
 }
 
+void closeWithSong(fw::Window& window, std::function<int()> songID)
+{
+    QObject::connect(&notices(), &Notices::songDeleted, &window, [&window, songID = std::move(songID)](int deleted) {
+        if (deleted == songID())
+            window.Close();
+    });
+}
+
 void reset()
 {
     db.reset();

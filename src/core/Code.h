@@ -5,9 +5,11 @@
 
 #include "framework/Database.h"
 #include "framework/FolderItem.h"
+#include "framework/Window.h"
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace Code {
@@ -57,6 +59,9 @@ signals:
     void songDeleted(int songID);
 };
 Notices& notices();
+// The window closes, unsaved, when song set-up deletes the song whose ID
+// songID answers: its ID goes to the next new song.
+void closeWithSong(fw::Window& window, std::function<int()> songID);
 
 // Everything back as at program start (tests start each case from here).
 void reset();

@@ -23,6 +23,7 @@ void AddSong::CreateControls()
     efURL->mouseDown = [this](int x, int y) { return efURL_MouseDown(x, y); };
     connect(pbHelp, &fw::PushButton::action, this, &AddSong::pbHelp_Action);
     connect(pbGo, &fw::PushButton::action, this, &AddSong::pbGo_Action);
+    Code::closeWithSong(*this, [this] { return SongID; });
     editMenu = std::make_unique<EditContextMenu>(cmEdit, std::vector<fw::EditField*>{efInstructions, efURL});
 }
 

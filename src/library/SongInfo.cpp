@@ -50,7 +50,7 @@ void SongInfo::CreateControls()
     connect(stPath, &fw::Control::opened, this, &SongInfo::stPath_Open);
     stPath->mouseDown = [this](int x, int y) { return stPath_MouseDown(x, y); };
     stPath->mouseUp = [this](int x, int y) { stPath_MouseUp(x, y); };
-    connect(&Code::notices(), &Code::Notices::songDeleted, this, &SongInfo::songDeleted);
+    Code::closeWithSong(*this, [this] { return SongID; });
     // The menu binds cmEdit's Open and choice events to itself.
     editMenu = std::make_unique<EditContextMenu>(cmEdit, fields);
 }
@@ -180,11 +180,4 @@ void SongInfo::stPath_MouseUp(int x, int y)
         return;
     }
     SongPath::openFolder(SongPath::folderOf(location));
-}
-
-// Its ID goes to the next new song, which Save or a drop would overwrite.
-void SongInfo::songDeleted(int songID)
-{
-    if (songID == SongID)
-        Close();
 }

@@ -36,8 +36,6 @@ public:
     void stPath_DropObject(const fw::DragItem& item);
     bool stPath_MouseDown(int x, int y);
     void stPath_MouseUp(int x, int y);
-    // Song set-up has deleted a song: a form on it closes without saving.
-    void songDeleted(int songID);
 
     fw::EditField* efTitle = nullptr;
     fw::EditField* efArtist = nullptr;

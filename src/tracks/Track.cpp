@@ -85,28 +85,31 @@ QString timeStatement(const QString& time, qint64 id)
 }
 
 // A number as its cell shows it: times and speeds show to the hundredth,
-// and what is stored is what the list shows.
-std::optional<double> shownNumber(const QString& text)
+// and what is stored is what the list shows. Numbers far beyond any time or
+// speed need no showing to be refused.
+double asShown(double number)
 {
-    const std::optional<double> number = fw::numberOf(text);
-    // Far beyond any time or speed: no need to show it to find it refused.
-    if (!number || std::fabs(*number) > 1e9)
-        return number;
-    return fw::CDbl(fw::Format(*number, kTimePicture));
+    return std::isfinite(number) && std::fabs(number) <= 1e9 ? fw::CDbl(fw::Format(number, kTimePicture)) : number;
 }
 
 // A speed the tools can work with, as its cell shows it.
+std::optional<double> speedOf(double beatsPerMinute)
+{
+    const double speed = asShown(beatsPerMinute);
+    return CountLimits::isSpeed(speed) ? std::optional(speed) : std::nullopt;
+}
 std::optional<double> speedOf(const QString& text)
 {
-    const std::optional<double> speed = shownNumber(text);
-    return speed && CountLimits::isSpeed(*speed) ? speed : std::nullopt;
+    const std::optional<double> number = fw::numberOf(text);
+    return number ? speedOf(*number) : std::nullopt;
 }
 
 // A time a song can have, as its cell shows it.
 std::optional<double> timeOf(const QString& text)
 {
-    const std::optional<double> time = shownNumber(text);
-    return time && CountLimits::isTime(*time) ? time : std::nullopt;
+    const std::optional<double> number = fw::numberOf(text);
+    const double time = number ? asShown(*number) : 0.0;
+    return number && CountLimits::isTime(time) ? std::optional(time) : std::nullopt;
 }
 
 // A beat of 1 to 8; a fraction is taken as the nearest whole beat.
@@ -181,7 +184,7 @@ void Track::CreateControls()
         text = intervalText(row);
         return true;
     };
-    TrackList->SelectionGesture = [this] { return userTakesSelection(); };
+    TrackList->SelectionGesture = [this] { return userSelects(); };
     connect(TrackList, &fw::ListBox::cellTextChange, this, &Track::TrackList_CellTextChange);
     connect(TrackList, &fw::ListBox::cellAction, this, &Track::TrackList_CellAction);
     TrackList->CellKeyDown = [this](int row, int column, const QString& key) {
@@ -499,8 +502,10 @@ bool Track::playerOwnsSelection() const
     return player && player->isCounting() && player->TheSongID == TheSongID && player->run() != m_userRun;
 }
 
-bool Track::userTakesSelection()
+bool Track::userSelects()
 {
+    if (m_filling)
+        m_userSelectedWhileFilling = true;
     if (!playerOwnsSelection())
         return false;
     m_userRun = TheCount::ifOpen()->run();
@@ -945,14 +950,15 @@ void Track::MakeFirstTrack(double bpm, int minutes, int seconds)
         fw::MsgBox(kTrackExists);
         return;
     }
-    const double beatsPerSecond = bpm / 60.0;
+    // The counts take the speed as their cells show it.
+    const std::optional<double> speed = speedOf(bpm);
     const double length = static_cast<double>(minutes) * 60.0 + seconds;
-    const double counts = length * beatsPerSecond;
-    if (!CountLimits::isSpeed(bpm) || !(counts >= 0.5) || counts > kMostCounts || length > CountLimits::kLongestSong) {
+    const double counts = speed ? length * (*speed / 60.0) : 0.0;
+    if (!speed || !(counts >= 0.5) || counts > kMostCounts || length > CountLimits::kLongestSong) {
         fw::MsgBox(kNoCountsToMake);
         return;
     }
-    AddCounts(1, 1, fw::CInt(counts), 0.0, BeatInterval(bpm), bpm);
+    AddCounts(1, 1, fw::CInt(counts), 0.0, BeatInterval(*speed), *speed);
 }
 
 // ---- loading a track ------------------------------------------------------------
@@ -1010,6 +1016,7 @@ bool Track::LoadList()
     const QPointer<Track> alive(this);
     const auto stopped = [&] { return !alive || isClosed() || m_loadAsked; };
     m_filling = true;
+    m_userSelectedWhileFilling = false;
     int loaded = 0;
     int tick = 0;
     for (; !counts->eof(); counts->MoveNext()) {
@@ -1032,9 +1039,10 @@ bool Track::LoadList()
     m_filling = false;
     if (m_loadAsked)
         return false;
+    // A row the user picked while the list filled stays picked.
     if (TrackList->ListCount() == 0)
         NewTrack::instance().Show();
-    else
+    else if (!m_userSelectedWhileFilling)
         TrackList->setListIndex(0);
     return true;
 }

@@ -120,9 +120,10 @@ private:
     // player owns the list's selection: it selects each count it lights.
     bool playerOwnsSelection() const;
     // A selecting gesture of the user's takes the selection over from the
-    // player, and applies to a list in which the lit row is not selected.
-    // True when it took the selection over.
-    bool userTakesSelection();
+    // player, and applies to a list in which the lit row is not selected;
+    // true when it took it over. One made while the list fills keeps what
+    // it selects when the fill ends.
+    bool userSelects();
     // The time of the count before this row's in count order, whatever the
     // list's order; -1 for the first count.
     double timeOfCountBefore(int row) const;
@@ -147,6 +148,7 @@ private:
     bool speedRunIsBlue(int row);
 
     bool m_filling = false;
+    bool m_userSelectedWhileFilling = false;
     bool m_loadAsked = false;
     int m_songAskedFor = 0;
     // The play during which the user took the selection over (0: none).

@@ -4,6 +4,7 @@
 // deleted here.
 
 #include "core/Code.h"
+#include "library/AddSong.h"
 #include "library/ListCells.h"
 #include "library/SetupSongs.h"
 #include "library/SongInfo.h"
@@ -495,6 +496,7 @@ private slots:
         QTest::keyClicks(form->efTitle->widget(), " Title");
         QVERIFY(form->pbSave->enabled());
         SongInfo& otherForm = openWindowOn<SongInfo>(songID(h, "Copper Rooftops").toInt());
+        const QPointer<AddSong> howTo = &openWindowOn<AddSong>(id);
         Songs& songs = Songs::instance();
         songs.SongList->setListIndex(rowOf(songs.SongList, id));
         songs.pbPlay->push();
@@ -527,6 +529,7 @@ private slots:
         QCOMPARE(setup.List->Cell(setup.List->LastIndex(), IDCell), QString::number(id));
 
         QVERIFY(!Track::isOpen() && !Code::TrackOpen && !NewTrack::isOpen() && (!form || form->isClosed()));
+        QVERIFY(!howTo || howTo->isClosed());
         QVERIFY(!otherForm.isClosed());
         const std::initializer_list<const fw::ListBox*> lists = {songs.SongList, locations, synch.List, picker.List};
         for (const fw::ListBox* list : lists)

@@ -629,6 +629,33 @@ private slots:
         QVERIFY(!w.TrackList->ActiveCell());
     }
 
+    // What the user selects while a long track fills stays selected when the
+    // fill ends, and the tools act on it.
+    void aRowPickedWhileTheListFillsStaysPicked()
+    {
+        const int id = addTrack(*h, evenCounts(5000));
+        Track& w = Track::instance();
+        w.Show();
+        QVERIFY(QTest::qWaitForWindowActive(w.frame()));
+        int during = 0;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, &w, [&] {
+            if (during == 0 && w.TrackList->ListCount() >= 300) {
+                during = w.TrackList->ListCount();
+                userClick(w.TrackList, 3, 5);
+                QTest::mouseClick(viewportOf(w.TrackList), Qt::LeftButton, Qt::ControlModifier, rowPoint(w.TrackList, 6));
+            }
+        });
+        watch.start(0);
+        w.LoadTrack(id);
+        watch.stop();
+        QVERIFY(during > 0 && during < 5000);
+        QCOMPARE(w.TrackList->SelectedRows(), std::vector<int>({3, 6}));
+        w.pbReduceBeats->push();
+        QCOMPARE(h->queryValue(QString("Select group_concat(TheCount||':'||Beat, ' ') from Track where SongsID=%1 and "
+                                       "Beat<>((TheCount-1)%8)+1").arg(id)), "4:3 7:6");
+    }
+
     // A row holding values outside the bounds, from an older database or
     // file, stays editable in its other cells, and keeps those values.
     void aRowWithAnOlderValueStaysEditable()
@@ -826,6 +853,7 @@ private slots:
         QTest::newRow("120, 0:05") << "120 - 5" << "1 0.00 1 120.00, 9 4.00 1 120.00, 10 4.50 2 120.00";
         QTest::newRow("seconds past 59") << "120 0 210" << "1 0.00 1 120.00, 9 4.00 1 120.00, 420 209.50 4 120.00";
         QTest::newRow("three decimals drift") << "130 3 30" << "1 0.00 1 130.00, 9 3.70 1 130.00, 455 209.75 7 130.00";
+        QTest::newRow("a tempo to the thousandth") << "123.456 0 7" << "1 0.00 1 123.46, 9 3.89 1 123.46, 14 6.32 6 123.46";
         QTest::newRow("no tempo") << "- 3 30" << Track::kNoCountsToMake;
         QTest::newRow("no length") << "120 0 0" << Track::kNoCountsToMake;
         QTest::newRow("negative") << "-120 -3 0" << Track::kNoCountsToMake;
@@ -870,6 +898,9 @@ private slots:
         QCOMPARE(rows.join(", "), stored(*h, id));
         if (makes)
             QCOMPARE(QStringList({rows[0], rows[8], rows.last()}).join(", "), made);
+        // Speeds are stored as their cells show them.
+        QCOMPARE(h->queryValue(QString("Select count(*) from Track where SongsID=%1 and Speed<>round(Speed, 2)").arg(id)),
+                 "0");
         QVERIFY(noTransactionOpen());
     }
 
