@@ -1,0 +1,20 @@
+#pragma once
+
+// The text of a song-script file from its bytes, whatever wrote them: this
+// program writes UTF-8; Windows editors save "Unicode" text as UTF-16 or
+// UTF-32 with a byte order mark; older copies of the program wrote 8-bit
+// text, Mac OS Roman on the Mac and Windows-1252 on Windows; and a UTF-8 file
+// can hold a few stray 8-bit bytes pasted in from elsewhere. The file itself
+// tells which (see textOf).
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace SongScript {
+
+// The file's text, line ends as they stand. Nothing when the file is UTF-16
+// or UTF-32 that does not decode.
+std::optional<QString> textOf(const QByteArray& content);
+
+} // namespace SongScript
