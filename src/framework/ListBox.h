@@ -122,10 +122,12 @@ public:
     Alignment columnAlignment(int column) const;
     // Editable columns open an in-place editor on a click in the one selected
     // row, once the platform's double-click interval has passed without a
-    // second click; a key that edits text (Backspace and Delete too)
-    // meanwhile opens it at once and goes into it, while a click elsewhere, another key, a scroll, a change of
-    // row or a removal drops it. A double-click never opens an editor. A list
-    // with an editable column has no type-ahead: typing never selects a row.
+    // second click. What is typed meanwhile (text, Backspace, Delete, a
+    // composed character, a paste) opens it at once and goes into it; the
+    // press of Shift, AltGr, Caps Lock and the like leaves it waiting; a
+    // click, another key, a scroll, a change of row or a removal drops it
+    // (see WaitingEdit). A double-click never opens an editor. A list with
+    // an editable column has no type-ahead: typing never selects a row.
     void setColumnEditable(int column, bool editable);
     bool columnEditable(int column) const;
 

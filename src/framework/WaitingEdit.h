@@ -30,12 +30,12 @@ public:
     void drop();
 
 protected:
-    // While an edit waits, every press, key and wheel turn of the program
-    // passes here first.
+    // While an edit waits, every press, key, input-method text and wheel
+    // turn of the program passes here first.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool inputMeanwhile(QObject* watched, QEvent* event);
+    bool typedMeanwhile(QObject* watched, QEvent* event);
 
     ListView& m_view;
     QPersistentModelIndex m_pressed;   // pressed, not yet released

@@ -3,8 +3,11 @@
 
 #include "framework/ListBox.h"
 #include "framework/Window.h"
+#include "support/Keyboard.h"
 #include "support/Windows.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QtTest>
@@ -462,7 +465,8 @@ private slots:
         QTest::newRow("the second click of a double-click") << "double" << "double-click";
         QTest::newRow("a click on another row") << "other" << "";
         QTest::newRow("a click on the window") << "window" << "";
-        QTest::newRow("a key") << "key" << "";
+        QTest::newRow("a key that types nothing") << "key" << "";
+        QTest::newRow("Shift alone") << "shift" << "focus 1 1";
         QTest::newRow("a scroll") << "scroll" << "";
         QTest::newRow("another row selected") << "select" << "";
         QTest::newRow("a row removed") << "remove" << "";
@@ -495,6 +499,8 @@ private slots:
         } else if (meanwhile == "window") {
             QTest::mouseClick(m_list->window().content(), Qt::LeftButton, {}, QPoint(435, 290));
         } else if (meanwhile == "key") {
+            QTest::keyClick(m_list->window().frame(), Qt::Key_F5);
+        } else if (meanwhile == "shift") {
             QTest::keyClick(m_list->window().frame(), Qt::Key_Shift);
         } else if (meanwhile == "scroll") {
             qobject_cast<QAbstractScrollArea*>(m_list->widget())->verticalScrollBar()->triggerAction(
@@ -509,6 +515,76 @@ private slots:
         }
         QTest::qWait(300);
         QTEST(log.join(", "), "events");
+    }
+
+    // What a real keyboard types while the edit waits goes into the cell:
+    // the modifier's own press (Shift, AltGr, Caps Lock) neither drops the
+    // edit nor loses the character typed with it, a composed character and
+    // a paste go in too; a key that types nothing drops the edit.
+    void typedWhileTheEditWaits_data()
+    {
+        QTest::addColumn<int>("pause");   // ms after the click, within the interval of 400
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("a capital, Shift pressed first") << 0 << "type Turn left" << "Turn left";
+        QTest::newRow("a capital 300 ms after the click") << 300 << "type Spin" << "Spin";
+        QTest::newRow("a sign typed with Shift") << 0 << "type +120" << "+120";
+        QTest::newRow("Caps Lock") << 0 << "caps TURN" << "TURN";
+        QTest::newRow("AltGr") << 100 << "altgr" << "€";
+        QTest::newRow("composed characters") << 0 << "compose" << "été";
+        QTest::newRow("a dead key the platform does not compose") << 0 << "dead" << "e";
+        QTest::newRow("Ctrl+V") << 0 << "ctrl+v" << "pasted";
+        QTest::newRow("Shift+Insert") << 200 << "shift+insert" << "pasted";
+        QTest::newRow("a key that types nothing") << 0 << "f5" << "old";
+    }
+    void typedWhileTheEditWaits()
+    {
+        QFETCH(int, pause);
+        QFETCH(QString, keys);
+        const int interval = QApplication::doubleClickInterval();
+        const auto restore = qScopeGuard([interval] { QApplication::setDoubleClickInterval(interval); });
+        QApplication::setDoubleClickInterval(400);
+        QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
+        // The program's Edit menu has Paste on these keys.
+        QAction menuPaste(QStringLiteral("Paste"));
+        menuPaste.setShortcuts(QKeySequence::Paste);
+        int menuPastes = 0;
+        connect(&menuPaste, &QAction::triggered, [&menuPastes] { ++menuPastes; });
+        m_window->frame()->addAction(&menuPaste);
+        fill(m_list, {"a", "b"});
+        m_list->setColumnEditable(1, true);
+        m_list->setCell(1, 1, QStringLiteral("old"));
+        m_list->setListIndex(1);
+        QWindow* window = m_window->frame()->windowHandle();
+        QTest::mouseClick(viewportOf(m_list), Qt::LeftButton, {}, cellRect(m_list, 1, 1).center());
+        QTest::qWait(pause);
+        if (keys.startsWith("type ")) {
+            typeOnKeyboard(window, keys.mid(5));
+        } else if (keys.startsWith("caps ")) {
+            pressKey(window, Qt::Key_CapsLock);
+            for (const QChar c : keys.mid(5))
+                pressKey(window, Qt::Key(c.unicode()), c);
+        } else if (keys == "altgr") {
+            pressWith(window, Qt::Key_AltGr, Qt::Key_E, "€");
+        } else if (keys == "compose") {
+            typeComposed(window, Qt::Key_Dead_Acute, "é");
+            typeOnKeyboard(window, "t");
+            typeComposed(window, Qt::Key_Dead_Acute, "é");
+        } else if (keys == "dead") {
+            pressKey(window, Qt::Key_Dead_Acute);
+            typeOnKeyboard(window, "e");
+        } else if (keys == "ctrl+v") {
+            pressWith(window, Qt::Key_Control, Qt::Key_V);
+        } else if (keys == "shift+insert") {
+            pressWith(window, Qt::Key_Shift, Qt::Key_Insert);
+        } else {
+            pressKey(window, Qt::Key_F5);
+        }
+        QTest::qWait(450 - pause);   // past the interval
+        pressKey(window, Qt::Key_Return, "\r");
+        QTEST(m_list->Cell(1, 1), "stored");
+        QCOMPARE(activeText(m_list), "<none>");
+        QCOMPARE(menuPastes, 0);
     }
 
     // What was typed in an edit left open is kept when code finishes the

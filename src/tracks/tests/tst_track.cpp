@@ -8,6 +8,7 @@
 #include "library/ListCells.h"
 #include "library/SetupSongs.h"
 #include "player/TheCount.h"
+#include "support/Keyboard.h"
 #include "support/Windows.h"
 #include "support/app/AppHarness.h"
 #include "tracks/NewTrack.h"
@@ -17,6 +18,7 @@
 #include "framework/Format.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QTreeView>
 #include <QtTest>
@@ -587,41 +589,61 @@ private slots:
         QCOMPARE(inCountOrder(listed(w, true)), stored(*h, id));
     }
 
-    // A key typed on the selected row's cell before its editor opens goes
-    // into that editor, and typing never moves the selection.
+    // What a real keyboard types on the selected row's cell before its
+    // editor opens goes into that editor (a capital with Shift pressed
+    // first, a paste), while a song plays too, and typing never moves the
+    // selection.
     void typingAfterAClickEdits_data()
     {
         QTest::addColumn<int>("column");
-        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("typed");  // "^V": Ctrl+V
         QTest::addColumn<int>("pause");      // ms between the click and the first key
-        QTest::addColumn<QString>("stored"); // Beat|Note of count 7 afterwards
-        QTest::newRow("a beat at once") << 3 << "5" << 0 << "5|n7";
-        QTest::newRow("a note 250 ms after the click") << 5 << "Back" << 250 << "7|Back";
-        QTest::newRow("a beat cleared first") << 3 << "\b5" << 0 << "5|n7";
+        QTest::addColumn<bool>("playing");
+        QTest::addColumn<QString>("stored"); // Beat|Speed|Note|Advice of count 7 afterwards
+        QTest::newRow("a beat at once") << 3 << "5" << 0 << false << "5|120.0|n7|";
+        QTest::newRow("a note 250 ms after the click") << 5 << "Back" << 250 << false << "7|120.0|Back|";
+        QTest::newRow("a beat cleared first") << 3 << "\b5" << 0 << false << "5|120.0|n7|";
+        QTest::newRow("a capital") << 5 << "Turn left" << 0 << false << "7|120.0|Turn left|";
+        QTest::newRow("a capital while the song plays") << 6 << "Spin" << 150 << true << "7|120.0|n7|Spin";
+        QTest::newRow("a speed with its sign") << 4 << "+96" << 0 << false << "7|96.0|n7|";
+        QTest::newRow("a paste") << 5 << "^V" << 0 << false << "7|120.0|Hold|";
+        QTest::newRow("a paste while the song plays") << 6 << "^V" << 100 << true << "7|120.0|n7|Hold";
     }
     void typingAfterAClickEdits()
     {
         QFETCH(int, column);
         QFETCH(QString, typed);
         QFETCH(int, pause);
+        QFETCH(bool, playing);
         QFETCH(QString, stored);
-        const int id = addTrack(*h, evenCounts(20));
+        const QString wav = h->env.root() + "/probe.wav";
+        QVERIFY(writeWav(wav, 20.0));
+        const int id = addTrack(*h, evenCounts(20), wav);
         Track& w = openOn(id);
         w.Show();
         QVERIFY(QTest::qWaitForWindowActive(w.frame()));
+        QGuiApplication::clipboard()->setText("Hold");
+        if (playing) {
+            w.TrackList->setListIndex(0);
+            w.pbPlayFrom->push();
+            QTRY_VERIFY(TheCount::instance().LastTimeDone >= 0);
+            w.frame()->activateWindow();   // the player came to the front
+            QVERIFY(QTest::qWaitForWindowActive(w.frame()));
+        }
         userClick(w.TrackList, 6, column);   // selects count 7
         QTest::qWait(QApplication::doubleClickInterval() + 100);
         userClick(w.TrackList, 6, column);   // the selected row: its editor opens after the interval
         QTest::qWait(pause);
-        for (const QChar c : typed) {
-            if (c == '\b')
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-            else
-                QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
-        }
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QWindow* window = w.frame()->windowHandle();
+        if (typed == "^V")
+            pressWith(window, Qt::Key_Control, Qt::Key_V);
+        else
+            typeOnKeyboard(window, typed);
+        pressKey(window, Qt::Key_Return, "\r");
+        TheCount::instance().StopCounting();
         QCOMPARE(w.TrackList->SelectedRows(), std::vector<int>{6});
-        QCOMPARE(h->queryValue(QString("Select Beat||'|'||Note from Track where SongsID=%1 and TheCount=7").arg(id)),
+        QCOMPARE(h->queryValue(QString("Select Beat||'|'||Speed||'|'||Note||'|'||Advice from Track "
+                                       "where SongsID=%1 and TheCount=7").arg(id)),
                  stored);
         // With no editor waiting, a typed key selects no row that starts with it.
         QTest::keyClicks(w.TrackList->widget(), "1");
