@@ -24,7 +24,8 @@ class TheCount final : public fw::SharedWindow<TheCount> {
 public:
     TheCount();
 
-    // The song to play, set by the caller just before StartCounting.
+    // The song the player plays: set by the caller to the song to start just
+    // before StartCounting, which sets it back when it refuses that song.
     int TheSongID = 0;
 
     // Plays the song TheSongID from start (one second early when start > 0);
@@ -77,6 +78,8 @@ protected:
 
 private:
     quint64 m_run = 0;
+    // The song whose file the player was last given.
+    int m_loadedSongID = 0;
     // Sets the song list's Play button back, while the song list is open.
     void resetPlayButtons();
 };

@@ -3,8 +3,10 @@
 // audio lighting the counts in order.
 
 #include "core/Code.h"
+#include "library/SetupSongs.h"
 #include "library/Songs.h"
 #include "player/TheCount.h"
+#include "tracks/Track.h"
 #include "support/Windows.h"
 #include "support/app/AppHarness.h"
 
@@ -160,6 +162,73 @@ private slots:
                               "QuickTime cannot open this song file. Please check the location and for any odd "
                               "characters in the filename.", testing::unreadableMessage(false)}));
         QCOMPARE(w.Times, std::vector<double>{11.0});   // the song playing plays on
+    }
+
+    // A start the player refuses, while another song plays, leaves that play
+    // as it was: its song's ID and the last count it showed. The refused
+    // song's editor follows nothing, and deleting the playing song stops it.
+    void aRefusedStartLeavesTheRunningPlay_data()
+    {
+        QTest::addColumn<bool>("fromTheEditor");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("the editor's Play, the song's file missing")
+            << true << "Can't find song file. Please check the location setting.";
+        QTest::newRow("the song list's Play, a song without a track") << false << "No song track found.";
+    }
+    void aRefusedStartLeavesTheRunningPlay()
+    {
+        QFETCH(bool, fromTheEditor);
+        h->start();
+        std::vector<double> times;
+        std::vector<int> beats;
+        for (int k = 0; k < 20; ++k) {
+            times.push_back(0.5 + 0.5 * k);
+            beats.push_back(k % 8 + 1);
+        }
+        const int playing = h->addSong(QStringLiteral("Playing"), m_wav, times, beats);
+        const int refused = fromTheEditor
+            ? h->addSong(QStringLiteral("Gone"), h->env.root() + QStringLiteral("/gone.wav"), times, beats)
+            : h->addSong(QStringLiteral("Trackless"), m_wav, {}, {});
+        Songs& songs = Songs::instance();
+        songs.ReloadList();
+        const auto rowOf = [&songs](int id) {
+            return int(testing::columnTexts(songs.SongList, 99).indexOf(QString::number(id)));
+        };
+        Track& editor = Track::instance();
+        editor.LoadTrack(fromTheEditor ? refused : playing);
+        // The one song plays from the other window.
+        if (fromTheEditor) {
+            songs.SongList->setListIndex(rowOf(playing));
+            songs.pbPlay->push();
+        } else {
+            editor.TrackList->setListIndex(0);
+            editor.pbPlayFrom->push();
+        }
+        TheCount& player = TheCount::instance();
+        QTRY_VERIFY(player.LastTimeDone >= 1.0);
+        h->fake->clear();
+        if (fromTheEditor) {
+            editor.TrackList->setListIndex(5);
+            editor.pbPlayFrom->push();
+        } else {
+            songs.SongList->setListIndex(rowOf(refused));
+            songs.pbPlay->push();
+        }
+        const double shown = player.LastTimeDone;
+        QTEST(h->fake->lastMessage(), "told");
+        QCOMPARE(player.TheSongID, playing);
+        QVERIFY(player.isCounting());
+        QVERIFY(shown >= 1.0);
+        QTRY_VERIFY(player.LastTimeDone > shown + 0.6);
+        if (fromTheEditor)
+            QCOMPARE(editor.TrackList->SelectedRows(), std::vector<int>{5});   // it follows nothing
+        h->fake->answers = {fw::MsgAnswer::Ok, fw::MsgAnswer::Ok};
+        h->app->chooseMenuItem("mSetupSongs");
+        SetupSongs& setup = SetupSongs::instance();
+        setup.List->setListIndex(int(testing::columnTexts(setup.List, 99).indexOf(QString::number(playing))));
+        setup.pbDeleteSong->push();
+        QVERIFY(!player.isCounting());
+        testing::closeAllWindows();
     }
 
     // A start later in the song begins a second early.
