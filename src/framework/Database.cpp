@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
 #include <sqlite3.h>
@@ -169,6 +170,11 @@ QString DatabaseField::StringValue() const
             },
             QString());
     default:
+        // fromUtf8 would drop a U+FEFF that begins the text as a byte order
+        // mark: a value read keeps every character it was stored with.
+        if (cell->size >= 3 && std::memcmp(cell->bytes, "\xEF\xBB\xBF", 3) == 0)
+            return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom)
+                .decode(QByteArrayView(cell->bytes, cell->size));
         return QString::fromUtf8(cell->bytes, cell->size);
     }
 }

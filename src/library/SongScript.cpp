@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace SongScript {
 
@@ -58,8 +59,6 @@ QString holds(qsizetype lineNumber, const QString& what, QStringView value, cons
     return QStringLiteral("Line %1 of the file holds %2: %3").arg(lineNumber).arg(held, must);
 }
 
-const QString kWithinADay = QStringLiteral("a number of seconds within 24 hours of the start of the song.");
-
 // What is wrong with a track line's count, time, beat and speed (the
 // bounds the track editor keeps), or nothing.
 QString trackValueProblem(qsizetype lineNumber, const QList<QStringView>& parts)
@@ -72,9 +71,10 @@ QString trackValueProblem(qsizetype lineNumber, const QList<QStringView>& parts)
                          .arg(fw::Format(CountLimits::kHighestCount, QStringLiteral("###,###"))));
     const std::optional<double> time = numberIn(part(1));
     if (!time || !CountLimits::isTime(*time))
-        return holds(lineNumber, QStringLiteral("time"), part(1), QStringLiteral("a time must be ") + kWithinADay);
+        return holds(lineNumber, QStringLiteral("time"), part(1),
+                     QStringLiteral("a time must be a number of seconds within 24 hours of the start of the song."));
     const std::optional<double> beat = numberIn(part(2));
-    if (!beat || *beat != std::floor(*beat) || !CountLimits::isBeat(static_cast<int>(*beat)))
+    if (!beat || !CountLimits::isBeat(*beat))
         return holds(lineNumber, QStringLiteral("beat"), part(2), QStringLiteral("a beat must be a whole number from 1 to 8."));
     const std::optional<double> speed = numberIn(part(3));
     if (!speed || !CountLimits::isSpeed(*speed))
@@ -85,35 +85,30 @@ QString trackValueProblem(qsizetype lineNumber, const QList<QStringView>& parts)
     return QString();
 }
 
-// What is wrong with a test section read from lines n and n + 1, or
-// nothing: its start and end are numbers of seconds within a day of the
-// song's start, the start not after the end, or both are empty (a song
-// without a test section).
+// A test start or end as the song's row stores it: any number the database
+// writes, or nothing, which stores 0, as the song information form stores
+// an empty field. Neither their order nor a range is asked for: the form
+// stores whatever is typed, and so do older copies' forms, whose files hold
+// such songs. The text to store, or nothing when the value is neither.
+std::optional<QString> testTimeIn(QStringView value)
+{
+    const QStringView trimmed = value.trimmed();
+    if (trimmed.isEmpty())
+        return QStringLiteral("0");
+    if (!numberIn(trimmed))
+        return std::nullopt;
+    return trimmed.toString();
+}
+
+// What is wrong with a test start and end read from lines n and n + 1, or
+// nothing.
 QString testSectionProblem(qsizetype n, QStringView start, QStringView end)
 {
-    const bool noStart = start.trimmed().isEmpty();
-    const bool noEnd = end.trimmed().isEmpty();
-    if (noStart && noEnd)
-        return QString();
-    const std::optional<double> from = numberIn(start);
-    const std::optional<double> to = numberIn(end);
-    if (noStart != noEnd)
-        return QStringLiteral("Line %1 of the file holds no test %2 while line %3 holds a test %4: a test section "
-                              "needs both its start and its end, or neither.")
-            .arg(noStart ? n : n + 1)
-            .arg(noStart ? QStringLiteral("start") : QStringLiteral("end"))
-            .arg(noStart ? n + 1 : n)
-            .arg(noStart ? QStringLiteral("end") : QStringLiteral("start"));
-    if (!from || !CountLimits::isTime(*from))
-        return holds(n, QStringLiteral("test start"), start, QStringLiteral("it must be ") + kWithinADay);
-    if (!to || !CountLimits::isTime(*to))
-        return holds(n + 1, QStringLiteral("test end"), end, QStringLiteral("it must be ") + kWithinADay);
-    if (*from > *to)
-        return QStringLiteral("Line %1 of the file holds a test start of %2, after the test end of %3 on line %4: "
-                              "the start must not be after the end.")
-            .arg(n)
-            .arg(shown(start), shown(end))
-            .arg(n + 1);
+    const QString must = QStringLiteral("it must be a number of seconds, or nothing.");
+    if (!testTimeIn(start))
+        return holds(n, QStringLiteral("test start"), start, must);
+    if (!testTimeIn(end))
+        return holds(n + 1, QStringLiteral("test end"), end, must);
     return QString();
 }
 
@@ -189,22 +184,24 @@ bool isWholeTrackLine(QStringView line)
     return parts.size() >= 3 && trackValueProblem(0, parts).isEmpty();
 }
 
-// The song's values from lines 1 to trackStart, where an older copy may have
+// The song's values from its first lines, where an older copy may have
 // written the line breaks of the notes (line 7) and the install notes
 // (line 10), the two values that can hold one, as they were, so that the
 // song takes more lines than eleven. Each way of giving those extra lines
 // to the two values puts the test start and end on other lines; exactly
-// one way must give a test section (testSectionProblem), else the file is
-// refused, for no one can tell which value a line belongs to.
+// one way must give a test start and end (testSectionProblem), else the
+// file is refused, for no one can tell which value a line belongs to.
 struct SongLines {
     QStringList values;
     QString notice;    // what the user is told of a song read back from more lines
     QString problem;
+    size_t end = 0;    // where the song's lines end
 };
 
 constexpr qsizetype kNotes = 6;
 constexpr qsizetype kTestStart = 7;
 constexpr qsizetype kInstall = 9;
+constexpr size_t kSongLines = 11;   // kSongColumns' lines
 
 QString joined(const std::vector<QStringView>& lines, qsizetype first, qsizetype count)
 {
@@ -222,23 +219,59 @@ QString linesFromTo(qsizetype first, qsizetype last)
     return QStringLiteral("lines %1 to %2").arg(first).arg(last);
 }
 
-SongLines songValues(const std::vector<QStringView>& lines, size_t trackStart)
+// Where the song's lines may end, given the first line of the track and
+// the lines up to the last that is not blank ("filled"). A file without a
+// track ends its song with its last line that is not blank, the install
+// link, unless blank lines follow it: older copies and this program end
+// every line, so a song whose link is empty ends its file with an empty
+// line, and the first blank line after the last filled one is the link's.
+// A second one is the empty install notes' where that is the one reading
+// that fits (notes over more lines, no install notes and no link); any
+// further blank lines are an editor's and belong to no value. A file of
+// fewer filled lines than eleven has its last values empty.
+std::vector<size_t> songEnds(size_t trackStart, size_t filled, size_t lineCount)
+{
+    if (trackStart < filled)
+        return {trackStart};
+    if (filled == lineCount)
+        return {filled};
+    const size_t link = std::max(filled + 1, kSongLines);
+    const size_t installAndLink = std::max(filled + 2, kSongLines);
+    if (installAndLink == link || installAndLink > lineCount)
+        return {link};
+    return {link, installAndLink};
+}
+
+SongLines songValues(const std::vector<QStringView>& lines, const std::vector<size_t>& ends, size_t filled)
 {
     SongLines song;
-    const qsizetype extra = static_cast<qsizetype>(trackStart) - kSongColumns.size();
     const auto line = [&](qsizetype k) { return lines[static_cast<size_t>(k)]; };
-    std::vector<qsizetype> fits;   // lines given to the notes beyond their first
-    for (qsizetype inNotes = 0; inNotes <= extra; ++inNotes) {
-        const qsizetype start = kTestStart + inNotes;
-        if (testSectionProblem(start + 1, line(start), line(start + 1)).isEmpty())
-            fits.push_back(inNotes);
+    struct Fit {
+        size_t end;
+        qsizetype inNotes;   // lines given to the notes beyond their first
+    };
+    std::vector<Fit> fits;
+    for (const size_t end : ends) {
+        const auto extra = static_cast<qsizetype>(end - kSongLines);
+        for (qsizetype inNotes = 0; inNotes <= extra; ++inNotes) {
+            // A value over several lines never ends with a blank line from
+            // the end of the file.
+            const bool notesIntoTail = inNotes > 0 && static_cast<size_t>(kNotes + inNotes) >= filled;
+            const bool installIntoTail = inNotes < extra && end - 2 >= filled;
+            const qsizetype start = kTestStart + inNotes;
+            if (!notesIntoTail && !installIntoTail
+                && testSectionProblem(start + 1, line(start), line(start + 1)).isEmpty())
+                fits.push_back({end, inNotes});
+        }
     }
-    if (extra == 0 && fits.empty()) {
+    if (fits.empty() && ends.front() == kSongLines) {
         song.problem = testSectionProblem(kTestStart + 1, line(kTestStart), line(kTestStart + 1));
         return song;
     }
     if (fits.size() != 1) {
-        const QString range = linesFromTo(kNotes + 1, kSongColumns.size() + extra);
+        size_t last = ends.front();   // the song's last line in the readings told of
+        for (const Fit& fit : fits)
+            last = std::max(last, fit.end);
         song.problem = (fits.empty()
                             ? QStringLiteral("%1 of the file cannot be read as the song's notes, test start and end, "
                                              "install notes and install link: no way of reading their line breaks "
@@ -246,21 +279,19 @@ SongLines songValues(const std::vector<QStringView>& lines, size_t trackStart)
                             : QStringLiteral("%1 of the file can be read as the song's notes, test start and end, "
                                              "install notes and install link in more than one way: it is not clear "
                                              "which lines hold the test start and end."))
-                           .arg(range);
+                           .arg(linesFromTo(kNotes + 1, static_cast<qsizetype>(last)));
         song.problem[0] = song.problem[0].toUpper();
         return song;
     }
-    const qsizetype inNotes = fits.front();
+    song.end = fits.front().end;
+    const qsizetype inNotes = fits.front().inNotes;
+    const auto extra = static_cast<qsizetype>(song.end - kSongLines);
     const qsizetype inInstall = extra - inNotes;
     for (qsizetype k = 0; k < kNotes; ++k)
         song.values << decoded(line(k));
     song.values << joined(lines, kNotes, inNotes + 1);
-    for (qsizetype k = kTestStart; k < kInstall; ++k) {
-        // Songs without a test section: an empty start and end are 0, the
-        // start of a song that cannot be tested.
-        const QString value = line(k + inNotes).trimmed().toString();
-        song.values << (value.isEmpty() ? QStringLiteral("0") : value);
-    }
+    for (qsizetype k = kTestStart; k < kInstall; ++k)
+        song.values << testTimeIn(line(k + inNotes)).value();
     song.values << joined(lines, kInstall + inNotes, inInstall + 1);
     song.values << decoded(line(kSongColumns.size() - 1 + extra));
     if (extra > 0) {
@@ -327,8 +358,11 @@ bool Writer::create(const QString& posixPath)
 
 void Writer::writeSong(const QStringList& values)
 {
+    // A reader drops a U+FEFF at the start of the file as a byte order mark:
+    // a title that begins with one is written after a mark of its own.
+    QString mark = values.value(0).startsWith(QChar(0xFEFF)) ? QString(QChar(0xFEFF)) : QString();
     for (const QString& value : values)
-        writeLine(lineValue(value));
+        writeLine(std::exchange(mark, QString()) + lineValue(value));
 }
 
 void Writer::writeTrackRow(const QStringList& values)
@@ -376,43 +410,44 @@ Reading parse(const QByteArray& content)
         reading.problem = notASongScript(QStringLiteral("it holds binary data, not text."));
         return reading;
     }
-    const std::vector<QStringView> lines = linesOf(*text);
-    const auto songLines = static_cast<size_t>(kSongColumns.size());
-    if (lines.size() < songLines) {
+    std::vector<QStringView> lines = linesOf(*text);
+    if (lines.size() < kSongLines) {
         reading.problem = notASongScript(QStringLiteral("it has fewer than %1 lines.").arg(kSongColumns.size()));
         return reading;
     }
-    // Blank lines at the end of the file, as editors leave them, are no
-    // track lines, and past the eleventh no lines of the song.
-    size_t end = lines.size();
-    while (end > songLines && lines[end - 1].trimmed().isEmpty())
-        --end;
-    // The song's lines end where the track begins, or at the end of the
-    // lines that are not blank. A line of notes that looks like a track
-    // line's start ends them too early, and so does an end before the empty
-    // install notes and link of a song whose notes take more lines; that
-    // shows when no reading fits: then they end at the first whole track
-    // line, or with the file, when a reading fits there.
-    size_t trackStart = songLines;
-    while (trackStart < end && !beginsTrack(lines[trackStart]))
+    // The lines up to the last that is not blank; the blank lines after it
+    // hold nothing, be they empty values of a song without a track
+    // (songEnds) or an editor's after the track.
+    size_t filled = lines.size();
+    while (filled > 0 && lines[filled - 1].trimmed().isEmpty())
+        --filled;
+    for (size_t k = filled; k < lines.size(); ++k)
+        lines[k] = QStringView();
+    // The song's lines end where the track begins, or as songEnds says for
+    // a file without one. A line of notes that looks like a track line's
+    // start ends them too early; that shows when no reading fits: then they
+    // end at the first whole track line, or as in a file without a track,
+    // when a reading fits there.
+    size_t trackStart = kSongLines;
+    while (trackStart < filled && !beginsTrack(lines[trackStart]))
         ++trackStart;
-    SongLines found = songValues(lines, trackStart);
+    SongLines found = songValues(lines, songEnds(trackStart, filled, lines.size()), filled);
     if (!found.problem.isEmpty()) {
         size_t wholeStart = trackStart;
-        while (wholeStart < lines.size() && !isWholeTrackLine(lines[wholeStart]))
+        while (wholeStart < filled && !isWholeTrackLine(lines[wholeStart]))
             ++wholeStart;
-        SongLines later = wholeStart > trackStart ? songValues(lines, wholeStart) : SongLines();
+        SongLines later = wholeStart > trackStart
+            ? songValues(lines, songEnds(wholeStart, filled, lines.size()), filled) : SongLines();
         if (wholeStart == trackStart || !later.problem.isEmpty()) {
             reading.problem = found.problem;
             return reading;
         }
-        trackStart = wholeStart;
         found = std::move(later);
     }
     Script script;
     script.song = found.values;
     reading.notice = found.notice;
-    for (size_t k = trackStart; k < end; ++k) {
+    for (size_t k = found.end; k < filled; ++k) {
         if (lines[k].isEmpty())
             continue;
         const auto lineNumber = static_cast<qsizetype>(k) + 1;

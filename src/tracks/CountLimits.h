@@ -34,9 +34,11 @@ inline bool isSpeed(double beatsPerMinute)
     return beatsPerMinute >= kSlowestSpeed && beatsPerMinute <= kFastestSpeed;
 }
 
-inline bool isBeat(int beat)
+// A whole beat of the eight, checked on the number as read: a value far
+// outside any int must not be converted to one first.
+inline bool isBeat(double beat)
 {
-    return beat >= 1 && beat <= 8;
+    return beat >= 1.0 && beat <= 8.0 && beat == std::floor(beat);
 }
 
 inline bool isCount(double count)

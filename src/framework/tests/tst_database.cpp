@@ -53,6 +53,9 @@ private slots:
         QTest::newRow("hexadecimal text") << "'0x1A' AS v" << "0x1A|0|0|false";
         QTest::newRow("blob") << "X'31320033' AS v" << QString::fromLatin1("12\0\x33", 4) + "|12|12|true";
         QTest::newRow("empty blob") << "X'' AS v" << "|0|0|false";
+        // A U+FEFF that begins a text is a character of it, not a byte order mark.
+        QTest::newRow("text beginning with U+FEFF") << "char(65279, 65279) || 'Tango' AS v"
+                                                    << QString(2, QChar(0xFEFF)) + "Tango|0|0|false";
         QTest::newRow("long text") << "replace(hex(zeroblob(60000)), '0', 'x') || 'é' AS v"
                                    << QString(120000, 'x') + "é|0|0|false";
     }

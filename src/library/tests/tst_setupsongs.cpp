@@ -215,6 +215,52 @@ private slots:
         QCOMPARE(songText(h, w.List->Cell(5, IDCell)), songText(h, id).replace("left\tright", "left right"));
     }
 
+    // Whatever the song information form stores exports and imports back
+    // whole, through the form's Save and the Export and Import buttons: a
+    // test end before its start, an empty test end (stored as 0), numbers
+    // far outside a song, and a title that begins with U+FEFF, which a byte
+    // order mark must not swallow.
+    void songInfoExportsAndImportsBack_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("testStart");
+        QTest::addColumn<QString>("testEnd");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("ordinary") << "Dancer's Lantern" << "12.5" << "40.25" << "12.5|40.25";
+        QTest::newRow("end before start") << "Dancer's Lantern" << "20" << "10" << "20.0|10.0";
+        QTest::newRow("no end") << "Dancer's Lantern" << "5" << "" << "5.0|0.0";
+        QTest::newRow("far outside a song") << "Dancer's Lantern" << "1e300" << "-7" << "1.0e+300|-7.0";
+        QTest::newRow("title beginning with U+FEFF") << QChar(0xFEFF) + QString("Dancer's Lantern") << "1" << "2"
+                                                     << "1.0|2.0";
+    }
+    void songInfoExportsAndImportsBack()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, testStart);
+        QFETCH(QString, testEnd);
+        QFETCH(QString, stored);
+        AppHarness h;
+        SetupSongs& w = openSetup(h);
+        const QString id = songID(h, "Dancer's Lantern");
+        w.List->setListIndex(rowOf(w.List, id.toInt()));
+        w.pbEditSongInfo->push();
+        auto* form = dynamic_cast<SongInfo*>(fw::Window::openWindows().back());
+        form->efTitle->setText(title);
+        form->efTestStart->setText(testStart);
+        form->efTestEnd->setText(testEnd);
+        form->pbSave->push();
+        QCOMPARE(h.queryValue("Select Title||TestStart||'|'||TestEnd from Songs where ID=" + id), title + stored);
+        w.pbExport->push();
+        h.fake->chosenFiles = {h.env.desktopFolder() + "/Dancer's Lantern.txt"};
+        h.fake->answers = {fw::MsgAnswer::Ok};
+        w.pbImport->push();
+        QCOMPARE(messagesAndBeeps(h), QStringList({"File created on desktop: Dancer's Lantern.txt",
+                                                   "A song named '" + title + "' already exists in the database. You "
+                                                   "can have more than one song with the same name. Do you want to "
+                                                   "import this song?", kImported}));
+        QCOMPARE(songText(h, w.List->Cell(w.List->LastIndex(), IDCell)), songText(h, id));
+    }
+
     // Titles that make no usable file name still export, under a name made
     // from them that the message shows.
     void exportFileNames_data()
@@ -620,13 +666,15 @@ private slots:
         const QString readBack = "Song imported. An older copy wrote the line breaks of its %1 into the file as they "
                                  "were: %2.";
 
-        // 1. Values over more lines than eleven.
+        // 1. Values over more lines than eleven. A test start or end may be
+        // any number or nothing, so notes whose second line is a number or
+        // empty give two readings.
+        const QString twoReadings = "Lines 7 to 12 of the file can be read as the song's notes, test start and end, "
+                                    "install notes and install link in more than one way: it is not clear which lines "
+                                    "hold the test start and end.";
         QTest::newRow("notes ending in a line break, no install link")
-            << file({{6, "Slow intro\n"}, {10, ""}}) << readBack.arg("notes", "lines 7 to 8 were read back as the notes")
-            << text({{6, "Slow intro\n"}, {10, ""}});
-        QTest::newRow("notes whose second line is a number")
-            << file({{6, "Tempo is about\n120"}}) << readBack.arg("notes", "lines 7 to 8 were read back as the notes")
-            << text({{6, "Tempo is about\n120"}});
+            << file({{6, "Slow intro\n"}, {10, ""}}) << twoReadings << "";
+        QTest::newRow("notes whose second line is a number") << file({{6, "Tempo is about\n120"}}) << twoReadings << "";
         QTest::newRow("install notes over two lines")
             << file({{9, "Buy the CD\nat the shop"}, {10, ""}})
             << readBack.arg("install notes", "lines 10 to 11 were read back as the install notes")
@@ -639,17 +687,27 @@ private slots:
         QTest::newRow("song without a track, notes of three lines")
             << file({{6, "a\nb\nc"}}, "\n", QList<QByteArray>{}) << readBack.arg("notes", "lines 7 to 9 were read back as the notes")
             << text({{6, "a\nb\nc"}}).remove(rowText) + "#";
-        QTest::newRow("two readings fit")
-            << file({{6, "Tempo is about\n120"}, {7, "130"}, {8, "200"}})
-            << "Lines 7 to 12 of the file can be read as the song's notes, test start and end, install notes and install "
-               "link in more than one way: it is not clear which lines hold the test start and end." << "";
+        QTest::newRow("two readings fit") << file({{6, "Tempo is about\n120"}, {7, "130"}, {8, "200"}}) << twoReadings
+                                          << "";
         QTest::newRow("no reading fits")
             << file({{6, "Slow\nintro"}, {8, "soon"}})
             << "Lines 7 to 12 of the file cannot be read as the song's notes, test start and end, install notes and "
                "install link: no way of reading their line breaks gives a test start and end." << "";
-        QTest::newRow("test start without an end")
-            << file({{8, ""}}) << "Line 9 of the file holds no test end while line 8 holds a test start: a test section "
-                                  "needs both its start and its end, or neither." << "";
+        QTest::newRow("test start without an end") << file({{8, ""}}) << kImported << text({{8, "0.0"}});
+        // A song without a track, as older copies wrote it: every line ended,
+        // the empty link's too, and blank lines an editor added after it.
+        QTest::newRow("no track, install notes over two lines, an empty link")
+            << QByteArray("T\nA\nC\nL\n120\nP\nNotes\n1.5\n9.0\ninstall one\ninstall two\n\n")
+            << readBack.arg("install notes", "lines 10 to 11 were read back as the install notes")
+            << "T|A|C|L|120|P|Notes|1.5|9.0|install one\ninstall two|#";
+        for (const int blanks : {1, 2, 3})
+            QTest::newRow(qPrintable(QString("no track, notes over two lines, an empty link, %1 blank").arg(blanks)))
+                << file({{6, "Slow intro\nCount 1 2 3."}, {10, ""}}, "\n", QList<QByteArray>(blanks))
+                << readBack.arg("notes", "lines 7 to 8 were read back as the notes")
+                << text({{6, "Slow intro\nCount 1 2 3."}, {10, ""}}).remove(rowText) + "#";
+        QTest::newRow("no track, notes N1 and 1, two readings")
+            << file({{6, "N1\n1"}, {7, "1.5"}, {8, "9.0"}, {9, "inst"}, {10, ""}}, "\n", QList<QByteArray>{})
+            << twoReadings << "";
 
         // 2. Letters where the line ends do not tell.
         QTest::newRow("Windows-1252, CR LF, a bare CR in the notes")
@@ -693,6 +751,7 @@ private slots:
             {"1\t-100000\t1\t120\t", "time of -100000", time}, {"1\t1e300\t1\t120\t", "time of 1e300", time},
             {"1\t0.5\t1\tfast\t", "speed of fast", speed},   {"1\t0.5\t1\t-5\t", "speed of -5", speed},
             {"1\t0.5\t1\t1e9\t", "speed of 1e9", speed},     {"1\t0.5\t1\t\t", "", speed},
+            {"1\t0.5\t1e300\t120\t", "beat of 1e300", beat},
             {"9.7\t0.5\t1\t120\t", "count of 9.7", count},   {"2,000,000\t0.5\t1\t120\t", "count of 2,000,000", count},
             {"0\t0.5\t1\t120\t", "count of 0", count},
         };
@@ -702,20 +761,24 @@ private slots:
             QTest::newRow(qPrintable(held.isEmpty() ? QString("no speed") : held))
                 << file({}, "\n", QList<QByteArray>{row, line.toUtf8()}) << told << "";
         }
-        QTest::newRow("test start 1e300, end -7")
-            << file({{7, "1e300"}, {8, "-7"}}) << "Line 8 of the file holds a test start of 1e300: it must be a number of "
-                                                  "seconds within 24 hours of the start of the song." << "";
-        QTest::newRow("test start after its end")
-            << file({{7, "50"}, {8, "-7"}}) << "Line 8 of the file holds a test start of 50, after the test end of -7 on "
-                                               "line 9: the start must not be after the end." << "";
+        // A test section as the song information form stores it.
+        QTest::newRow("test start 1e300, end -7") << file({{7, "1e300"}, {8, "-7"}}) << kImported
+                                                  << text({{7, "1.0e+300"}, {8, "-7.0"}});
+        QTest::newRow("test start after its end") << file({{7, "50"}, {8, "-7"}}) << kImported
+                                                  << text({{7, "50.0"}, {8, "-7.0"}});
 
-        // A blank last line ends a file without a track; it is no line of the song.
+        // In a file without a track the first blank line after the last
+        // that is not blank is the empty link's; further ones are an
+        // editor's. A link followed by blank lines reads as install notes.
+        const QString linkAsInstall = readBack.arg("install notes", "lines 10 to 11 were read back as the install notes");
         QTest::newRow("no track, a trailing blank line")
-            << file({}, "\n", QList<QByteArray>{""}) << kImported << text({}).remove(rowText) + "#";
+            << file({}, "\n", QList<QByteArray>{""}) << linkAsInstall
+            << text({{9, "Buy the CD\nhttps://example.org/buy"}, {10, ""}}).remove(rowText) + "#";
         QTest::newRow("no track, no install link, a trailing blank line")
             << file({{10, ""}}, "\n", QList<QByteArray>{""}) << kImported << text({{10, ""}}).remove(rowText) + "#";
         QTest::newRow("no track, CR LF, two trailing blank lines")
-            << file({}, "\r\n", QList<QByteArray>{"", ""}) << kImported << text({}).remove(rowText) + "#";
+            << file({}, "\r\n", QList<QByteArray>{"", ""}) << linkAsInstall
+            << text({{9, "Buy the CD\nhttps://example.org/buy"}, {10, ""}}).remove(rowText) + "#";
         QTest::newRow("a last line of spaces after the track")
             << file({}, "\n", QList<QByteArray>{row, "   "}) << kImported << text({});
         // Track lines whose TABs an editor made spaces are damaged track

@@ -77,12 +77,12 @@ private slots:
         QTest::newRow("time not a number") << kHead + lines.left(lines.indexOf('\n') + 1) + "2\tsoon\t2\t\n"
                                            << "Line 13 of the file holds a time of soon: a time must be a number of "
                                               "seconds within 24 hours of the start of the song." << Rows{} << "";
-        QTest::newRow("two values") << kHead + "\n1\t2\n" << line13 << Rows{} << "";
+        QTest::newRow("two values") << kHead + lines.left(lines.indexOf('\n') + 1) + "1\t2\n" << line13 << Rows{} << "";
         QTest::newRow("infinite count") << kHead + "inf\t1\t1\n" << "Line 12 of the file holds a count of inf: a count "
                                            "must be a whole number from 1 to 1,000,000." << Rows{} << "";
         // Older copies wrote a line break in a value as it was (the window's
         // test reads such files back).
-        const QString day = ": it must be a number of seconds within 24 hours of the start of the song.";
+        const QString day = ": it must be a number of seconds, or nothing.";
         QTest::newRow("test end not a number") << QByteArray(kHead).replace("9.0", "soon")
                                                << "Line 9 of the file holds a test end of soon" + day << Rows{} << "";
         QTest::newRow("infinite test start") << QByteArray(kHead).replace("1.5", "inf")
@@ -262,6 +262,35 @@ private slots:
         QTest::newRow("notes over lines, a track line with its TABs made spaces")
             << file({{6, "a\nb"}}, "\n", "1 0.5 1 96\n") << QStringList()
             << "Line 13 of the file is not a track line: it must begin with a count, a time and a beat.";
+
+        // Notes and install notes over lines, every line ended (an empty
+        // link's too), with or without a track line, and blank lines an
+        // editor added at the end: each song reads back as it was (after a
+        // link that is not empty, the window's test shows, a blank line is
+        // taken for an empty link's).
+        for (const QString notes : {"Slow", "Slow\nintro", "Slow\nintro\nhere"})
+            for (const QString install : {"", "Buy", "Buy\nthe CD"})
+                for (const QString link : {"", "https://example.org/buy"})
+                    for (const bool withTrack : {false, true})
+                        for (const int blanks : {0, 1, 2, 3})
+                            for (const QByteArray end : {"\n", "\r\n", "\r"}) {
+                                if (!withTrack && !link.isEmpty() && blanks > 0)
+                                    continue;
+                                QStringList values = kSong;
+                                values[6] = notes;
+                                values[9] = install;
+                                values[10] = link;
+                                const QByteArray content = (values.join('\n') + '\n' + (withTrack ? track + '\n' : "")
+                                                            + QString(blanks, '\n')).toUtf8().replace("\n", end);
+                                const QString name = QString("notes %1, install %2, link %3, %4, %5 blank, %6")
+                                                         .arg(notes.count('\n') + 1)
+                                                         .arg(install.count('\n') + !install.isEmpty())
+                                                         .arg(link.isEmpty() ? "empty" : "given")
+                                                         .arg(withTrack ? "a track" : "no track")
+                                                         .arg(blanks)
+                                                         .arg(end.toPercentEncoding());
+                                QTest::newRow(qPrintable(name)) << content << values << "";
+                            }
 
         // Values within the track editor's bounds, as the database writes them.
         QTest::newRow("whole numbers written with a point")
