@@ -1,5 +1,6 @@
 #include "framework/MoviePlayer.h"
 
+#include "framework/FileWriter.h"
 #include "framework/Mp3Length.h"
 
 #include <QAudioOutput>
@@ -7,10 +8,10 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QMediaPlayer>
 #include <QPointer>
 #include <QSet>
-#include <QTemporaryFile>
 #include <QTimer>
 #include <QUrl>
 
@@ -31,19 +32,30 @@ QSet<QString>& liveCopies()
     return paths;
 }
 
+} // namespace
+
 // A temporary copy a player plays from: removed when it goes.
-class Copy final : public QTemporaryFile {
+class TemporaryCopy {
 public:
-    using QTemporaryFile::QTemporaryFile;
-    ~Copy() override { liveCopies().remove(fileName()); }
-    bool make()
+    explicit TemporaryCopy(const QString& path)
+        : m_path(path)
     {
-        if (!open())
-            return false;
-        liveCopies().insert(fileName());
-        return true;
+        liveCopies().insert(m_path);
     }
+    ~TemporaryCopy()
+    {
+        QFile::remove(m_path);
+        liveCopies().remove(m_path);
+    }
+    TemporaryCopy(const TemporaryCopy&) = delete;
+    TemporaryCopy& operator=(const TemporaryCopy&) = delete;
+    QString fileName() const { return m_path; }
+
+private:
+    QString m_path;
 };
+
+namespace {
 
 // A copy's name tells the run that made it: "play-<process id>-XXXXXX.mp3".
 const QString kCopyPrefix = QStringLiteral("play-");
@@ -55,7 +67,7 @@ bool running(qint64 pid)
 }
 
 struct Copying {
-    std::unique_ptr<QTemporaryFile> copy;   // none: the file needs none, or none could be made
+    std::unique_ptr<TemporaryCopy> copy;    // none: the file needs none, or none could be made
     QString problem;                        // why none could be made
 };
 
@@ -82,14 +94,16 @@ Copying copyTellingLength(const QString& path)
     if (!folder.valid())
         return {nullptr, QStringLiteral("There is no home folder.")};
     QDir().mkpath(folder.posixPath());
-    auto copy = std::make_unique<Copy>(
-        folder.posixPath() + u'/' + kCopyPrefix + QString::number(QCoreApplication::applicationPid()) + QStringLiteral("-XXXXXX.mp3"));
-    const QByteArrayView rest = bytes.sliced(header.at);
-    if (!copy->make() || copy->write(bytes.first(header.at).data(), header.at) != header.at
-        || copy->write(header.frame) != header.frame.size() || copy->write(rest.data(), rest.size()) != rest.size()
-        || !copy->flush())
-        return {nullptr, copy->errorString()};   // a part written is removed with it
-    return {std::move(copy), QString()};
+    FileWriter copy;
+    if (!copy.openNew(folder.posixPath() + u'/' + kCopyPrefix + QString::number(QCoreApplication::applicationPid())
+                      + QStringLiteral("-XXXXXX.mp3")))
+        return {nullptr, copy.errorString()};
+    copy.write(bytes.first(header.at));
+    copy.write(header.frame);
+    copy.write(bytes.sliced(header.at));
+    if (!copy.commit())
+        return {nullptr, copy.errorString()};   // the part written is removed
+    return {std::make_unique<TemporaryCopy>(copy.fileName()), QString()};
 }
 
 } // namespace

@@ -12,10 +12,11 @@
 class QDeadlineTimer;
 class QEventLoop;
 class QMediaPlayer;
-class QTemporaryFile;
 class QUrl;
 
 namespace fw {
+
+class TemporaryCopy;
 
 class MoviePlayer final : public Control {
     Q_OBJECT
@@ -88,7 +89,7 @@ private:
     };
 
     QMediaPlayer* m_player = nullptr;   // a new one for each file
-    std::unique_ptr<QTemporaryFile> m_copy;   // what it plays, when the file needs a copy
+    std::unique_ptr<TemporaryCopy> m_copy;   // what it plays, when the file needs a copy
     QString m_copyProblem;
     std::optional<Released> m_released;   // the movie's copy was let go
     bool m_hasMovie = false;

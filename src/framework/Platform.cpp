@@ -9,6 +9,8 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include <unistd.h>
+
 namespace fw {
 
 namespace {
@@ -87,6 +89,21 @@ std::unique_ptr<Platform>& current()
 }
 
 } // namespace
+
+qint64 Platform::writeFile(int fd, const char* data, qint64 size)
+{
+    return ::write(fd, data, size_t(size));
+}
+
+int Platform::syncFile(int fd)
+{
+    return ::fsync(fd);
+}
+
+int Platform::closeFile(int fd)
+{
+    return ::close(fd);
+}
 
 Platform& platform() { return *current(); }
 

@@ -2,8 +2,9 @@
 
 // Everything that would block on the user or leave the program: message
 // boxes and questions, the beep, the browser, the file manager, the open-file
-// dialog and popup menus. All of it goes through one replaceable Platform, so
-// tests answer and record it and no test ever blocks on a modal box.
+// dialog and popup menus, and the calls that put a file's bytes on the disk.
+// All of it goes through one replaceable Platform, so tests answer and record
+// it, no test ever blocks on a modal box, and a test can meet a full disk.
 
 #include <QPoint>
 #include <QString>
@@ -37,6 +38,11 @@ public:
     virtual std::optional<QString> chooseFile(const QString& fileType) = 0;
     // The chosen row's text, or nothing when the menu is dismissed.
     virtual std::optional<QString> popupMenu(const QStringList& rows, const QPoint& globalPos) = 0;
+    // The system's write, fsync and close of a file the program writes
+    // (FileWriter), answering as they do: -1 with errno on failure.
+    virtual qint64 writeFile(int fd, const char* data, qint64 size);
+    virtual int syncFile(int fd);
+    virtual int closeFile(int fd);
 };
 
 Platform& platform();

@@ -254,20 +254,22 @@ void SetupSongs::pbExport_Action()
         return;
     }
     writer.writeSong(songValues);
-    if (track->eof()) {
-        // A song without a track still gives its eleven lines.
-        writer.close();
-        fw::MsgBox(QStringLiteral("Couldn't find track data."));
-        return;
-    }
+    // A song without a track still gives its eleven lines.
+    const bool noTrack = track->eof();
     // The rows were read whole by the select: the loop needs nothing of this
     // window, which may close while it yields.
     for (; !track->eof(); track->MoveNext()) {
         writer.writeTrackRow(valuesOf(*track, SongScript::kTrackColumns));
         fw::YieldToEventLoop();
     }
+    // Only a file written whole replaces the earlier one, and only then is
+    // it told written.
     if (!writer.close()) {
-        fw::MsgBox(QStringLiteral("Couldn't write the file."));
+        fw::MsgBox(QStringLiteral("Couldn't write the file: ") + writer.problem() + QLatin1Char('.'));
+        return;
+    }
+    if (noTrack) {
+        fw::MsgBox(QStringLiteral("Couldn't find track data."));
         return;
     }
     QString told = QStringLiteral("File created on desktop: ") + file.name();

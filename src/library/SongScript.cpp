@@ -350,10 +350,8 @@ std::optional<QByteArray> contentOf(const QString& posixPath, QString* problem)
 
 bool Writer::create(const QString& posixPath)
 {
-    m_file.setFileName(posixPath);
-    m_failed = false;
     m_changedTabs = false;
-    return m_file.open(QIODevice::WriteOnly);
+    return m_file.open(posixPath);
 }
 
 void Writer::writeSong(const QStringList& values)
@@ -383,21 +381,12 @@ void Writer::writeTrackRow(const QStringList& values)
 
 bool Writer::close()
 {
-    if (!m_file.isOpen())
-        return false;
-    if (m_failed) {
-        m_file.cancelWriting();
-        m_file.commit();
-        return false;
-    }
     return m_file.commit();
 }
 
 void Writer::writeLine(const QString& line)
 {
-    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
-    if (m_file.write(bytes) != bytes.size())
-        m_failed = true;
+    m_file.write((line + QLatin1Char('\n')).toUtf8());
 }
 
 // ---- reading ---------------------------------------------------------------

@@ -28,7 +28,8 @@
 // splits only a track line, so the song's own values keep theirs; inside a
 // track value it is written as one space, and the writer tells so.
 
-#include <QSaveFile>
+#include "framework/FileWriter.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -61,7 +62,8 @@ struct Script {
 };
 
 // Writes a file line by line. The file replaces one of the same name only
-// when close() succeeds, so an export that fails leaves the earlier file.
+// when close() succeeds, so an export that fails leaves the earlier file and
+// nothing of its own.
 class Writer {
 public:
     // Opens the file for writing; false when it cannot.
@@ -72,13 +74,14 @@ public:
     void writeTrackRow(const QStringList& values);
     // Whether a TAB inside a track value was written as a space.
     bool changedTabs() const { return m_changedTabs; }
-    // False when anything could not be written.
+    // False when anything could not be written: problem() tells why.
     bool close();
+    // The system's words for what failed, as "No space left on device".
+    QString problem() const { return m_file.errorString(); }
 
 private:
     void writeLine(const QString& line);
-    QSaveFile m_file;
-    bool m_failed = false;
+    fw::FileWriter m_file;
     bool m_changedTabs = false;
 };
 

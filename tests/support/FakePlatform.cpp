@@ -1,5 +1,7 @@
 #include "support/FakePlatform.h"
 
+#include <cerrno>
+
 namespace testing {
 
 fw::MsgAnswer FakePlatform::showMessage(const fw::MessageRequest& request)
@@ -33,6 +35,39 @@ std::optional<QString> FakePlatform::popupMenu(const QStringList& rows, const QP
     return row;
 }
 
+qint64 FakePlatform::writeFile(int fd, const char* data, qint64 size)
+{
+    if (slowDisk) {
+        m_interrupted = !m_interrupted;
+        if (m_interrupted) {
+            errno = EINTR;
+            return -1;
+        }
+        size = std::min<qint64>(size, 3);
+    }
+    if (diskRoom && size > 0 && *diskRoom == 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    const qint64 taken = Platform::writeFile(fd, data, diskRoom ? std::min(size, *diskRoom) : size);
+    if (diskRoom && taken > 0)
+        *diskRoom -= taken;
+    return taken;
+}
+
+int FakePlatform::syncFile(int fd)
+{
+    errno = syncError;
+    return syncError != 0 ? -1 : Platform::syncFile(fd);
+}
+
+int FakePlatform::closeFile(int fd)
+{
+    const int closed = Platform::closeFile(fd);
+    errno = closed == 0 ? closeError : errno;
+    return closeError != 0 ? -1 : closed;
+}
+
 QStringList FakePlatform::messageTexts() const
 {
     QStringList texts;
@@ -56,6 +91,10 @@ void FakePlatform::clear()
     answers.clear();
     chosenFiles.clear();
     menuChoices.clear();
+    diskRoom.reset();
+    syncError = 0;
+    closeError = 0;
+    slowDisk = false;
 }
 
 ScopedFakePlatform::ScopedFakePlatform()

@@ -2,7 +2,8 @@
 
 // The platform as tests see it: every message box, question, beep, browser
 // and file-manager request is recorded; questions, the open-file dialog and
-// popup menus are answered from queues filled by the test.
+// popup menus are answered from queues filled by the test. Files are written
+// to the real disk, which a test can make full or failing.
 
 #include "framework/Platform.h"
 
@@ -19,6 +20,9 @@ public:
     void openFolder(const QString& posixPath) override { folders.push_back(posixPath); }
     std::optional<QString> chooseFile(const QString& fileType) override;
     std::optional<QString> popupMenu(const QStringList& rows, const QPoint& globalPos) override;
+    qint64 writeFile(int fd, const char* data, qint64 size) override;
+    int syncFile(int fd) override;
+    int closeFile(int fd) override;
 
     // The texts of all message boxes and questions shown, in order.
     QStringList messageTexts() const;
@@ -38,6 +42,20 @@ public:
     std::deque<QString> chosenFiles;
     // Rows the popup menus choose; when empty they are dismissed.
     std::deque<QString> menuChoices;
+
+    // The disk as the program's file writes meet it. diskRoom: the bytes it
+    // still takes (none: as many as the real disk); a write takes what fits,
+    // and one with no room left fails "No space left on device". syncError,
+    // closeError: the errno every fsync or close fails with (0: none); a
+    // failing close still closes. slowDisk: each write is first interrupted
+    // (EINTR), then takes at most a few bytes.
+    std::optional<qint64> diskRoom;
+    int syncError = 0;
+    int closeError = 0;
+    bool slowDisk = false;
+
+private:
+    bool m_interrupted = false;   // the slow disk's last write
 };
 
 // Installs a FakePlatform for the lifetime of this object.

@@ -377,6 +377,66 @@ private slots:
                  told == "Couldn't find track data." ? 11 : -1);
     }
 
+    // A disk that fills or fails while the file is written: the export says
+    // so in the system's words, and the song's earlier file stays byte for
+    // byte, with nothing half written beside it. A slow disk, whose writes
+    // are interrupted and take a few bytes each, still gets the whole file.
+    void exportOntoAFailingDisk_data()
+    {
+        QTest::addColumn<bool>("earlier");     // the song was exported before, onto a good disk
+        QTest::addColumn<QString>("change");   // run on the database before the export again
+        QTest::addColumn<int>("room");         // bytes the disk still takes; -1: all it has
+        QTest::addColumn<int>("syncError");
+        QTest::addColumn<int>("closeError");
+        QTest::addColumn<bool>("slow");
+        QTest::addColumn<QString>("told");
+        const QString full = "Couldn't write the file: No space left on device.";
+        QTest::newRow("full, an earlier file") << true << "" << 0 << 0 << 0 << false << full;
+        QTest::newRow("room for part, cut in a track line, no earlier file")
+            << false << "" << 1000 << 0 << 0 << false << full;
+        QTest::newRow("full when synced") << true << "" << -1 << ENOSPC << 0 << false << full;
+        QTest::newRow("failing when closed") << false << "" << -1 << 0 << EIO << false
+                                             << "Couldn't write the file: Input/output error.";
+        QTest::newRow("full, a song without a track") << true << "Delete from Track" << 0 << 0 << 0 << false << full;
+        QTest::newRow("slow") << true << "" << -1 << 0 << 0 << true
+                              << "File created on desktop: Midnight at the Velmora.txt";
+    }
+    void exportOntoAFailingDisk()
+    {
+        QFETCH(bool, earlier);
+        QFETCH(QString, change);
+        QFETCH(int, room);
+        QFETCH(int, syncError);
+        QFETCH(int, closeError);
+        QFETCH(bool, slow);
+        QFETCH(QString, told);
+        AppHarness h;
+        SetupSongs& w = openSetup(h);
+        w.List->setListIndex(3);
+        const QString name = "Midnight at the Velmora.txt";
+        QFile file(h.env.desktopFolder() + "/" + name);
+        QByteArray before;
+        if (earlier) {
+            w.pbExport->push();
+            QVERIFY(file.open(QIODevice::ReadOnly) && file.size() > 1000);
+            before = file.readAll();
+            file.close();
+            h.fake->clear();
+        }
+        if (!change.isEmpty())
+            execute(h, change);
+        if (room >= 0)
+            h.fake->diskRoom = room;
+        h.fake->syncError = syncError;
+        h.fake->closeError = closeError;
+        h.fake->slowDisk = slow;
+        w.pbExport->push();
+        QCOMPARE(h.fake->messageTexts(), QStringList{told});
+        QCOMPARE(QDir(h.env.desktopFolder()).entryList(QDir::Files | QDir::Hidden),
+                 earlier ? QStringList{name} : QStringList());
+        QVERIFY(!earlier || (file.open(QIODevice::ReadOnly) && file.readAll() == before));
+    }
+
     // Titles that make one file name, and files of that name that are not
     // the song's: each song's export keeps its own file, and an export again
     // replaces the song's own, as the message names it. What is on the desktop

@@ -197,17 +197,25 @@ private slots:
     {
         QTest::addColumn<QString>("obstacle");
         QTest::addColumn<bool>("fromEditor");
+        QTest::addColumn<QString>("reason");   // the system's words told; empty: any
         for (const bool fromEditor : {false, true}) {
             const char* where = fromEditor ? ", from the track editor" : ", from the song list";
-            QTest::newRow(qPrintable(QString("a file where the folder goes") + where)) << "file" << fromEditor;
-            QTest::newRow(qPrintable(QString("a full disk") + where)) << "full" << fromEditor;
-            QTest::newRow(qPrintable(QString("a folder that may not be written") + where)) << "read-only" << fromEditor;
+            QTest::newRow(qPrintable(QString("a file where the folder goes") + where)) << "file" << fromEditor
+                                                                                        << "Not a directory";
+            QTest::newRow(qPrintable(QString("a file size limit") + where)) << "full" << fromEditor << "File too large";
+            QTest::newRow(qPrintable(QString("a full disk") + where)) << "no room" << fromEditor
+                                                                      << "No space left on device";
+            QTest::newRow(qPrintable(QString("a failing disk") + where)) << "failing" << fromEditor
+                                                                         << "Input/output error";
+            QTest::newRow(qPrintable(QString("a folder that may not be written") + where)) << "read-only" << fromEditor
+                                                                                            << "";
         }
     }
     void noCopyIsTold()
     {
         QFETCH(QString, obstacle);
         QFETCH(bool, fromEditor);
+        QFETCH(QString, reason);
         if (obstacle == "read-only" && geteuid() == 0)
             QSKIP("root writes in any folder");
         AppHarness h;
@@ -230,8 +238,13 @@ private slots:
         editor.TrackList->setListIndex(0);
         {
             std::optional<FileSizeLimit> full;
+            const qint64 half = QFileInfo(h.env.root() + "/Aaa Vbr.mp3").size() / 2;
             if (obstacle == "full")
-                full.emplace(QFileInfo(h.env.root() + "/Aaa Vbr.mp3").size() / 2);
+                full.emplace(half);
+            if (obstacle == "no room")
+                h.fake->diskRoom = half;
+            if (obstacle == "failing")
+                h.fake->syncError = EIO;
             if (fromEditor) {
                 editor.pbPlayFrom->push();
             } else {
@@ -241,7 +254,8 @@ private slots:
         }
         const QStringList told = h.fake->messageTexts();
         const QString says = "Can't play this song: its temporary copy couldn't be made in " + folder + ". Error: ";
-        QVERIFY2(told.size() == 1 && told.constFirst().startsWith(says) && told.constFirst().size() > says.size(),
+        QVERIFY2(told.size() == 1 && told.constFirst().startsWith(says) && told.constFirst().size() > says.size()
+                     && (reason.isEmpty() || told.constFirst() == says + reason),
                  qPrintable(told.join('\n')));
         QCOMPARE(Songs::instance().pbPlay->caption() + editor.pbPlayFrom->caption(), "PlayPlay");
         QTest::qWait(300);
