@@ -142,6 +142,13 @@ private:
             return static_cast<quint8>(std::string_view(kDigits).find(digit));
         };
         Q_ASSERT(kLanguageCount <= kMostLanguages);
+        // Each character's class and shape, looked up rather than worked out
+        // at every position of a large file.
+        for (char32_t u = 0; u < m_classes.size(); ++u) {
+            const QChar c(static_cast<char16_t>(u));
+            m_classes[u] = c.isSpace() ? 0 : m_classes[c.toLower().unicode()];
+            m_shapes[u] = static_cast<quint8>(shapeOf(c) | (c.isLetter() && c.toLower() != c.toUpper() ? kCased : 0));
+        }
         for (int language = 0; language < kLanguageCount; ++language) {
             std::vector<quint8>& pairs = m_pairs.emplace_back(static_cast<size_t>(kClassCount * kClassCount));
             for (size_t k = 0; k < pairs.size(); ++k)
@@ -161,7 +168,11 @@ private:
         return k >= 0 && k < text.size() ? text[k] : QChar(u'\n');
     }
 
-    int classOf(QChar c) const { return c.isSpace() ? 0 : m_classes[c.toLower().unicode()]; }
+    int classOf(QChar c) const { return m_classes[c.unicode()]; }
+
+    // A character's shape, and whether it is a letter with a case.
+    static constexpr quint8 kCased = 0x80;
+    int shapeAt(const QString& text, qsizetype k) const { return m_shapes[at(text, k).unicode()] & ~kCased; }
 
     static int shapeOf(QChar c)
     {
@@ -192,10 +203,10 @@ private:
             const bool stray = next <= last && strays[next] <= k;
             const QChar c = at(text, k);
             const size_t pair = static_cast<size_t>(classOf(at(text, k - 1)) * kClassCount + classOf(c));
-            const bool cased = c.isLetter() && c.toLower() != c.toUpper();
+            const bool cased = m_shapes[c.unicode()] & kCased;
             const size_t shape = cased
-                ? static_cast<size_t>((shapeOf(at(text, k - 2)) * kShapeCount + shapeOf(at(text, k - 1))) * 2
-                                      + (c.isUpper() ? 1 : 0))
+                ? static_cast<size_t>((shapeAt(text, k - 2) * kShapeCount + shapeAt(text, k - 1)) * 2
+                                      + (shapeAt(text, k) == Capital ? 1 : 0))
                 : 0;
             for (int language = 0; language < kLanguageCount; ++language) {
                 const int cost = m_pairs[language][pair] + (cased ? m_cases[language][shape] : 0);
@@ -219,6 +230,7 @@ private:
     }
 
     std::array<quint8, 0x10000> m_classes;
+    std::array<quint8, 0x10000> m_shapes;
     std::vector<std::vector<quint8>> m_pairs;
     std::vector<std::array<quint8, WesternPairs::kShapeCount * WesternPairs::kShapeCount * 2>> m_cases;
 };
