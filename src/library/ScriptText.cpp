@@ -1,9 +1,13 @@
 #include "library/ScriptText.h"
 
+#include "library/WesternPairs.h"
+
 #include <QStringDecoder>
 #include <QStringList>
 #include <algorithm>
+#include <cmath>
 #include <array>
+#include <string_view>
 #include <vector>
 
 namespace SongScript {
@@ -77,200 +81,159 @@ Decoding decoding(const std::vector<Piece>& pieces, char16_t (*eightBit)(unsigne
 
 // ---- which encoding -----------------------------------------------------------
 
-// The accented letters of Western languages, which both 8-bit encodings
-// carry at different bytes.
-bool isAccentedLetter(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= 0xC0 && u <= 0xFF && u != 0xD7 && u != 0xF7) || u == 0x152 || u == 0x153 || u == 0x160
-        || u == 0x161 || u == 0x178 || u == 0x17D || u == 0x17E;
-}
-
-// The accented letters that song texts hardly hold: œ, š, ž, ÿ and their
-// capitals. The other encoding's common letters turn into them: "Raúl" read
-// in the wrong encoding is "Raœl", "schön" "schšn".
-bool isRareLetter(QChar c)
-{
-    const char16_t u = c.unicode();
-    return u == 0x152 || u == 0x153 || u == 0x160 || u == 0x161 || u == 0x178 || u == 0x17D || u == 0x17E || u == 0xFF;
-}
-
-bool isApostrophe(QChar c) { return c == u'\u2018' || c == u'\u2019'; }
-bool isDoubleQuote(QChar c) { return c == u'\u201C' || c == u'\u201D' || c == u'\u201E'; }
-bool isDash(QChar c) { return c == u'\u2013' || c == u'\u2014'; }
-bool isCurrency(QChar c) { return c == u'\u20AC' || c == u'\u00A3' || c == u'\u00A5' || c == u'\u00A2'; }
-bool isSpaceOrEdge(QChar c) { return c.isSpace(); }
-
-// Signs that the other encoding's letters and punctuation turn into and that
-// song texts hardly hold: "∞" for "°", "√" for "é", "‰" for "â" ...
-bool isRareSign(QChar c)
-{
-    static constexpr std::array<char16_t, 44> kRare = {
-        0x221E, 0x2260, 0x2264, 0x2265, 0x2202, 0x2211, 0x220F, 0x03C0, 0x222B, 0x03A9, 0x221A,
-        0x2248, 0x2206, 0x25CA, 0x2044, 0xFB01, 0xFB02, 0x0131, 0x02C6, 0x02DC, 0x00AF, 0x02D8,
-        0x02D9, 0x02DA, 0x00B8, 0x02DD, 0x02DB, 0x02C7, 0x2021, 0x201A, 0x2030, 0x0192, 0x00AC,
-        0x00B7, 0x2039, 0x203A, 0x00A6, 0x00A4, 0x00B9, 0x00B2, 0x00B3, 0x00D7, 0x2020, 0xF8FF,
-    };
-    return std::find(kRare.cbegin(), kRare.cend(), c.unicode()) != kRare.cend();
-}
-
-// How far the scoring looks around a character: a word, a quotation.
-constexpr qsizetype kLongestWord = 40;
-constexpr qsizetype kLongestQuote = 400;
-
-// The letters of the word that ends just before k, or begins just after it
-// (of a long run of letters, only its end or beginning).
-QString wordBefore(const QString& text, qsizetype k)
-{
-    qsizetype begin = k;
-    while (begin > 0 && k - begin < kLongestWord && text[begin - 1].isLetter())
-        --begin;
-    return text.mid(begin, k - begin).toLower();
-}
-QString wordAfter(const QString& text, qsizetype k)
-{
-    qsizetype end = k + 1;
-    while (end < text.size() && end - k <= kLongestWord && text[end].isLetter())
-        ++end;
-    return text.mid(k + 1, end - k - 1).toLower();
-}
-
-// An apostrophe between letters as English and French write it: "Don’t",
-// "it’s", "you’re", "l’amour", "O’Brien".
-bool isElision(const QString& text, qsizetype k)
-{
-    static const QStringList kEndings = {QStringLiteral("t"),  QStringLiteral("s"),  QStringLiteral("d"),
-                                         QStringLiteral("m"),  QStringLiteral("ll"), QStringLiteral("re"),
-                                         QStringLiteral("ve")};
-    static const QStringList kBeginnings = {QStringLiteral("l"), QStringLiteral("d"),  QStringLiteral("j"),
-                                            QStringLiteral("c"), QStringLiteral("m"),  QStringLiteral("n"),
-                                            QStringLiteral("s"), QStringLiteral("t"),  QStringLiteral("qu"),
-                                            QStringLiteral("o"), QStringLiteral("jusqu"), QStringLiteral("lorsqu")};
-    const QString before = wordBefore(text, k);
-    const QString after = wordAfter(text, k);
-    // "it’s", "Dancer’s", but not "pa’s", which is "país" in the other reading.
-    if (after == QLatin1String("s"))
-        return before.size() >= 3 || before == QLatin1String("it") || before == QLatin1String("he");
-    return (kEndings.contains(after) && !before.isEmpty()) || (kBeginnings.contains(before) && after.size() >= 2);
-}
-
-// An apostrophe at a word's edge as English writes it: "rockin’", "’Tis",
-// "’til", "’cause".
-bool isEdgeElision(const QString& text, qsizetype k)
-{
-    static const QStringList kClipped = {QStringLiteral("tis"), QStringLiteral("twas"), QStringLiteral("til"),
-                                         QStringLiteral("cause"), QStringLiteral("em"), QStringLiteral("bout")};
-    const QChar after = k + 1 < text.size() ? text[k + 1] : QChar(u' ');
-    if (after.isLetter())
-        return kClipped.contains(wordAfter(text, k));
-    return wordBefore(text, k).endsWith(QLatin1String("in"));
-}
-
-// Whether the line around k holds, before k (or after it, within a
-// quotation's length), a mark of this set.
-template <typename Pred>
-bool lineHolds(const QString& text, qsizetype k, bool before, Pred is)
-{
-    const qsizetype step = before ? -1 : 1;
-    for (qsizetype j = k + step; j >= 0 && j < text.size() && std::abs(j - k) <= kLongestQuote; j += step) {
-        const QChar c = text[j];
-        if (c == u'\n' || c == u'\r')
-            return false;
-        if (is(c))
-            return true;
+// How likely the stray characters of a reading are as Western-European
+// writing (see WesternPairs.h), given the text around them: each
+// character's cost after the one before it, and a letter's case after the
+// two before it, in the language of the value they stand in. That language
+// is not known, only weighed: the letters of the value that are not stray
+// ones make each language more or less likely, and the stray characters
+// cost what they cost in each, so weighted. An apostrophe in "Don’t Stop"
+// is English; in "Sabor a Mí" an í is Spanish.
+class Likeness {
+public:
+    static const Likeness& instance()
+    {
+        static const Likeness likeness;
+        return likeness;
     }
-    return false;
-}
 
-// How well the characters that the file's stray bytes give in one encoding
-// sit where they stand. Typography scores most: an apostrophe between
-// letters ("Don’t") or around an "n" ("Rock ’n’ Roll"), quote marks that
-// open and close, a dash between digits ("96–100") or spaces, a degree
-// sign after a digit ("90°"), a currency sign beside digits ("5€"). An
-// accented letter counts for a reading when it sits in a word ("Café",
-// "Über") and against it when it touches digits or stands as a capital
-// inside a word of small letters ("CafÈ"); a rare sign ("∞", "‰") counts
-// against it. Read in the wrong encoding, typography turns into exactly
-// such letters and signs, and letters into such signs. A rare letter in a
-// word (isRareLetter) weighs half a point against its reading, so that of
-// two readings whose letters sit equally well, the one of common letters
-// wins ("Raúl", not "Raœl").
-int sittingScore(const Decoding& reading)
-{
-    const QString& text = reading.text;
-    const auto at = [&](qsizetype k) { return k >= 0 && k < text.size() ? text[k] : QChar(u' '); };
-    int score = 0;
-    int rareLetters = 0;
-    for (const qsizetype k : reading.strays) {
-        const QChar c = text[k];
-        const QChar before = at(k - 1);
-        const QChar after = at(k + 1);
-        if (isAccentedLetter(c)) {
-            if (isRareLetter(c) && (before.isLetter() || after.isLetter()))
-                ++rareLetters;
-            if (before.isDigit() || after.isDigit())
-                score -= 1;
-            else if (c.isLower())
-                score += after.isUpper() ? -1 : (before.isLetter() ? 1 : 0);
-            else if (before.isLetter())
-                score += before.isLower() || after.isLower() ? -1 : 1;
-            else
-                score += after.isLetter() ? 1 : 0;
-        } else if (isApostrophe(c)) {
-            if (before.isLetter() && after.isLetter()) {
-                score += isElision(text, k) ? 2 : 0;
-            } else if (after.isLetter() && at(k + 2) == c && !at(k + 3).isLetter()) {
-                score += 4;   // "’n’", "’s’": the apostrophe after scores nothing
-            } else if (!before.isLetter() != !after.isLetter() && isEdgeElision(text, k)) {
-                score += 2;
-            } else if (c == u'\u2018' && after.isLetterOrNumber()) {
-                score += lineHolds(text, k, false, [](QChar q) { return q == u'\u2019'; }) ? 2 : 0;
-            } else if (c == u'\u2019' && (before.isLetterOrNumber() || before.isPunct()) && !after.isLetter()) {
-                score += lineHolds(text, k, true, [](QChar q) { return q == u'\u2018'; }) ? 2 : 0;
+    // The cost of a reading's stray characters, in half bits: -2 log2 of
+    // their probability given the rest of the values they stand in. Two
+    // readings of one file differ only in their stray characters, so their
+    // costs compare.
+    double cost(const Decoding& reading) const
+    {
+        const QString& text = reading.text;
+        const std::vector<qsizetype>& strays = reading.strays;
+        double cost = 0;
+        for (size_t first = 0; first < strays.size();) {
+            // The stretch of the value around these strays: up to kReach
+            // characters on either side, and on over strays as they come.
+            qsizetype begin = strays[first];
+            while (begin > 0 && strays[first] - begin < kReach && !isBreak(text[begin - 1]))
+                --begin;
+            size_t last = first;
+            qsizetype end = strays[first] + 1;
+            for (; end < text.size() && !isBreak(text[end]) && end - strays[last] <= kReach; ++end) {
+                if (last + 1 < strays.size() && strays[last + 1] == end)
+                    ++last;
             }
-        } else if (isDoubleQuote(c)) {
-            // Quote marks count in pairs: one alone is as often another
-            // encoding's letter ("„andœ" is "Ñandú").
-            const bool opens = c != u'\u201D' && !before.isLetterOrNumber() && after.isLetterOrNumber();
-            const bool closes = c != u'\u201E' && (before.isLetterOrNumber() || before.isPunct()) && !after.isLetterOrNumber();
-            if (opens)
-                score += lineHolds(text, k, false, [](QChar q) { return q == u'\u201D' || q == u'\u201C'; }) ? 2 : 0;
-            else if (closes)
-                score += lineHolds(text, k, true, [](QChar q) { return q == u'\u201C' || q == u'\u201E'; }) ? 2 : 0;
-        } else if (c == u'\u00AB' || c == u'\u2039') {
-            const QChar close = c == u'\u00AB' ? QChar(u'\u00BB') : QChar(u'\u203A');
-            score += !before.isLetterOrNumber() && lineHolds(text, k, false, [&](QChar q) { return q == close; }) ? 2 : 0;
-        } else if (c == u'\u00BB' || c == u'\u203A') {
-            const QChar open = c == u'\u00BB' ? QChar(u'\u00AB') : QChar(u'\u2039');
-            score += !after.isLetterOrNumber() && lineHolds(text, k, true, [&](QChar q) { return q == open; }) ? 2 : 0;
-        } else if (c == u'\u2122' || c == u'\u00AE' || c == u'\u00A9') {
-            // "Live™", "Rock®", "© 2001"
-            score += (before.isLetterOrNumber() && !after.isLetterOrNumber()) || (c == u'\u00A9' && after == u' ') ? 2 : 0;
-        } else if (isDash(c)) {
-            if ((before.isDigit() && after.isDigit()) || (isSpaceOrEdge(before) && isSpaceOrEdge(after)))
-                score += 2;
-            else if (c == u'\u2014' && wordBefore(text, k).size() >= 2 && wordAfter(text, k).size() >= 2)
-                score += 1;   // "yes—no"; "canci—n" is "canción" in the other reading
-        } else if (c == u'\u00B0') {
-            score += before.isDigit() ? 2 : 0;
-        } else if (isCurrency(c)) {
-            score += before.isDigit() || after.isDigit() || (before == u' ' && at(k - 2).isDigit())
-                    || (after == u' ' && at(k + 2).isDigit())
-                ? 2
-                : 0;
-        } else if (c == u'\u00A1' || c == u'\u00BF') {
-            score += !before.isLetter() && after.isLetter() ? 1 : 0;
-        } else if (c == u'\u2026') {
-            score += before.isLetter() || before.isPunct() ? 1 : 0;
-        } else if (isRareSign(c)) {
-            score -= 1;
-        } else {
-            score -= before.isLetter() && after.isLetter() ? 1 : 0;
+            cost += stretchCost(text, begin, end, strays, first, last);
+            first = last + 1;
+        }
+        return cost;
+    }
+
+private:
+    // How far around a stray character the text tells its language.
+    static constexpr qsizetype kReach = 32;
+    static constexpr int kMostLanguages = 16;
+
+    Likeness()
+    {
+        using namespace WesternPairs;
+        const int other = kClassCount - 1;
+        m_classes.fill(static_cast<quint8>(other));
+        for (int k = 0; k < other; ++k) {
+            for (const char16_t* c = kClasses[k]; *c; ++c)
+                m_classes[*c] = static_cast<quint8>(k);
+        }
+        const auto value = [](char digit) {
+            return static_cast<quint8>(std::string_view(kDigits).find(digit));
+        };
+        Q_ASSERT(kLanguageCount <= kMostLanguages);
+        // Each character's class and shape, looked up rather than worked out
+        // at every position of a large file.
+        for (char32_t u = 0; u < m_classes.size(); ++u) {
+            const QChar c(static_cast<char16_t>(u));
+            m_classes[u] = c.isSpace() ? 0 : m_classes[c.toLower().unicode()];
+            m_shapes[u] = static_cast<quint8>(shapeOf(c) | (c.isLetter() && c.toLower() != c.toUpper() ? kCased : 0));
+        }
+        for (int language = 0; language < kLanguageCount; ++language) {
+            std::vector<quint8>& pairs = m_pairs.emplace_back(static_cast<size_t>(kClassCount * kClassCount));
+            for (size_t k = 0; k < pairs.size(); ++k)
+                pairs[k] = value(kLanguages[language].pairs[k]);
+            std::array<quint8, kShapeCount * kShapeCount * 2>& cases = m_cases.emplace_back();
+            for (size_t k = 0; k < cases.size(); ++k)
+                cases[k] = value(kLanguages[language].cases[k]);
         }
     }
-    // In half points.
-    return 2 * score - rareLetters;
-}
+
+    // Where a value ends: a line end, or a TAB between a track line's values.
+    static bool isBreak(QChar c) { return c == u'\n' || c == u'\r' || c == u'\t' || c == u'\u2028'; }
+
+    // Beyond the text's ends stands a line end.
+    static QChar at(const QString& text, qsizetype k)
+    {
+        return k >= 0 && k < text.size() ? text[k] : QChar(u'\n');
+    }
+
+    int classOf(QChar c) const { return m_classes[c.unicode()]; }
+
+    // A character's shape, and whether it is a letter with a case.
+    static constexpr quint8 kCased = 0x80;
+    int shapeAt(const QString& text, qsizetype k) const { return m_shapes[at(text, k).unicode()] & ~kCased; }
+
+    static int shapeOf(QChar c)
+    {
+        using namespace WesternPairs;
+        if (c.isSpace())
+            return Space;
+        if (c.isDigit())
+            return Digit;
+        if (c == u'\'' || c == u'\u2018' || c == u'\u2019')
+            return Apostrophe;
+        if (c.isLetter())
+            return c.isUpper() ? Capital : Small;
+        return Sign;
+    }
+
+    // The cost of the stray characters strays[first] to strays[last] and of
+    // what follows them up to two characters on, given text[begin, end].
+    double stretchCost(const QString& text, qsizetype begin, qsizetype end, const std::vector<qsizetype>& strays,
+                       size_t first, size_t last) const
+    {
+        using namespace WesternPairs;
+        std::array<double, kMostLanguages> given{};   // the cost of the rest, for each language
+        std::array<double, kMostLanguages> whole{};   // and of rest and strays
+        size_t next = first;              // the first stray whose reach is not yet behind
+        for (qsizetype k = begin; k <= end; ++k) {
+            while (next <= last && strays[next] + 2 < k)
+                ++next;
+            const bool stray = next <= last && strays[next] <= k;
+            const QChar c = at(text, k);
+            const size_t pair = static_cast<size_t>(classOf(at(text, k - 1)) * kClassCount + classOf(c));
+            const bool cased = m_shapes[c.unicode()] & kCased;
+            const size_t shape = cased
+                ? static_cast<size_t>((shapeAt(text, k - 2) * kShapeCount + shapeAt(text, k - 1)) * 2
+                                      + (shapeAt(text, k) == Capital ? 1 : 0))
+                : 0;
+            for (int language = 0; language < kLanguageCount; ++language) {
+                const int cost = m_pairs[language][pair] + (cased ? m_cases[language][shape] : 0);
+                whole[language] += cost;
+                if (!stray)
+                    given[language] += cost;
+            }
+        }
+        return combined(whole) - combined(given);
+    }
+
+    // The cost of what all languages give, each as likely as the others.
+    static double combined(const std::array<double, kMostLanguages>& costs)
+    {
+        const int count = WesternPairs::kLanguageCount;
+        const double least = *std::min_element(costs.cbegin(), costs.cbegin() + count);
+        double sum = 0;
+        for (int language = 0; language < count; ++language)
+            sum += std::exp2((least - costs[language]) / 2);
+        return least - 2 * std::log2(sum);
+    }
+
+    std::array<quint8, 0x10000> m_classes;
+    std::array<quint8, 0x10000> m_shapes;
+    std::vector<std::vector<quint8>> m_pairs;
+    std::vector<std::array<quint8, WesternPairs::kShapeCount * WesternPairs::kShapeCount * 2>> m_cases;
+};
 
 // A character that a valid UTF-8 sequence of the file gives fits where it
 // stands: Latin letters, Western signs and typography anywhere; a letter of
@@ -350,21 +313,25 @@ std::vector<Piece> piecesOf(const QByteArray& content)
     return pieces;
 }
 
+// Two readings whose costs differ by no more than this (in half bits) are
+// about as likely: then the line ends choose.
+constexpr double kNearTie = 4;
+
 } // namespace
 
 // UTF-8, with or without a byte order mark, as this program writes it, and
 // UTF-16 or UTF-32 with a byte order mark, as Windows editors save
 // "Unicode" text. Older copies of the program wrote 8-bit text: on the Mac
 // in Mac OS Roman with lines ending in CR, on Windows in Windows-1252 with
-// lines ending in CR LF. Whether the file is UTF-8 with stray bytes or
-// 8-bit text is piecesOf's to say; its stray bytes are read in one 8-bit
-// encoding, which the file tells:
+// lines ending in CR LF; transfers and editors change those line ends.
+// Whether the file is UTF-8 with stray bytes or 8-bit text is piecesOf's to
+// say; its stray bytes are read in one 8-bit encoding, which the file tells:
 // - a byte that Windows-1252 leaves undefined can only be Mac OS Roman;
-// - else the line ends decide by their majority: more CR LF than bare CR
-//   mean Windows-1252, more bare CR Mac OS Roman (LF is neither's);
-// - else (as many of each, as in a file whose line ends were converted to
-//   LF) the encoding whose characters sit better (sittingScore), and
-//   Windows-1252 when they sit equally well.
+// - else the reading whose letters and signs stand as Western writing has
+//   them (Likeness), when it is clearly the likelier;
+// - else, of two readings about as likely, the line ends by their majority:
+//   more CR LF than bare CR mean Windows-1252, more bare CR Mac OS Roman;
+// - else the likelier reading, and Windows-1252 when they are as likely.
 // Nothing when the file is UTF-16 or UTF-32 that does not decode.
 std::optional<QString> textOf(const QByteArray& content)
 {
@@ -381,18 +348,20 @@ std::optional<QString> textOf(const QByteArray& content)
     if (!utf8.hasError())
         return text;
     const std::vector<Piece> pieces = piecesOf(content);
+    Decoding mac = decoding(pieces, macRoman);
     const bool macOnly = std::any_of(pieces.cbegin(), pieces.cend(), [](const Piece& piece) {
         return piece.stray && windows1252(static_cast<unsigned char>(piece.c)) == kUndefined;
     });
+    if (macOnly)
+        return std::move(mac.text);
+    Decoding windows = decoding(pieces, windows1252);
+    const Likeness& likeness = Likeness::instance();
+    const double macCost = likeness.cost(mac);
+    const double windowsCost = likeness.cost(windows);
     const qsizetype crlf = content.count("\r\n");
     const qsizetype cr = content.count('\r') - crlf;
-    if (macOnly || cr > crlf)
-        return decoding(pieces, macRoman).text;
-    if (crlf > cr)
-        return decoding(pieces, windows1252).text;
-    const Decoding mac = decoding(pieces, macRoman);
-    const Decoding windows = decoding(pieces, windows1252);
-    return sittingScore(mac) > sittingScore(windows) ? mac.text : windows.text;
+    const bool macLikelier = std::abs(macCost - windowsCost) <= kNearTie && cr != crlf ? cr > crlf : macCost < windowsCost;
+    return std::move(macLikelier ? mac.text : windows.text);
 }
 
 } // namespace SongScript
