@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <cerrno>
 
 namespace fw {
 
@@ -78,12 +79,19 @@ FolderItem FolderItem::parent() const
     return FolderItem(slash == 0 ? QStringLiteral("/") : m_path.left(slash));
 }
 
-bool FolderItem::createAsFolder() const
+bool FolderItem::createAsFolder(QString* problem) const
 {
     if (!valid())
         return false;
-    QDir().mkpath(m_path);
-    return isDirectory();
+    errno = 0;
+    const bool made = QDir().mkpath(m_path);
+    const int error = errno;
+    if (isDirectory())
+        return true;
+    // Something that is no folder stands in its place, or in a folder's above.
+    if (problem)
+        *problem = qt_error_string(!made && error != 0 && error != EEXIST ? error : ENOTDIR);
+    return false;
 }
 
 std::optional<QImage> FolderItem::openAsPicture() const

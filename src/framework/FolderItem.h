@@ -39,7 +39,9 @@ public:
     // name, a name with "/", "." or "..".
     FolderItem child(const QString& name) const;
     FolderItem parent() const;
-    bool createAsFolder() const;
+    // Makes the folder and the folders above it that are missing; false,
+    // with the system's words in *problem, when it is not a folder then.
+    bool createAsFolder(QString* problem = nullptr) const;
     // The picture in the file, or nothing when it is missing or unreadable.
     std::optional<QImage> openAsPicture() const;
 

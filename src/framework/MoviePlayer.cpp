@@ -93,7 +93,9 @@ Copying copyTellingLength(const QString& path)
     const FolderItem folder = MoviePlayer::copyFolder();
     if (!folder.valid())
         return {nullptr, QStringLiteral("There is no home folder.")};
-    QDir().mkpath(folder.posixPath());
+    QString problem;
+    if (!folder.createAsFolder(&problem))
+        return {nullptr, problem};
     FileWriter copy;
     if (!copy.openNew(folder.posixPath() + u'/' + kCopyPrefix + QString::number(QCoreApplication::applicationPid())
                       + QStringLiteral("-XXXXXX.mp3")))

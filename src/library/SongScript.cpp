@@ -24,13 +24,21 @@ constexpr qsizetype kIdentityLines = 3;
 
 // A number as the database writes one: plain decimal digits with an
 // optional sign, point and exponent, spaces around it aside; no digit
-// grouping ("2,000,000"), no decimal comma, nothing infinite.
+// grouping ("2,000,000"), no decimal comma, nothing infinite. Its text is
+// stored as it stands, so it holds only the characters the database itself
+// reads as a number: a minus sign of typography ("−5") would be stored as
+// text, which reads as 0.
 std::optional<double> numberIn(QStringView text)
 {
+    const QStringView trimmed = text.trimmed();
+    if (!std::all_of(trimmed.begin(), trimmed.end(), [](QChar c) {
+            return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.' || c == u'e' || c == u'E';
+        }))
+        return std::nullopt;
     QLocale c = QLocale::c();
     c.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double number = c.toDouble(text.trimmed(), &ok);
+    const double number = c.toDouble(trimmed, &ok);
     if (!ok || !std::isfinite(number))
         return std::nullopt;
     return number;
@@ -90,6 +98,7 @@ QString trackValueProblem(qsizetype lineNumber, const QList<QStringView>& parts)
 // an empty field. Neither their order nor a range is asked for: the form
 // stores whatever is typed, and so do older copies' forms, whose files hold
 // such songs. The text to store, or nothing when the value is neither.
+// (Only both are ever missing: the database writes a number for each.)
 std::optional<QString> testTimeIn(QStringView value)
 {
     const QStringView trimmed = value.trimmed();
@@ -109,6 +118,14 @@ QString testSectionProblem(qsizetype n, QStringView start, QStringView end)
         return holds(n, QStringLiteral("test start"), start, must);
     if (!testTimeIn(end))
         return holds(n + 1, QStringLiteral("test end"), end, must);
+    const bool noStart = start.trimmed().isEmpty();
+    if (noStart != end.trimmed().isEmpty())
+        return QStringLiteral("Line %1 of the file holds no test %2 while line %3 holds a test %4: a test section "
+                              "needs both its start and its end, or neither.")
+            .arg(noStart ? n : n + 1)
+            .arg(noStart ? QStringLiteral("start") : QStringLiteral("end"))
+            .arg(noStart ? n + 1 : n)
+            .arg(noStart ? QStringLiteral("end") : QStringLiteral("start"));
     return QString();
 }
 
@@ -214,6 +231,17 @@ QString joined(const std::vector<QStringView>& lines, qsizetype first, qsizetype
     return value;
 }
 
+// One word that names a web page: "https://example.org/cd", "www.example.org".
+bool isWebAddress(QStringView line)
+{
+    const QStringView word = line.trimmed();
+    if (word.isEmpty() || std::any_of(word.begin(), word.end(), [](QChar c) { return c.isSpace(); }))
+        return false;
+    const qsizetype scheme = word.indexOf(QLatin1String("://"));
+    return (scheme > 0 && std::all_of(word.begin(), word.begin() + scheme, [](QChar c) { return c.isLetter(); }))
+        || word.startsWith(QLatin1String("www."), Qt::CaseInsensitive);
+}
+
 QString linesFromTo(qsizetype first, qsizetype last)
 {
     return QStringLiteral("lines %1 to %2").arg(first).arg(last);
@@ -227,14 +255,18 @@ QString linesFromTo(qsizetype first, qsizetype last)
 // line, and the first blank line after the last filled one is the link's.
 // A second one is the empty install notes' where that is the one reading
 // that fits (notes over more lines, no install notes and no link); any
-// further blank lines are an editor's and belong to no value. A file of
-// fewer filled lines than eleven has its last values empty.
-std::vector<size_t> songEnds(size_t trackStart, size_t filled, size_t lineCount)
+// further blank lines are an editor's and belong to no value. A last filled
+// line that is a web address standing alone is the link itself, and every
+// blank line after it an editor's: the install link holds a link, and the
+// last line of install notes hardly ever is one. A file of fewer filled
+// lines than eleven has its last values empty.
+std::vector<size_t> songEnds(const std::vector<QStringView>& lines, size_t trackStart, size_t filled)
 {
     if (trackStart < filled)
         return {trackStart};
-    if (filled == lineCount)
+    if (filled == lines.size() || (filled >= kSongLines && isWebAddress(lines[filled - 1])))
         return {filled};
+    const size_t lineCount = lines.size();
     const size_t link = std::max(filled + 1, kSongLines);
     const size_t installAndLink = std::max(filled + 2, kSongLines);
     if (installAndLink == link || installAndLink > lineCount)
@@ -420,13 +452,13 @@ Reading parse(const QByteArray& content)
     size_t trackStart = kSongLines;
     while (trackStart < filled && !beginsTrack(lines[trackStart]))
         ++trackStart;
-    SongLines found = songValues(lines, songEnds(trackStart, filled, lines.size()), filled);
+    SongLines found = songValues(lines, songEnds(lines, trackStart, filled), filled);
     if (!found.problem.isEmpty()) {
         size_t wholeStart = trackStart;
         while (wholeStart < filled && !isWholeTrackLine(lines[wholeStart]))
             ++wholeStart;
         SongLines later = wholeStart > trackStart
-            ? songValues(lines, songEnds(wholeStart, filled, lines.size()), filled) : SongLines();
+            ? songValues(lines, songEnds(lines, wholeStart, filled), filled) : SongLines();
         if (wholeStart == trackStart || !later.problem.isEmpty()) {
             reading.problem = found.problem;
             return reading;

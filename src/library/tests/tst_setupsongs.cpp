@@ -727,13 +727,14 @@ private slots:
                                  "were: %2.";
 
         // 1. Values over more lines than eleven. A test start or end may be
-        // any number or nothing, so notes whose second line is a number or
-        // empty give two readings.
+        // any number, both may be nothing, so notes whose second line is a
+        // number give two readings.
         const QString twoReadings = "Lines 7 to 12 of the file can be read as the song's notes, test start and end, "
                                     "install notes and install link in more than one way: it is not clear which lines "
                                     "hold the test start and end.";
         QTest::newRow("notes ending in a line break, no install link")
-            << file({{6, "Slow intro\n"}, {10, ""}}) << twoReadings << "";
+            << file({{6, "Slow intro\n"}, {10, ""}}) << readBack.arg("notes", "lines 7 to 8 were read back as the notes")
+            << text({{6, "Slow intro\n"}, {10, ""}});
         QTest::newRow("notes whose second line is a number") << file({{6, "Tempo is about\n120"}}) << twoReadings << "";
         QTest::newRow("install notes over two lines")
             << file({{9, "Buy the CD\nat the shop"}, {10, ""}})
@@ -753,7 +754,10 @@ private slots:
             << file({{6, "Slow\nintro"}, {8, "soon"}})
             << "Lines 7 to 12 of the file cannot be read as the song's notes, test start and end, install notes and "
                "install link: no way of reading their line breaks gives a test start and end." << "";
-        QTest::newRow("test start without an end") << file({{8, ""}}) << kImported << text({{8, "0.0"}});
+        QTest::newRow("test start without an end")
+            << file({{8, ""}})
+            << "Line 9 of the file holds no test end while line 8 holds a test start: a test section needs both its "
+               "start and its end, or neither." << "";
         // A song without a track, as older copies wrote it: every line ended,
         // the empty link's too, and blank lines an editor added after it.
         QTest::newRow("no track, install notes over two lines, an empty link")
@@ -829,16 +833,17 @@ private slots:
 
         // In a file without a track the first blank line after the last
         // that is not blank is the empty link's; further ones are an
-        // editor's. A link followed by blank lines reads as install notes.
-        const QString linkAsInstall = readBack.arg("install notes", "lines 10 to 11 were read back as the install notes");
+        // editor's, but after a web address, which is the link itself.
         QTest::newRow("no track, a trailing blank line")
-            << file({}, "\n", QList<QByteArray>{""}) << linkAsInstall
-            << text({{9, "Buy the CD\nhttps://example.org/buy"}, {10, ""}}).remove(rowText) + "#";
+            << file({}, "\n", QList<QByteArray>{""}) << kImported << text({}).remove(rowText) + "#";
+        QTest::newRow("no track, a link not a web address, a trailing blank line")
+            << file({{10, "the shop"}}, "\n", QList<QByteArray>{""})
+            << readBack.arg("install notes", "lines 10 to 11 were read back as the install notes")
+            << text({{9, "Buy the CD\nthe shop"}, {10, ""}}).remove(rowText) + "#";
         QTest::newRow("no track, no install link, a trailing blank line")
             << file({{10, ""}}, "\n", QList<QByteArray>{""}) << kImported << text({{10, ""}}).remove(rowText) + "#";
         QTest::newRow("no track, CR LF, two trailing blank lines")
-            << file({}, "\r\n", QList<QByteArray>{"", ""}) << linkAsInstall
-            << text({{9, "Buy the CD\nhttps://example.org/buy"}, {10, ""}}).remove(rowText) + "#";
+            << file({}, "\r\n", QList<QByteArray>{"", ""}) << kImported << text({}).remove(rowText) + "#";
         QTest::newRow("a last line of spaces after the track")
             << file({}, "\n", QList<QByteArray>{row, "   "}) << kImported << text({});
         // Track lines whose TABs an editor made spaces are damaged track
@@ -898,6 +903,60 @@ private slots:
         else
             QCOMPARE(songText(h, w.List->Cell(4, IDCell)), stored);
         QVERIFY(noTransactionOpen());
+    }
+
+    // Files of older copies whose notes end in a line break, or whose
+    // install notes begin with one. Their test start and end are numbers,
+    // as every copy's database writes them; only a reading with an empty
+    // test start or end beside a number, which no copy writes, puts those
+    // values elsewhere. The song imports whole.
+    void olderCopiesWithABreakAtTheEdgeOfAValue_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("stored");   // as songText gives it
+        const QByteArray row = "1\t0.5\t1\t120\tnote\t\t\t";
+        const QString rowText = "#1|0.5|1|120.0|note|||real";
+        QTest::newRow("Mac, CR, notes ending in a break, no test section, no install notes or link")
+            << "Slow Foxtrot Night\rThe Band\rLive\r\r120\rMacintosh HD:Music:slow.mp3\rSlow intro\r\r0\r0\r\r\r" + row + "\r"
+            << "Slow Foxtrot Night|The Band|Live||120|Macintosh HD:Music:slow.mp3|Slow intro\n|0.0|0.0||" + rowText;
+        QTest::newRow("Windows, CR LF, notes ending in a break, a test section, install notes and link")
+            << "Rumba Rain\r\nA\r\nC\r\n\r\n100\r\nC:\\rumba.mp3\r\nTurn left\r\n\r\n20\r\n10\r\nBuy the CD\r\n"
+               "https://example.org/buy\r\n" + row + "\r\n"
+            << "Rumba Rain|A|C||100|C:\\rumba.mp3|Turn left\n|20.0|10.0|Buy the CD|https://example.org/buy" + rowText;
+        QTest::newRow("LF, install notes beginning with a break")
+            << "Cha Cha Sun\nA\nC\n\n128\nP\nCount\nfrom one\n12.5\n40.25\n\nBuy it\nhttps://example.org/buy\n" + row + "\n"
+            << "Cha Cha Sun|A|C||128|P|Count\nfrom one|12.5|40.25|\nBuy it|https://example.org/buy" + rowText;
+    }
+    void olderCopiesWithABreakAtTheEdgeOfAValue()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, stored);
+        AppHarness h;
+        SetupSongs& w = openSetup(h);
+        const QString path = h.env.root() + "/older copy.txt";
+        QVERIFY(writeFile(path, content));
+        h.fake->chosenFiles = {path};
+        w.pbImport->push();
+        QCOMPARE(w.List->ListCount(), 5);
+        QCOMPARE(songText(h, w.List->Cell(4, IDCell)), stored);
+    }
+
+    // A number the reader takes is one the database stores as a number: a
+    // time or test start written with the typographic minus (U+2212) is
+    // refused or stored as the number it shows, never as text, which the
+    // player and the timing test would read as 0.
+    void aNumberWithATypographicMinusIsNoText()
+    {
+        AppHarness h;
+        SetupSongs& w = openSetup(h);
+        const QString path = h.env.root() + "/minus.txt";
+        QVERIFY(writeFile(path, QString("Minus\nA\nC\nL\n120\nP\nN\n\u22125\n10\nI\nL\n"
+                                        "1\t\u22120.5\t1\t120\t\t\t\t\n2\t0.25\t2\t120\t\t\t\t\n").toUtf8()));
+        h.fake->chosenFiles = {path};
+        w.pbImport->push();
+        QCOMPARE(h.fake->lastMessage(), "Line 8 of the file holds a test start of \u22125: it must be a number of "
+                                        "seconds, or nothing.");
+        QCOMPARE(h.queryValue("Select count(*) from Songs where Title='Minus'"), "0");
     }
 };
 
