@@ -78,6 +78,11 @@ void WaitingEdit::released(const QModelIndex& at)
         return;
     m_cell = target;
     qApp->installEventFilter(this);
+    // The platform composes a character of a dead key and a letter only for
+    // a widget that takes input-method text; else the dead key comes as a
+    // key press of its own and its accent is lost.
+    m_listTookInputMethod = m_view.testAttribute(Qt::WA_InputMethodEnabled);
+    m_view.setAttribute(Qt::WA_InputMethodEnabled);
     m_timer.start(QApplication::doubleClickInterval());
 }
 
@@ -88,6 +93,7 @@ void WaitingEdit::drop()
     m_timer.stop();
     m_cell = QPersistentModelIndex();
     qApp->removeEventFilter(this);
+    m_view.setAttribute(Qt::WA_InputMethodEnabled, m_listTookInputMethod);
 }
 
 bool WaitingEdit::eventFilter(QObject* watched, QEvent* event)

@@ -41,6 +41,7 @@ private:
     QPersistentModelIndex m_pressed;   // pressed, not yet released
     QPersistentModelIndex m_cell;      // waiting for the interval to pass
     QTimer m_timer;
+    bool m_listTookInputMethod = false;   // before the edit waited
 };
 
 } // namespace fw

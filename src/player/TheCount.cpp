@@ -89,39 +89,35 @@ void TheCount::resetPlayButtons()
 
 void TheCount::StartCounting(double start, double lastDone)
 {
-    // The caller has set TheSongID to the song to start. Until its file
-    // opens, a refusal leaves the running play as it was: its song's ID
-    // (which the open track editor and song set-up's deletion go by) and the
-    // last count it showed.
-    const auto refuse = [this](const QString& message) {
-        TheSongID = m_loadedSongID;
-        if (!message.isEmpty())
-            fw::MsgBox(message);
-    };
+    // The caller has set TheSongID to the song to start. Until that song's
+    // file is found, the player's song stays the running play's, with the
+    // last count it showed: the open track editor and song set-up's deletion
+    // go by it, also while a refusal is told.
+    const int wanted = TheSongID;
+    TheSongID = m_loadedSongID;
     // A library that cannot be read is told as such, not as a missing song.
-    const std::unique_ptr<fw::RecordSet> song = SongRow::select(TheSongID);
-    if (!song && Code::toldDatabaseFailure(Code::kReadFailed)) {
-        refuse(QString());
+    const std::unique_ptr<fw::RecordSet> song = SongRow::select(wanted);
+    if (!song && Code::toldDatabaseFailure(Code::kReadFailed))
         return;
-    }
     std::unique_ptr<fw::RecordSet> track = Code::db->SQLSelect(
-        QStringLiteral("Select * From Track where SongsID=%1 Order By TheCount").arg(TheSongID));
+        QStringLiteral("Select * From Track where SongsID=%1 Order By TheCount").arg(wanted));
     if (!track || track->eof()) {
-        refuse(Code::toldDatabaseFailure(Code::kReadFailed) ? QString() : QStringLiteral("No song track found."));
+        if (!Code::toldDatabaseFailure(Code::kReadFailed))
+            fw::MsgBox(QStringLiteral("No song track found."));
         return;
     }
     // A song row gone while its track remains counts as a missing file.
     const QString path = song ? song->Field(QStringLiteral("Path")).StringValue() : QString();
     const fw::FolderItem file = fw::FolderItem::fromAbsolutePath(path);
     if (!file.valid() || !file.exists()) {
-        refuse(QStringLiteral("Can't find song file. Please check the location setting."));
+        fw::MsgBox(QStringLiteral("Can't find song file. Please check the location setting."));
         return;
     }
+    TheSongID = m_loadedSongID = wanted;
     LastTimeDone = lastDone;
     StopNow = false;
     // The old song's audio ends as the new file opens, and its count with it.
     BeatTimer->setMode(fw::Timer::ModeOff);
-    m_loadedSongID = TheSongID;
     // A Stop, another start or the window's closing while the file loads
     // takes the player over: this start then leaves everything to it.
     if (!qtPlayer->open(file) || isClosed())

@@ -7,6 +7,8 @@ namespace testing {
 fw::MsgAnswer FakePlatform::showMessage(const fw::MessageRequest& request)
 {
     messages.push_back(request);
+    if (whileShown)
+        whileShown(request);
     if (request.buttons == fw::MsgButtons::Ok)
         return fw::MsgAnswer::Ok;
     if (answers.empty())

@@ -8,6 +8,7 @@
 #include "framework/Platform.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace testing {
@@ -53,6 +54,10 @@ public:
     int syncError = 0;
     int closeError = 0;
     bool slowDisk = false;
+
+    // Runs while a message box or question is up, before it is answered:
+    // what the program meanwhile does (its timers run under a real box).
+    std::function<void(const fw::MessageRequest&)> whileShown;
 
 private:
     bool m_interrupted = false;   // the slow disk's last write

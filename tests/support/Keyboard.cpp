@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QInputMethodEvent>
+#include <QInputMethodQueryEvent>
 #include <QWindow>
 #include <QtTest>
 
@@ -40,6 +41,16 @@ void key(QWindow* window, bool press, Qt::Key code, Qt::KeyboardModifiers held, 
     QTest::simulateEvent(window, press, code, held, text, false);
 }
 
+// What the platform asks before it composes for the object with the focus.
+bool takesInputMethodText(QObject* object)
+{
+    if (!object)
+        return false;
+    QInputMethodQueryEvent query(Qt::ImEnabled);
+    QCoreApplication::sendEvent(object, &query);
+    return query.value(Qt::ImEnabled).toBool();
+}
+
 } // namespace
 
 void pressWith(QWindow* window, Qt::Key modifierKey, Qt::Key code, const QString& text)
@@ -75,6 +86,16 @@ void typeComposed(QWindow* window, Qt::Key deadKey, const QString& character)
     composed.setCommitString(character);
     QCoreApplication::sendEvent(QGuiApplication::focusObject(), &composed);
     key(window, false, deadKey, Qt::NoModifier, QString());
+}
+
+void typeWithDeadKey(QWindow* window, Qt::Key deadKey, QChar letter, const QString& composed)
+{
+    if (takesInputMethodText(QGuiApplication::focusObject())) {
+        typeComposed(window, deadKey, composed);
+        return;
+    }
+    pressKey(window, deadKey);
+    typeOnKeyboard(window, QString(letter));
 }
 
 } // namespace testing

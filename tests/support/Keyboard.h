@@ -24,5 +24,9 @@ void pressKey(QWindow* window, Qt::Key key, const QString& text = QString());
 // A dead key and the letter after it, composed by the platform into one
 // character.
 void typeComposed(QWindow* window, Qt::Key deadKey, const QString& character);
+// A dead key and the letter after it as the X11 platform delivers them: to a
+// focus object that takes input-method text, the one character they compose;
+// to any other, the two key presses themselves, the dead key's without text.
+void typeWithDeadKey(QWindow* window, Qt::Key deadKey, QChar letter, const QString& composed);
 
 } // namespace testing

@@ -231,6 +231,31 @@ private slots:
         testing::closeAllWindows();
     }
 
+    // While the player tells that the library could not be read for a start
+    // it refuses, the song playing is still its song: the refused song's ID
+    // would have the open track editor follow this music meanwhile.
+    void aLibraryFailureToldWhileAnotherSongPlays_data() { testing::addUnreadableRows(); }
+    void aLibraryFailureToldWhileAnotherSongPlays()
+    {
+        QFETCH(bool, locked);
+        TheCount& player = play({0.5, 1.0, 1.5}, {1, 2, 3});
+        const int playing = player.TheSongID;
+        const int refused = h->addSong(QStringLiteral("Refused"), m_wav, {0.5}, {1});
+        QVERIFY(player.isCounting());
+        std::vector<int> songWhileTold;
+        h->fake->whileShown = [&](const fw::MessageRequest&) { songWhileTold.push_back(player.TheSongID); };
+        {
+            const auto unreadable = testing::makeUnreadable(*h, locked);
+            player.TheSongID = refused;
+            player.StartCounting(0.0, -1.0);
+        }
+        h->fake->whileShown = nullptr;
+        QCOMPARE(h->fake->messageTexts(), QStringList{testing::unreadableMessage(locked)});
+        QCOMPARE(songWhileTold, std::vector<int>{playing});
+        QCOMPARE(player.TheSongID, playing);
+        QVERIFY(player.isCounting());
+    }
+
     // A start later in the song begins a second early.
     void startPositions()
     {
