@@ -231,6 +231,11 @@ QString joined(const std::vector<QStringView>& lines, qsizetype first, qsizetype
     return value;
 }
 
+QString linesFromTo(qsizetype first, qsizetype last)
+{
+    return QStringLiteral("lines %1 to %2").arg(first).arg(last);
+}
+
 // One word that names a web page: "https://example.org/cd", "www.example.org".
 bool isWebAddress(QStringView line)
 {
@@ -242,36 +247,29 @@ bool isWebAddress(QStringView line)
         || word.startsWith(QLatin1String("www."), Qt::CaseInsensitive);
 }
 
-QString linesFromTo(qsizetype first, qsizetype last)
-{
-    return QStringLiteral("lines %1 to %2").arg(first).arg(last);
-}
-
 // Where the song's lines may end, given the first line of the track and
 // the lines up to the last that is not blank ("filled"). A file without a
-// track ends its song with its last line that is not blank, the install
-// link, unless blank lines follow it: older copies and this program end
-// every line, so a song whose link is empty ends its file with an empty
-// line, and the first blank line after the last filled one is the link's.
-// A second one is the empty install notes' where that is the one reading
-// that fits (notes over more lines, no install notes and no link); any
-// further blank lines are an editor's and belong to no value. A last filled
-// line that is a web address standing alone is the link itself, and every
-// blank line after it an editor's: the install link holds a link, and the
-// last line of install notes hardly ever is one. A file of fewer filled
-// lines than eleven has its last values empty.
-std::vector<size_t> songEnds(const std::vector<QStringView>& lines, size_t trackStart, size_t filled)
+// track ends its song with its last filled line, the install link, unless
+// blank lines follow it. Older copies and this program end every line, so
+// a song whose link is empty ends its file with an empty line, the link's,
+// and where its install notes are empty too, with two; further blank lines
+// are an editor's. A file of fewer filled lines than eleven has its last
+// values empty.
+std::vector<size_t> songEnds(size_t trackStart, size_t filled, size_t lineCount)
 {
     if (trackStart < filled)
         return {trackStart};
-    if (filled == lines.size() || (filled >= kSongLines && isWebAddress(lines[filled - 1])))
+    if (filled == lineCount)
         return {filled};
-    const size_t lineCount = lines.size();
-    const size_t link = std::max(filled + 1, kSongLines);
-    const size_t installAndLink = std::max(filled + 2, kSongLines);
-    if (installAndLink == link || installAndLink > lineCount)
-        return {link};
-    return {link, installAndLink};
+    std::vector<size_t> ends;
+    if (filled >= kSongLines)
+        ends.push_back(filled);
+    for (size_t blanks = 1; blanks <= 2; ++blanks) {
+        const size_t end = std::max(filled + blanks, kSongLines);
+        if (end <= lineCount && std::find(ends.cbegin(), ends.cend(), end) == ends.cend())
+            ends.push_back(end);
+    }
+    return ends;
 }
 
 SongLines songValues(const std::vector<QStringView>& lines, const std::vector<size_t>& ends, size_t filled)
@@ -296,14 +294,34 @@ SongLines songValues(const std::vector<QStringView>& lines, const std::vector<si
                 fits.push_back({end, inNotes});
         }
     }
-    if (fits.empty() && ends.front() == kSongLines) {
+    // Readings with the same test section that differ in where the song
+    // ends differ only in the last filled line: the link, the blank lines
+    // after it an editor's, or the install notes' last line, the first blank
+    // line after it the empty link's. The first blank line is taken for the
+    // empty link's, as older copies wrote it, unless that line is a web
+    // address standing alone: the install link holds a link, and install
+    // notes hardly ever end in one.
+    if (fits.size() > 1 && std::all_of(fits.cbegin(), fits.cend(),
+                                       [&](const Fit& fit) { return fit.inNotes == fits.front().inNotes; })) {
+        const size_t preferred = isWebAddress(lines[filled - 1]) ? filled : filled + 1;
+        if (std::any_of(fits.cbegin(), fits.cend(), [&](const Fit& fit) { return fit.end == preferred; }))
+            std::erase_if(fits, [&](const Fit& fit) { return fit.end != preferred; });
+    }
+    // No reading fits: where the song could take its eleven lines, what is
+    // wrong with them is told, line by line.
+    if (fits.empty() && std::find(ends.cbegin(), ends.cend(), kSongLines) != ends.cend()) {
         song.problem = testSectionProblem(kTestStart + 1, line(kTestStart), line(kTestStart + 1));
         return song;
     }
     if (fits.size() != 1) {
-        size_t last = ends.front();   // the song's last line in the readings told of
-        for (const Fit& fit : fits)
-            last = std::max(last, fit.end);
+        size_t last = 0;   // the song's last line in the readings told of
+        for (const size_t end : ends)
+            last = std::max(last, end);
+        if (!fits.empty()) {
+            last = 0;
+            for (const Fit& fit : fits)
+                last = std::max(last, fit.end);
+        }
         song.problem = (fits.empty()
                             ? QStringLiteral("%1 of the file cannot be read as the song's notes, test start and end, "
                                              "install notes and install link: no way of reading their line breaks "
@@ -452,13 +470,13 @@ Reading parse(const QByteArray& content)
     size_t trackStart = kSongLines;
     while (trackStart < filled && !beginsTrack(lines[trackStart]))
         ++trackStart;
-    SongLines found = songValues(lines, songEnds(lines, trackStart, filled), filled);
+    SongLines found = songValues(lines, songEnds(trackStart, filled, lines.size()), filled);
     if (!found.problem.isEmpty()) {
         size_t wholeStart = trackStart;
         while (wholeStart < filled && !isWholeTrackLine(lines[wholeStart]))
             ++wholeStart;
         SongLines later = wholeStart > trackStart
-            ? songValues(lines, songEnds(lines, wholeStart, filled), filled) : SongLines();
+            ? songValues(lines, songEnds(wholeStart, filled, lines.size()), filled) : SongLines();
         if (wholeStart == trackStart || !later.problem.isEmpty()) {
             reading.problem = found.problem;
             return reading;

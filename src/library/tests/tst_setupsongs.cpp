@@ -37,6 +37,15 @@ bool writeFile(const QString& path, const QByteArray& content)
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
+// Imports a file of these bytes as the user does, by the Import button's
+// dialog.
+void importBytes(AppHarness& h, SetupSongs& w, const QByteArray& content)
+{
+    const QString path = h.env.root() + "/older copy.txt";
+    QVERIFY(writeFile(path, content));
+    h.fake->chosenFiles = {path};
+    w.pbImport->push();
+}
 // Every value of a song, then of its track rows with the type of TheTime,
 // the IDs left out.
 QString songText(const AppHarness& h, const QString& id)
@@ -906,10 +915,10 @@ private slots:
     }
 
     // Files of older copies whose notes end in a line break, or whose
-    // install notes begin with one. Their test start and end are numbers,
-    // as every copy's database writes them; only a reading with an empty
-    // test start or end beside a number, which no copy writes, puts those
-    // values elsewhere. The song imports whole.
+    // install notes begin with one. Their test start and end are numbers, as
+    // every copy's database writes them; only a reading with an empty test
+    // start or end beside a number, which no copy writes, puts those values
+    // elsewhere. The song imports whole.
     void olderCopiesWithABreakAtTheEdgeOfAValue_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -933,10 +942,7 @@ private slots:
         QFETCH(QString, stored);
         AppHarness h;
         SetupSongs& w = openSetup(h);
-        const QString path = h.env.root() + "/older copy.txt";
-        QVERIFY(writeFile(path, content));
-        h.fake->chosenFiles = {path};
-        w.pbImport->push();
+        importBytes(h, w, content);
         QCOMPARE(w.List->ListCount(), 5);
         QCOMPARE(songText(h, w.List->Cell(4, IDCell)), stored);
     }
@@ -957,6 +963,103 @@ private slots:
         QCOMPARE(h.fake->lastMessage(), "Line 8 of the file holds a test start of \u22125: it must be a number of "
                                         "seconds, or nothing.");
         QCOMPARE(h.queryValue("Select count(*) from Songs where Title='Minus'"), "0");
+    }
+
+    // A song Add New made and the form filled, never given a track, exported
+    // and imported back, its file as the export wrote it or with blank lines
+    // an editor added at the end and its line ends converted. As written, it
+    // comes back whole; so it does with blank lines added after a link that
+    // is a web address. After any other link, the first blank line is taken
+    // for an empty link's, as older copies wrote it: the link comes back as
+    // the install notes' last line, and the user is told so.
+    void songWithoutATrackComesBack_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QByteArray>("added");   // what the editor added to the file, LF to be converted
+        QTest::addColumn<QByteArray>("end");
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("a web address, as written") << "https://example.org/shop" << QByteArray() << QByteArray("\n")
+                                                   << true;
+        QTest::newRow("a name, as written, CR") << "shop page" << QByteArray() << QByteArray("\r") << true;
+        QTest::newRow("a web address, two blank lines, CR LF")
+            << "https://example.org/shop" << QByteArray("\n\n") << QByteArray("\r\n") << true;
+        QTest::newRow("www., three blank lines") << "www.example.org" << QByteArray("\n\n\n") << QByteArray("\n")
+                                                 << true;
+        QTest::newRow("a name, one blank line") << "shop page" << QByteArray("\n") << QByteArray("\n") << false;
+        QTest::newRow("a number, a line of spaces, CR") << "42" << QByteArray("  \n") << QByteArray("\r") << false;
+    }
+    void songWithoutATrackComesBack()
+    {
+        QFETCH(QString, link);
+        QFETCH(QByteArray, added);
+        QFETCH(QByteArray, end);
+        QFETCH(bool, whole);
+        AppHarness h;
+        SetupSongs& w = openSetup(h);
+        w.pbAddNewSong->push();
+        const QString id = w.List->Cell(w.List->ListIndex(), IDCell);
+        w.pbEditSongInfo->push();
+        auto* form = dynamic_cast<SongInfo*>(fw::Window::openWindows().back());
+        QVERIFY(form);
+        form->efInstall->setText("Buy the CD");
+        form->efInstallLink->setText(link);
+        form->pbSave->push();
+        w.pbExport->push();
+        const QString path = h.env.desktopFolder() + "/New Song.txt";
+        QFile exported(path);
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        QByteArray content = exported.readAll() + added;
+        content.replace("\n", end);
+        exported.close();
+        QVERIFY(writeFile(path, content));
+        h.fake->clear();
+        h.fake->chosenFiles = {path};
+        h.fake->answers = {fw::MsgAnswer::Ok};
+        w.pbImport->push();
+        QVERIFY(noTransactionOpen());
+        QCOMPARE(w.List->ListCount(), 6);
+        const QString song = songText(h, id);
+        QCOMPARE(songText(h, w.List->Cell(5, IDCell)),
+                 whole ? song : QString(song).replace("Buy the CD|" + link, "Buy the CD\n" + link + "|"));
+        QCOMPARE(h.fake->lastMessage(),
+                 whole ? kImported
+                       : "Song imported. An older copy wrote the line breaks of its install notes into the file as "
+                         "they were: lines 10 to 11 were read back as the install notes.");
+    }
+
+    // An older copy's file without a track ends in the empty link's own
+    // line. When the last line before it is a web address standing alone,
+    // that address is taken for the link and the blank line for an
+    // editor's, where both readings give the same test section; where they
+    // give another, the file is refused; where only one reading fits, it is
+    // read so, as with notes of one line.
+    void olderCopyWithoutATrackEndingInAWebAddress_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("meant");   // as songText gives it
+        QTest::addColumn<bool>("oneReading");
+        QTest::newRow("install notes over two lines, LF")
+            << QByteArray("Waltz\nA\nC\n\n90\nP\nSlow intro\n12.5\n40.25\nBuy it at\nhttps://example.org/shop\n\n")
+            << "Waltz|A|C||90|P|Slow intro|12.5|40.25|Buy it at|https://example.org/shop#" << true;
+        QTest::newRow("notes over two lines, install notes a web address, CR")
+            << QByteArray("Waltz\rA\rC\r\r90\rP\rTempo about\r120\r20.0\r10.0\rhttps://example.org/shop\r\r")
+            << "Waltz|A|C||90|P|Tempo about\n120|20.0|10.0|https://example.org/shop|#" << false;
+        QTest::newRow("notes over two lines, install notes a web address, only one reading")
+            << QByteArray("Waltz\nA\nC\n\n90\nP\nSlow intro\nCount from one\n20.0\n10.0\nhttps://example.org/shop\n\n")
+            << "Waltz|A|C||90|P|Slow intro\nCount from one|20.0|10.0|https://example.org/shop|#" << true;
+    }
+    void olderCopyWithoutATrackEndingInAWebAddress()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, meant);
+        QFETCH(bool, oneReading);
+        AppHarness h;
+        SetupSongs& w = openSetup(h);
+        importBytes(h, w, content);
+        const bool stored = w.List->ListCount() == 5;
+        if (!stored && !oneReading)
+            return;   // refused
+        QCOMPARE(stored ? songText(h, w.List->Cell(4, IDCell)) : h.fake->lastMessage(), meant);
     }
 };
 
