@@ -255,19 +255,20 @@ bool fitsAsUtf8(char32_t c, char32_t before, char32_t after)
     return nonLatin(before) || nonLatin(after);
 }
 
-// The file's characters. A file whose valid multi-byte UTF-8 sequences each
-// fit where they stand is UTF-8, its invalid bytes stray 8-bit characters
-// (a character pasted in from elsewhere, 8-bit letters in a file saved as
-// UTF-8); so is a file with a byte order mark, which declares it UTF-8
-// whatever its bytes. Else the file is 8-bit text, every byte from 0x80 a
-// stray one: its bytes make valid sequences only by chance, and those give
-// characters that do not fit.
+// The file's characters: ASCII bytes, valid UTF-8 sequences and stray
+// bytes. A valid multi-byte sequence is a UTF-8 character where it fits
+// where it stands; where it does not, its bytes are stray ones, 8-bit text
+// that made a valid sequence only by chance ("’é" in Mac OS Roman holds the
+// bytes of "Վ"), and the UTF-8 text around them stays as it is. A file with
+// a byte order mark declares itself UTF-8 whatever its bytes: each valid
+// sequence is a character.
 std::vector<Piece> piecesOf(const QByteArray& content)
 {
     std::vector<Piece> pieces;
     pieces.reserve(static_cast<size_t>(content.size()));
     const auto byteAt = [&](qsizetype k) { return static_cast<unsigned char>(content[k]); };
     const qsizetype bom = content.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    std::vector<qsizetype> starts;   // where each multi-byte sequence begins
     for (qsizetype k = bom; k < content.size();) {
         const unsigned char lead = byteAt(k);
         if (lead < 0x80) {
@@ -290,6 +291,8 @@ std::vector<Piece> piecesOf(const QByteArray& content)
             c = (c << 6) | (next & 0x3F);
         }
         valid = valid && c >= least && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+        if (valid)
+            starts.push_back(k);
         pieces.push_back(valid ? Piece{c, false} : Piece{lead, true});
         k += valid ? length : 1;
     }
@@ -300,17 +303,25 @@ std::vector<Piece> piecesOf(const QByteArray& content)
             return U' ';
         return pieces[k].stray ? char32_t(0xFFFD) : pieces[k].c;
     };
+    std::vector<Piece> read;
+    read.reserve(pieces.size());
+    auto start = starts.cbegin();
     for (size_t k = 0; k < pieces.size(); ++k) {
         const Piece& piece = pieces[k];
-        if (piece.stray || piece.c < 0x80 || fitsAsUtf8(piece.c, k > 0 ? decodedAt(k - 1) : U' ', decodedAt(k + 1)))
+        if (piece.stray || piece.c < 0x80) {
+            read.push_back(piece);
             continue;
-        std::vector<Piece> bytes;
-        bytes.reserve(static_cast<size_t>(content.size()));
-        for (const char byte : content)
-            bytes.push_back({static_cast<unsigned char>(byte), static_cast<unsigned char>(byte) >= 0x80});
-        return bytes;
+        }
+        const qsizetype begin = *start++;
+        if (fitsAsUtf8(piece.c, k > 0 ? decodedAt(k - 1) : U' ', decodedAt(k + 1))) {
+            read.push_back(piece);
+            continue;
+        }
+        const int length = piece.c < 0x800 ? 2 : piece.c < 0x10000 ? 3 : 4;
+        for (qsizetype j = begin; j < begin + length; ++j)
+            read.push_back({byteAt(j), true});
     }
-    return pieces;
+    return read;
 }
 
 // Two readings whose costs differ by no more than this (in half bits) are
