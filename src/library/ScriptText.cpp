@@ -83,8 +83,11 @@ Decoding decoding(const std::vector<Piece>& pieces, char16_t (*eightBit)(unsigne
 
 // How likely the stray characters of a reading are as Western-European
 // writing (see WesternPairs.h), given the text around them: each
-// character's cost after the one before it, and a letter's case after the
-// two before it, in the language of the value they stand in. That language
+// character's cost after the one before it, how much likelier or less its
+// kind is after the kinds of the two before it (a quote mark between
+// letters, a one-letter word after an opening mark, a closing mark opening
+// a value), and a letter's case after the two before it, in the language of
+// the value they stand in. That language
 // is not known, only weighed: the letters of the value that are not stray
 // ones make each language more or less likely, and the stray characters
 // cost what they cost in each, so weighted. An apostrophe in "Don’t Stop"
@@ -142,11 +145,14 @@ private:
             return static_cast<quint8>(std::string_view(kDigits).find(digit));
         };
         Q_ASSERT(kLanguageCount <= kMostLanguages);
-        // Each character's class and shape, looked up rather than worked out
-        // at every position of a large file.
+        // Each character's class, kind and shape, looked up rather than
+        // worked out at every position of a large file. A character not
+        // listed is of its small form's class, or a space.
         for (char32_t u = 0; u < m_classes.size(); ++u) {
             const QChar c(static_cast<char16_t>(u));
-            m_classes[u] = c.isSpace() ? 0 : m_classes[c.toLower().unicode()];
+            if (m_classes[u] == other)
+                m_classes[u] = c.isSpace() ? 0 : m_classes[c.toLower().unicode()];
+            m_kinds[u] = isBreak(c) ? quint8(BreakKind) : value(kClassKinds[m_classes[u]]);
             m_shapes[u] = static_cast<quint8>(shapeOf(c) | (c.isLetter() && c.toLower() != c.toUpper() ? kCased : 0));
         }
         for (int language = 0; language < kLanguageCount; ++language) {
@@ -156,6 +162,9 @@ private:
             std::array<quint8, kShapeCount * kShapeCount * 2>& cases = m_cases.emplace_back();
             for (size_t k = 0; k < cases.size(); ++k)
                 cases[k] = value(kLanguages[language].cases[k]);
+            std::array<qint8, kKindCount * kKindCount * kKindCount>& shifts = m_shifts.emplace_back();
+            for (size_t k = 0; k < shifts.size(); ++k)
+                shifts[k] = static_cast<qint8>(value(kLanguages[language].shifts[k]) - 32);
         }
     }
 
@@ -174,9 +183,13 @@ private:
     static constexpr quint8 kCased = 0x80;
     int shapeAt(const QString& text, qsizetype k) const { return m_shapes[at(text, k).unicode()] & ~kCased; }
 
+    int kindAt(const QString& text, qsizetype k) const { return m_kinds[at(text, k).unicode()]; }
+
     static int shapeOf(QChar c)
     {
         using namespace WesternPairs;
+        if (isBreak(c))
+            return Break;
         if (c.isSpace())
             return Space;
         if (c.isDigit())
@@ -208,8 +221,11 @@ private:
                 ? static_cast<size_t>((shapeAt(text, k - 2) * kShapeCount + shapeAt(text, k - 1)) * 2
                                       + (shapeAt(text, k) == Capital ? 1 : 0))
                 : 0;
+            const size_t kinds = static_cast<size_t>((kindAt(text, k - 2) * kKindCount + kindAt(text, k - 1)) * kKindCount
+                                                     + kindAt(text, k));
             for (int language = 0; language < kLanguageCount; ++language) {
-                const int cost = m_pairs[language][pair] + (cased ? m_cases[language][shape] : 0);
+                const int cost = m_pairs[language][pair] + (cased ? m_cases[language][shape] : 0)
+                    + m_shifts[language][kinds];
                 whole[language] += cost;
                 if (!stray)
                     given[language] += cost;
@@ -230,9 +246,11 @@ private:
     }
 
     std::array<quint8, 0x10000> m_classes;
+    std::array<quint8, 0x10000> m_kinds;
     std::array<quint8, 0x10000> m_shapes;
     std::vector<std::vector<quint8>> m_pairs;
     std::vector<std::array<quint8, WesternPairs::kShapeCount * WesternPairs::kShapeCount * 2>> m_cases;
+    std::vector<std::array<qint8, WesternPairs::kKindCount * WesternPairs::kKindCount * WesternPairs::kKindCount>> m_shifts;
 };
 
 // A character that a valid UTF-8 sequence of the file gives fits where it
@@ -324,9 +342,12 @@ std::vector<Piece> piecesOf(const QByteArray& content)
     return read;
 }
 
-// Two readings whose costs differ by no more than this (in half bits) are
-// about as likely: then the line ends choose.
-constexpr double kNearTie = 4;
+// What the line ends tell, in half bits: the reading of the platform whose
+// line ends a file mostly has (bare CR the Mac's, CR LF Windows') is this
+// much the likelier before its letters are weighed, 256 to 1. Most older
+// files keep their platform's line ends; a transfer that changed them is
+// rarer, and then the letters must tell clearly to outweigh them.
+constexpr double kLineEnds = 16;
 
 } // namespace
 
@@ -338,11 +359,11 @@ constexpr double kNearTie = 4;
 // Whether the file is UTF-8 with stray bytes or 8-bit text is piecesOf's to
 // say; its stray bytes are read in one 8-bit encoding, which the file tells:
 // - a byte that Windows-1252 leaves undefined can only be Mac OS Roman;
-// - else the reading whose letters and signs stand as Western writing has
-//   them (Likeness), when it is clearly the likelier;
-// - else, of two readings about as likely, the line ends by their majority:
-//   more CR LF than bare CR mean Windows-1252, more bare CR Mac OS Roman;
-// - else the likelier reading, and Windows-1252 when they are as likely.
+// - else the likelier reading: the one whose letters and signs stand as
+//   Western writing has them (Likeness), given what the line ends tell by
+//   their majority (more CR LF than bare CR point to Windows-1252, more
+//   bare CR to Mac OS Roman, kLineEnds); Windows-1252 when they are as
+//   likely.
 // Nothing when the file is UTF-16 or UTF-32 that does not decode.
 std::optional<QString> textOf(const QByteArray& content)
 {
@@ -367,12 +388,11 @@ std::optional<QString> textOf(const QByteArray& content)
         return std::move(mac.text);
     Decoding windows = decoding(pieces, windows1252);
     const Likeness& likeness = Likeness::instance();
-    const double macCost = likeness.cost(mac);
-    const double windowsCost = likeness.cost(windows);
     const qsizetype crlf = content.count("\r\n");
     const qsizetype cr = content.count('\r') - crlf;
-    const bool macLikelier = std::abs(macCost - windowsCost) <= kNearTie && cr != crlf ? cr > crlf : macCost < windowsCost;
-    return std::move(macLikelier ? mac.text : windows.text);
+    const double macCost = likeness.cost(mac) + (crlf > cr ? kLineEnds : 0);
+    const double windowsCost = likeness.cost(windows) + (cr > crlf ? kLineEnds : 0);
+    return std::move(macCost < windowsCost ? mac.text : windows.text);
 }
 
 } // namespace SongScript
