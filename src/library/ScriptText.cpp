@@ -344,10 +344,10 @@ std::vector<Piece> piecesOf(const QByteArray& content)
 
 // What the line ends tell, in half bits: the reading of the platform whose
 // line ends a file mostly has (bare CR the Mac's, CR LF Windows') is this
-// much the likelier before its letters are weighed, 256 to 1. Most older
-// files keep their platform's line ends; a transfer that changed them is
-// rarer, and then the letters must tell clearly to outweigh them.
-constexpr double kLineEnds = 16;
+// much the likelier before its letters are weighed, 16 to 1. Most older
+// files keep their platform's line ends, but transfers changed many: the
+// letters outweigh them where they tell clearly.
+constexpr double kLineEnds = 8;
 
 } // namespace
 
