@@ -83,8 +83,11 @@ Decoding decoding(const std::vector<Piece>& pieces, char16_t (*eightBit)(unsigne
 
 // How likely the stray characters of a reading are as Western-European
 // writing (see WesternPairs.h), given the text around them: each
-// character's cost after the one before it, and a letter's case after the
-// two before it, in the language of the value they stand in. That language
+// character's cost after the one before it, how much likelier or less its
+// kind is after the kinds of the two before it (a quote mark between
+// letters, a one-letter word after an opening mark, a closing mark opening
+// a value), and a letter's case after the two before it, in the language of
+// the value they stand in. That language
 // is not known, only weighed: the letters of the value that are not stray
 // ones make each language more or less likely, and the stray characters
 // cost what they cost in each, so weighted. An apostrophe in "Don’t Stop"
@@ -142,11 +145,14 @@ private:
             return static_cast<quint8>(std::string_view(kDigits).find(digit));
         };
         Q_ASSERT(kLanguageCount <= kMostLanguages);
-        // Each character's class and shape, looked up rather than worked out
-        // at every position of a large file.
+        // Each character's class, kind and shape, looked up rather than
+        // worked out at every position of a large file. A character not
+        // listed is of its small form's class, or a space.
         for (char32_t u = 0; u < m_classes.size(); ++u) {
             const QChar c(static_cast<char16_t>(u));
-            m_classes[u] = c.isSpace() ? 0 : m_classes[c.toLower().unicode()];
+            if (m_classes[u] == other)
+                m_classes[u] = c.isSpace() ? 0 : m_classes[c.toLower().unicode()];
+            m_kinds[u] = isBreak(c) ? quint8(BreakKind) : value(kClassKinds[m_classes[u]]);
             m_shapes[u] = static_cast<quint8>(shapeOf(c) | (c.isLetter() && c.toLower() != c.toUpper() ? kCased : 0));
         }
         for (int language = 0; language < kLanguageCount; ++language) {
@@ -156,6 +162,9 @@ private:
             std::array<quint8, kShapeCount * kShapeCount * 2>& cases = m_cases.emplace_back();
             for (size_t k = 0; k < cases.size(); ++k)
                 cases[k] = value(kLanguages[language].cases[k]);
+            std::array<qint8, kKindCount * kKindCount * kKindCount>& shifts = m_shifts.emplace_back();
+            for (size_t k = 0; k < shifts.size(); ++k)
+                shifts[k] = static_cast<qint8>(value(kLanguages[language].shifts[k]) - 32);
         }
     }
 
@@ -174,9 +183,13 @@ private:
     static constexpr quint8 kCased = 0x80;
     int shapeAt(const QString& text, qsizetype k) const { return m_shapes[at(text, k).unicode()] & ~kCased; }
 
+    int kindAt(const QString& text, qsizetype k) const { return m_kinds[at(text, k).unicode()]; }
+
     static int shapeOf(QChar c)
     {
         using namespace WesternPairs;
+        if (isBreak(c))
+            return Break;
         if (c.isSpace())
             return Space;
         if (c.isDigit())
@@ -208,8 +221,11 @@ private:
                 ? static_cast<size_t>((shapeAt(text, k - 2) * kShapeCount + shapeAt(text, k - 1)) * 2
                                       + (shapeAt(text, k) == Capital ? 1 : 0))
                 : 0;
+            const size_t kinds = static_cast<size_t>((kindAt(text, k - 2) * kKindCount + kindAt(text, k - 1)) * kKindCount
+                                                     + kindAt(text, k));
             for (int language = 0; language < kLanguageCount; ++language) {
-                const int cost = m_pairs[language][pair] + (cased ? m_cases[language][shape] : 0);
+                const int cost = m_pairs[language][pair] + (cased ? m_cases[language][shape] : 0)
+                    + m_shifts[language][kinds];
                 whole[language] += cost;
                 if (!stray)
                     given[language] += cost;
@@ -230,9 +246,11 @@ private:
     }
 
     std::array<quint8, 0x10000> m_classes;
+    std::array<quint8, 0x10000> m_kinds;
     std::array<quint8, 0x10000> m_shapes;
     std::vector<std::vector<quint8>> m_pairs;
     std::vector<std::array<quint8, WesternPairs::kShapeCount * WesternPairs::kShapeCount * 2>> m_cases;
+    std::vector<std::array<qint8, WesternPairs::kKindCount * WesternPairs::kKindCount * WesternPairs::kKindCount>> m_shifts;
 };
 
 // A character that a valid UTF-8 sequence of the file gives fits where it
@@ -255,19 +273,20 @@ bool fitsAsUtf8(char32_t c, char32_t before, char32_t after)
     return nonLatin(before) || nonLatin(after);
 }
 
-// The file's characters. A file whose valid multi-byte UTF-8 sequences each
-// fit where they stand is UTF-8, its invalid bytes stray 8-bit characters
-// (a character pasted in from elsewhere, 8-bit letters in a file saved as
-// UTF-8); so is a file with a byte order mark, which declares it UTF-8
-// whatever its bytes. Else the file is 8-bit text, every byte from 0x80 a
-// stray one: its bytes make valid sequences only by chance, and those give
-// characters that do not fit.
+// The file's characters: ASCII bytes, valid UTF-8 sequences and stray
+// bytes. A valid multi-byte sequence is a UTF-8 character where it fits
+// where it stands; where it does not, its bytes are stray ones, 8-bit text
+// that made a valid sequence only by chance ("’é" in Mac OS Roman holds the
+// bytes of "Վ"), and the UTF-8 text around them stays as it is. A file with
+// a byte order mark declares itself UTF-8 whatever its bytes: each valid
+// sequence is a character.
 std::vector<Piece> piecesOf(const QByteArray& content)
 {
     std::vector<Piece> pieces;
     pieces.reserve(static_cast<size_t>(content.size()));
     const auto byteAt = [&](qsizetype k) { return static_cast<unsigned char>(content[k]); };
     const qsizetype bom = content.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    std::vector<qsizetype> starts;   // where each multi-byte sequence begins
     for (qsizetype k = bom; k < content.size();) {
         const unsigned char lead = byteAt(k);
         if (lead < 0x80) {
@@ -290,6 +309,8 @@ std::vector<Piece> piecesOf(const QByteArray& content)
             c = (c << 6) | (next & 0x3F);
         }
         valid = valid && c >= least && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+        if (valid)
+            starts.push_back(k);
         pieces.push_back(valid ? Piece{c, false} : Piece{lead, true});
         k += valid ? length : 1;
     }
@@ -300,22 +321,33 @@ std::vector<Piece> piecesOf(const QByteArray& content)
             return U' ';
         return pieces[k].stray ? char32_t(0xFFFD) : pieces[k].c;
     };
+    std::vector<Piece> read;
+    read.reserve(pieces.size());
+    auto start = starts.cbegin();
     for (size_t k = 0; k < pieces.size(); ++k) {
         const Piece& piece = pieces[k];
-        if (piece.stray || piece.c < 0x80 || fitsAsUtf8(piece.c, k > 0 ? decodedAt(k - 1) : U' ', decodedAt(k + 1)))
+        if (piece.stray || piece.c < 0x80) {
+            read.push_back(piece);
             continue;
-        std::vector<Piece> bytes;
-        bytes.reserve(static_cast<size_t>(content.size()));
-        for (const char byte : content)
-            bytes.push_back({static_cast<unsigned char>(byte), static_cast<unsigned char>(byte) >= 0x80});
-        return bytes;
+        }
+        const qsizetype begin = *start++;
+        if (fitsAsUtf8(piece.c, k > 0 ? decodedAt(k - 1) : U' ', decodedAt(k + 1))) {
+            read.push_back(piece);
+            continue;
+        }
+        const int length = piece.c < 0x800 ? 2 : piece.c < 0x10000 ? 3 : 4;
+        for (qsizetype j = begin; j < begin + length; ++j)
+            read.push_back({byteAt(j), true});
     }
-    return pieces;
+    return read;
 }
 
-// Two readings whose costs differ by no more than this (in half bits) are
-// about as likely: then the line ends choose.
-constexpr double kNearTie = 4;
+// What the line ends tell, in half bits: the reading of the platform whose
+// line ends a file mostly has (bare CR the Mac's, CR LF Windows') is this
+// much the likelier before its letters are weighed, 16 to 1. Most older
+// files keep their platform's line ends, but transfers changed many: the
+// letters outweigh them where they tell clearly.
+constexpr double kLineEnds = 8;
 
 } // namespace
 
@@ -327,11 +359,11 @@ constexpr double kNearTie = 4;
 // Whether the file is UTF-8 with stray bytes or 8-bit text is piecesOf's to
 // say; its stray bytes are read in one 8-bit encoding, which the file tells:
 // - a byte that Windows-1252 leaves undefined can only be Mac OS Roman;
-// - else the reading whose letters and signs stand as Western writing has
-//   them (Likeness), when it is clearly the likelier;
-// - else, of two readings about as likely, the line ends by their majority:
-//   more CR LF than bare CR mean Windows-1252, more bare CR Mac OS Roman;
-// - else the likelier reading, and Windows-1252 when they are as likely.
+// - else the likelier reading: the one whose letters and signs stand as
+//   Western writing has them (Likeness), given what the line ends tell by
+//   their majority (more CR LF than bare CR point to Windows-1252, more
+//   bare CR to Mac OS Roman, kLineEnds); Windows-1252 when they are as
+//   likely.
 // Nothing when the file is UTF-16 or UTF-32 that does not decode.
 std::optional<QString> textOf(const QByteArray& content)
 {
@@ -356,12 +388,11 @@ std::optional<QString> textOf(const QByteArray& content)
         return std::move(mac.text);
     Decoding windows = decoding(pieces, windows1252);
     const Likeness& likeness = Likeness::instance();
-    const double macCost = likeness.cost(mac);
-    const double windowsCost = likeness.cost(windows);
     const qsizetype crlf = content.count("\r\n");
     const qsizetype cr = content.count('\r') - crlf;
-    const bool macLikelier = std::abs(macCost - windowsCost) <= kNearTie && cr != crlf ? cr > crlf : macCost < windowsCost;
-    return std::move(macLikelier ? mac.text : windows.text);
+    const double macCost = likeness.cost(mac) + (crlf > cr ? kLineEnds : 0);
+    const double windowsCost = likeness.cost(windows) + (cr > crlf ? kLineEnds : 0);
+    return std::move(macCost < windowsCost ? mac.text : windows.text);
 }
 
 } // namespace SongScript
