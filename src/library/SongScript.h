@@ -15,10 +15,11 @@
 // it was, so a song's values can take more lines than eleven: the reader
 // reads them back into their values when exactly one reading puts a test
 // start and end on their lines, and refuses the file otherwise, naming the
-// lines. A test start and end are any number, or nothing (0), as the song
-// information form stores them. In a file without a track, whose every line
-// is ended, the first blank line after the last one that is not blank is
-// the empty install link's; further blank lines are an editor's. Every
+// lines. A test start and end are each any number, or both nothing (0), as
+// the song information form stores them. In a file without a track, whose
+// every line is ended, the first blank line after the last one that is not
+// blank is the empty install link's, unless that last line is a web address
+// standing alone, the link itself; further blank lines are an editor's. Every
 // value the track holds must lie within the bounds the track editor keeps
 // (tracks/CountLimits.h); a file with one outside them is refused, naming
 // its line and the value.
