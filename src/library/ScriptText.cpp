@@ -351,6 +351,47 @@ constexpr double kLineEnds = 8;
 
 } // namespace
 
+namespace {
+
+// Where UTF-16 or UTF-32 after its byte order mark does not decode, or
+// nothing: an unpaired surrogate, a UTF-32 number that is no character (a
+// surrogate's, or beyond Unicode), or a last code unit cut short. Qt's
+// decoders pass the first ones through without an error, and keep the last
+// for bytes to come.
+std::optional<Undecodable> undecodableIn(const QByteArray& content, QStringConverter::Encoding encoding)
+{
+    const bool utf32 = encoding == QStringConverter::Utf32LE || encoding == QStringConverter::Utf32BE;
+    const bool bigEndian = encoding == QStringConverter::Utf16BE || encoding == QStringConverter::Utf32BE;
+    const qsizetype unit = utf32 ? 4 : 2;
+    const auto unitAt = [&](qsizetype k) -> char32_t {
+        if (k + unit > content.size())
+            return 0xFFFFFFFF;   // cut short: no code point
+        char32_t c = 0;
+        for (qsizetype j = 0; j < unit; ++j) {
+            const auto byte = static_cast<unsigned char>(content[k + j]);
+            c = bigEndian ? (c << 8) | byte : c | char32_t(byte) << (8 * j);
+        }
+        return c;
+    };
+    qsizetype line = 1;
+    char32_t before = 0;
+    for (qsizetype k = unit; k < content.size(); k += unit) {
+        char32_t c = unitAt(k);
+        if (!utf32 && QChar::isHighSurrogate(c) && QChar::isLowSurrogate(unitAt(k + unit))) {
+            c = QChar::surrogateToUcs4(char16_t(c), char16_t(unitAt(k + unit)));
+            k += unit;
+        }
+        if (c > 0x10FFFF || QChar::isSurrogate(c))
+            return Undecodable{line, utf32 ? QStringLiteral("UTF-32") : QStringLiteral("UTF-16")};
+        if (c == u'\r' || (c == u'\n' && before != u'\r'))
+            ++line;
+        before = c;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 // UTF-8, with or without a byte order mark, as this program writes it, and
 // UTF-16 or UTF-32 with a byte order mark, as Windows editors save
 // "Unicode" text. Older copies of the program wrote 8-bit text: on the Mac
@@ -365,15 +406,14 @@ constexpr double kLineEnds = 8;
 //   bare CR to Mac OS Roman, kLineEnds); Windows-1252 when they are as
 //   likely.
 // Nothing when the file is UTF-16 or UTF-32 that does not decode.
-std::optional<QString> textOf(const QByteArray& content)
+std::optional<QString> textOf(const QByteArray& content, Undecodable* undecodable)
 {
     const std::optional<QStringConverter::Encoding> marked = QStringConverter::encodingForData(content);
     if (marked && *marked != QStringConverter::Utf8) {
-        QStringDecoder wide(*marked);
-        QString text = wide.decode(content);
-        if (wide.hasError())
-            return std::nullopt;
-        return text;
+        const std::optional<Undecodable> fault = undecodableIn(content, *marked);
+        if (fault && undecodable)
+            *undecodable = *fault;
+        return fault ? std::nullopt : std::optional<QString>(QStringDecoder(*marked).decode(content));
     }
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(content);

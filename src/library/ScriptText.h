@@ -13,8 +13,15 @@
 
 namespace SongScript {
 
+// Where a UTF-16 or UTF-32 file does not decode: the line, counted as the
+// reader counts lines, and the encoding its byte order mark declares.
+struct Undecodable {
+    qsizetype line = 0;
+    QString encoding;   // "UTF-16" or "UTF-32"
+};
+
 // The file's text, line ends as they stand. Nothing when the file is UTF-16
-// or UTF-32 that does not decode.
-std::optional<QString> textOf(const QByteArray& content);
+// or UTF-32 that does not decode, and then *undecodable tells where.
+std::optional<QString> textOf(const QByteArray& content, Undecodable* undecodable = nullptr);
 
 } // namespace SongScript

@@ -98,6 +98,17 @@ fw::FolderItem exportFile(const QString& title, const QStringList& song)
     return fw::FolderItem();
 }
 
+// The bytes the song's file takes, counted no further than past the largest
+// a song-script may take; the track's rows are read again from the first.
+qint64 exportBytes(const QStringList& song, fw::RecordSet& track)
+{
+    qint64 bytes = SongScript::Writer::songBytes(song);
+    for (; !track.eof() && bytes <= SongScript::kMaxFileBytes; track.MoveNext())
+        bytes += SongScript::Writer::trackRowBytes(valuesOf(track, SongScript::kTrackColumns));
+    track.MoveFirst();
+    return bytes;
+}
+
 // What a select that gave no rows means: the database's failure, told with
 // its text, or (an empty text) no such row.
 QString failureOfSelect(const QString& whatFailed)
@@ -238,6 +249,14 @@ void SetupSongs::pbExport_Action()
         fw::MsgBox(failureOfSelect(QStringLiteral("Couldn't read the song's track. Error: ")));
         return;
     }
+    // A file that Import would not read is not written, nor anything else.
+    const QStringList songValues = valuesOf(*song, SongScript::kSongColumns);
+    if (exportBytes(songValues, *track) > SongScript::kMaxFileBytes) {
+        fw::MsgBox(QStringLiteral("Couldn't export the song: its file would be larger than %1 MB, the largest "
+                                  "song-script that Import reads.")
+                       .arg(SongScript::kMaxFileBytes / (1024 * 1024)));
+        return;
+    }
     // Many homes have no desktop folder: the one the desktop's settings
     // name is made.
     const fw::FolderItem desktop = fw::SpecialFolder::Desktop();
@@ -245,7 +264,6 @@ void SetupSongs::pbExport_Action()
         fw::MsgBox(QStringLiteral("Couldn't create the desktop folder: ") + desktop.posixPath());
         return;
     }
-    const QStringList songValues = valuesOf(*song, SongScript::kSongColumns);
     const QString title = List->Cell(row, 0);
     const fw::FolderItem file = exportFile(title, songValues);
     SongScript::Writer writer;
@@ -357,7 +375,8 @@ std::optional<qint64> SetupSongs::storeScript(const SongScript::Script& script)
             return false;
         id = Code::db->LastRowID();
         failure = &kTrackFailed;
-        for (const QStringList& values : script.track) {
+        for (size_t r = 0; r < script.trackRows(); ++r) {
+            const QStringList values = script.trackRow(r);
             fw::DatabaseRecord row;
             row.IntegerColumn(QStringLiteral("SongsID"), id);
             for (qsizetype k = 0; k < SongScript::kTrackColumns.size(); ++k)

@@ -9,8 +9,9 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <utility>
+#include <limits>
 
 namespace SongScript {
 
@@ -22,12 +23,19 @@ constexpr qsizetype kNumberedValues = 4;   // count, time, beat and speed are nu
 // the values that tell songs apart in song set-up.
 constexpr qsizetype kIdentityLines = 3;
 
+// The database writes a number to 15 significant digits, which round the
+// largest ones up past the largest the type holds: 1.7976931348623157e308
+// is written "1.79769313486232e+308".
+constexpr long double kLargestWritten = 1.79769313486232e308L;
+constexpr double kLargest = std::numeric_limits<double>::max();
+
 // A number as the database writes one: plain decimal digits with an
 // optional sign, point and exponent, spaces around it aside; no digit
 // grouping ("2,000,000"), no decimal comma, nothing infinite. Its text is
 // stored as it stands, so it holds only the characters the database itself
 // reads as a number: a minus sign of typography ("−5") would be stored as
-// text, which reads as 0.
+// text, which reads as 0. A number past the largest only by the rounding of
+// its digits is the largest of its sign.
 std::optional<double> numberIn(QStringView text)
 {
     const QStringView trimmed = text.trimmed();
@@ -39,9 +47,19 @@ std::optional<double> numberIn(QStringView text)
     c.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
     const double number = c.toDouble(trimmed, &ok);
-    if (!ok || !std::isfinite(number))
+    if (ok && std::isfinite(number))
+        return number;
+    if (!std::isinf(number))
         return std::nullopt;
-    return number;
+    // Overflowed: read again in a wider type.
+    const QByteArray digits = trimmed.toLatin1();
+    const char* first = digits.constData() + (digits.startsWith('+') ? 1 : 0);
+    const char* last = digits.constData() + digits.size();
+    long double wide = 0;
+    const std::from_chars_result read = std::from_chars(first, last, wide);
+    if (read.ec != std::errc() || read.ptr != last || std::fabs(wide) > kLargestWritten)
+        return std::nullopt;
+    return std::copysign(kLargest, number);
 }
 
 QString notATrackLine(qsizetype lineNumber)
@@ -104,8 +122,13 @@ std::optional<QString> testTimeIn(QStringView value)
     const QStringView trimmed = value.trimmed();
     if (trimmed.isEmpty())
         return QStringLiteral("0");
-    if (!numberIn(trimmed))
+    const std::optional<double> number = numberIn(trimmed);
+    if (!number)
         return std::nullopt;
+    // The database reads the largest number's 15 digits as infinite too:
+    // it is given the 17 that read back as the largest.
+    if (std::fabs(*number) == kLargest)
+        return QString::number(*number, 'g', 17);
     return trimmed.toString();
 }
 
@@ -153,8 +176,9 @@ QString notASongScript(const QString& why)
 
 QString tooLarge(qint64 bytes)
 {
-    return notASongScript(QStringLiteral("at %1 MB it is far larger than any song-script.")
-                              .arg(QString::number(bytes / (1024.0 * 1024.0), 'f', 1)));
+    return notASongScript(QStringLiteral("at %1 MB it is larger than any song-script, which takes %2 MB at most.")
+                              .arg(QString::number(bytes / (1024.0 * 1024.0), 'f', 1))
+                              .arg(kMaxFileBytes / (1024 * 1024)));
 }
 
 // The lines of the text without their ends: "\r\n", "\r" and "\n" each end
@@ -192,6 +216,35 @@ QString lineValue(const QString& value)
     encoded.replace(QLatin1Char('\r'), kLineSeparator);
     encoded.replace(QLatin1Char('\n'), kLineSeparator);
     return encoded;
+}
+
+// Lines 1 to 11 as the file holds them.
+QByteArray songLines(const QStringList& values)
+{
+    // A reader drops a U+FEFF at the start of the file as a byte order mark:
+    // a title that begins with one is written after a mark of its own.
+    QString lines = values.value(0).startsWith(QChar(0xFEFF)) ? QString(QChar(0xFEFF)) : QString();
+    for (const QString& value : values)
+        lines += lineValue(value) + QLatin1Char('\n');
+    return lines.toUtf8();
+}
+
+// A track line as the file holds it; *changedTabs is set when a TAB inside
+// a value was made a space.
+QByteArray trackLine(const QStringList& values, bool* changedTabs)
+{
+    // Every reader splits a track line at each TAB, so a TAB inside a value
+    // would move the values after it into the wrong columns.
+    QString line;
+    for (const QString& value : values) {
+        QString encoded = lineValue(value);
+        if (encoded.contains(QLatin1Char('\t'))) {
+            encoded.replace(QLatin1Char('\t'), QLatin1Char(' '));
+            *changedTabs = true;
+        }
+        line += encoded + QLatin1Char('\t');
+    }
+    return (line + QLatin1Char('\n')).toUtf8();
 }
 
 // A track line whose count, time, beat and speed the track can hold.
@@ -381,8 +434,12 @@ std::optional<QByteArray> contentOf(const QString& posixPath, QString* problem)
         *problem = QStringLiteral("Couldn't read the file: ") + file.errorString() + QLatin1Char('.');
         return std::nullopt;
     }
-    // A file that grew since its size was read is still read no further.
-    QByteArray content = file.read(kMaxFileBytes + 1);
+    // The bytes the file holds, and one more: a file that grew since its
+    // size was read is read on, but no further than past the largest size.
+    QByteArray content(std::min(info.size(), kMaxFileBytes) + 1, Qt::Uninitialized);
+    content.truncate(std::max<qint64>(file.read(content.data(), content.size()), 0));
+    if (content.size() > info.size())
+        content += file.read(kMaxFileBytes + 1 - content.size());
     if (file.error() != QFileDevice::NoError) {
         *problem = QStringLiteral("Couldn't read the file: ") + file.errorString() + QLatin1Char('.');
         return std::nullopt;
@@ -406,27 +463,12 @@ bool Writer::create(const QString& posixPath)
 
 void Writer::writeSong(const QStringList& values)
 {
-    // A reader drops a U+FEFF at the start of the file as a byte order mark:
-    // a title that begins with one is written after a mark of its own.
-    QString mark = values.value(0).startsWith(QChar(0xFEFF)) ? QString(QChar(0xFEFF)) : QString();
-    for (const QString& value : values)
-        writeLine(std::exchange(mark, QString()) + lineValue(value));
+    m_file.write(songLines(values));
 }
 
 void Writer::writeTrackRow(const QStringList& values)
 {
-    // Every reader splits a track line at each TAB, so a TAB inside a value
-    // would move the values after it into the wrong columns.
-    QString line;
-    for (const QString& value : values) {
-        QString encoded = lineValue(value);
-        if (encoded.contains(QLatin1Char('\t'))) {
-            encoded.replace(QLatin1Char('\t'), QLatin1Char(' '));
-            m_changedTabs = true;
-        }
-        line += encoded + QLatin1Char('\t');
-    }
-    writeLine(line);
+    m_file.write(trackLine(values, &m_changedTabs));
 }
 
 bool Writer::close()
@@ -434,17 +476,43 @@ bool Writer::close()
     return m_file.commit();
 }
 
-void Writer::writeLine(const QString& line)
+qint64 Writer::songBytes(const QStringList& values)
 {
-    m_file.write((line + QLatin1Char('\n')).toUtf8());
+    return songLines(values).size();
+}
+
+qint64 Writer::trackRowBytes(const QStringList& values)
+{
+    bool changedTabs = false;
+    return trackLine(values, &changedTabs).size();
 }
 
 // ---- reading ---------------------------------------------------------------
 
-Reading parse(const QByteArray& content)
+QStringList Script::trackRow(size_t k) const
+{
+    const QList<QStringView> parts = m_trackLines[k].split(u'\t');
+    QStringList values;
+    for (qsizetype v = 0; v < kTrackColumns.size(); ++v) {
+        // What follows the seventh value is ignored; missing values are empty.
+        const QStringView part = v < parts.size() ? parts[v] : QStringView();
+        values << (v < kNumberedValues ? part.trimmed().toString() : decoded(part));
+    }
+    return values;
+}
+
+Reading parse(QByteArray content)
 {
     Reading reading;
-    const std::optional<QString> text = textOf(content);
+    Undecodable undecodable;
+    std::optional<QString> text = textOf(content, &undecodable);
+    // The bytes are let go once read as text: a large file is not held twice.
+    content = QByteArray();
+    if (undecodable.line > 0) {
+        reading.problem = notASongScript(
+            QStringLiteral("line %1 is not valid %2.").arg(undecodable.line).arg(undecodable.encoding));
+        return reading;
+    }
     if (!text || text->contains(QChar(0))) {
         reading.problem = notASongScript(QStringLiteral("it holds binary data, not text."));
         return reading;
@@ -498,14 +566,10 @@ Reading parse(const QByteArray& content)
         reading.problem = trackValueProblem(lineNumber, parts);
         if (!reading.problem.isEmpty())
             return reading;
-        QStringList values;
-        for (qsizetype v = 0; v < kTrackColumns.size(); ++v) {
-            // What follows the seventh value is ignored; missing values are empty.
-            const QStringView part = v < parts.size() ? parts[v] : QStringView();
-            values << (v < kNumberedValues ? part.trimmed().toString() : decoded(part));
-        }
-        script.track.push_back(std::move(values));
+        script.m_trackLines.push_back(lines[k]);
     }
+    // Moved, the text keeps its characters where the lines see them.
+    script.m_text = std::move(*text);
     reading.script = std::move(script);
     return reading;
 }
@@ -513,8 +577,8 @@ Reading parse(const QByteArray& content)
 Reading read(const QString& posixPath)
 {
     Reading reading;
-    const std::optional<QByteArray> content = contentOf(posixPath, &reading.problem);
-    return content ? parse(*content) : reading;
+    std::optional<QByteArray> content = contentOf(posixPath, &reading.problem);
+    return content ? parse(std::move(*content)) : reading;
 }
 
 bool isScriptOf(const QString& posixPath, const QStringList& song)

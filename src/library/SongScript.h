@@ -52,14 +52,30 @@ inline const QStringList kTrackColumns = {
     QStringLiteral("Comment"),
 };
 
-// A song's file is a few hundred kilobytes at most; a file over this size is
-// something else, dropped by mistake, and is refused without being read.
-constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
+// The largest song-script: the export writes no larger file, and the reader
+// reads every file up to this size; a larger one is something else, dropped
+// by mistake, and is refused without being read. The most counts the track
+// editor keeps (CountLimits), their numbers at their longest, take 53 MB at
+// most; the rest is room for their notes and the song's values.
+constexpr qint64 kMaxFileBytes = qint64(128) * 1024 * 1024;
+
+struct Reading;
+Reading parse(QByteArray content);
 
 // One song as the file carries it, every value as plain text.
-struct Script {
-    QStringList song;                 // the 11 values of kSongColumns
-    std::vector<QStringList> track;   // per row, the 7 values of kTrackColumns
+class Script {
+public:
+    QStringList song;   // the 11 values of kSongColumns
+    // The track, as many rows as the file holds: row k's 7 values of
+    // kTrackColumns are made when asked for, so that a large track is held
+    // as the file's text and not as millions of values besides.
+    size_t trackRows() const { return m_trackLines.size(); }
+    QStringList trackRow(size_t k) const;
+
+private:
+    friend Reading parse(QByteArray content);
+    QString m_text;                          // the file's text, never changed
+    std::vector<QStringView> m_trackLines;   // its track lines
 };
 
 // Writes a file line by line. The file replaces one of the same name only
@@ -67,6 +83,9 @@ struct Script {
 // nothing of its own.
 class Writer {
 public:
+    // The bytes lines 1 to 11 and a track line take, as written below.
+    static qint64 songBytes(const QStringList& values);
+    static qint64 trackRowBytes(const QStringList& values);
     // Opens the file for writing; false when it cannot.
     bool create(const QString& posixPath);
     // Lines 1 to 11, from the values of kSongColumns in order.
@@ -81,7 +100,6 @@ public:
     QString problem() const { return m_file.errorString(); }
 
 private:
-    void writeLine(const QString& line);
     fw::FileWriter m_file;
     bool m_changedTabs = false;
 };
@@ -97,7 +115,7 @@ struct Reading {
     QString notice;
 };
 
-Reading parse(const QByteArray& content);
+Reading parse(QByteArray content);
 Reading read(const QString& posixPath);
 // Whether the file is a song-script of the song whose values (those of
 // kSongColumns) these are: its title, artist and album lines are the song's,

@@ -239,6 +239,13 @@ private slots:
         QTest::newRow("end before start") << "Dancer's Lantern" << "20" << "10" << "20.0|10.0";
         QTest::newRow("no end") << "Dancer's Lantern" << "5" << "" << "5.0|0.0";
         QTest::newRow("far outside a song") << "Dancer's Lantern" << "1e300" << "-7" << "1.0e+300|-7.0";
+        // The database writes 15 digits, which round the largest numbers up
+        // past the largest, and the least as a number it still reads.
+        QTest::newRow("the largest of each sign")
+            << "Dancer's Lantern" << "1.7976931348623157e308" << "-1.7976931348623157e308"
+            << "1.79769313486232e+308|-1.79769313486232e+308";
+        QTest::newRow("the least and the largest") << "Dancer's Lantern" << "4.9e-324" << "1.7976931348623157e308"
+                                                   << "4.94065645841247e-324|1.79769313486232e+308";
         QTest::newRow("title beginning with U+FEFF") << QChar(0xFEFF) + QString("Dancer's Lantern") << "1" << "2"
                                                      << "1.0|2.0";
     }
@@ -268,6 +275,33 @@ private slots:
                                                    "can have more than one song with the same name. Do you want to "
                                                    "import this song?", kImported}));
         QCOMPARE(songText(h, w.List->Cell(w.List->LastIndex(), IDCell)), songText(h, id));
+    }
+
+    // A song whose file Import reads exports, and a drop of its file imports
+    // it back whole: a track of many counts, long notes.
+    void largeSongsExportAndImportBack_data()
+    {
+        QTest::addColumn<QString>("change");   // %1: the song's ID
+        QTest::newRow("110,000 counts more")
+            << "Insert Into Track (SongsID, TheCount, TheTime, Beat, Speed, Note, Advice) With Recursive k(n) As "
+               "(Select 1 Union All Select n + 1 From k Where n < 110000) Select %1, n + 1000, n * 0.4511, n % 8 + 1, "
+               "133.3, 'Pas chassé to the left ' || n, 'Keep your frame' || char(10) || 'and smile' From k";
+        QTest::newRow("notes of 4.8 MB")
+            << "Update Songs Set Notes=replace(hex(zeroblob(285000)), '00', 'Slow intro · ' || char(10)) Where ID=%1";
+    }
+    void largeSongsExportAndImportBack()
+    {
+        QFETCH(QString, change);
+        AppHarness h;
+        SetupSongs& w = openSetup(h);
+        const QString id = songID(h, "Dancer's Lantern");
+        execute(h, change.arg(id));
+        w.List->setListIndex(rowOf(w.List, id.toInt()));
+        w.pbExport->push();
+        h.fake->answers = {fw::MsgAnswer::Ok};
+        dropFiles(w.pbImport->widget(), QPoint(5, 5), {h.env.desktopFolder() + "/Dancer's Lantern.txt"});
+        QCOMPARE(messagesAndBeeps(h).last(), kImported);
+        QVERIFY(songText(h, w.List->Cell(w.List->LastIndex(), IDCell)) == songText(h, id));
     }
 
     // Titles that make no usable file name still export, under a name made
@@ -340,7 +374,7 @@ private slots:
         QCOMPARE(h.fake->messageTexts(), QStringList{"File created on desktop: Copper Rooftops.txt"});
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"Copper Rooftops.txt"});
         const SongScript::Reading written = SongScript::read(folder + "/Copper Rooftops.txt");
-        QVERIFY(written.script && written.script->song.at(0) == "Copper Rooftops" && !written.script->track.empty());
+        QVERIFY(written.script && written.script->song.at(0) == "Copper Rooftops" && written.script->trackRows() > 0);
     }
 
     // A failed select is the database's failure, told with its text; nothing
@@ -409,6 +443,15 @@ private slots:
         QTest::newRow("full, a song without a track") << true << "Delete from Track" << 0 << 0 << 0 << false << full;
         QTest::newRow("slow") << true << "" << -1 << 0 << 0 << true
                               << "File created on desktop: Midnight at the Velmora.txt";
+        // A file larger than Import reads is not written: each line break
+        // takes three bytes in it.
+        QTest::newRow("over 128 MB") << true << "Insert Into Track (SongsID, TheCount, Note) With Recursive k(n) As "
+                                                "(Select 1 Union All Select n + 1 From k Where n < 100000) Select "
+                                                "ID, 1, replace(hex(zeroblob(225)), '0', char(10)) From k, Songs "
+                                                "Where Title='Midnight at the Velmora'"
+                                     << -1 << 0 << 0 << false
+                                     << "Couldn't export the song: its file would be larger than 128 MB, the largest "
+                                        "song-script that Import reads.";
     }
     void exportOntoAFailingDisk()
     {
@@ -511,7 +554,7 @@ private slots:
             const QStringList song = reading.script.value().song;
             QCOMPARE(song.mid(0, 2), QStringList({titles[file.key()],
                                                   h.queryValue("Select Artist from Songs where ID=" + ids[file.key()])}));
-            QCOMPARE(reading.script->track.at(0).at(4).count('+'), exports.count(file.key()) - 1);
+            QCOMPARE(reading.script->trackRow(0).at(4).count('+'), exports.count(file.key()) - 1);
         }
         QFile mine(desktop.filePath(before));
         QVERIFY(before.isEmpty() || before.endsWith('/') || (mine.open(QIODevice::ReadOnly) && mine.readAll() == "my own notes\n"));
@@ -534,8 +577,8 @@ private slots:
                                                                "Notes\r\n\r\n\r\n\r\n\r\n1\t1.5\t1\t96\t\r\n")
                                       << "" << kImported;
         QTest::newRow("far too large") << "huge.txt" << QByteArray() << ""
-                                       << "This file is not a song-script file: at 900.0 MB it is far larger than any "
-                                          "song-script.";
+                                       << "This file is not a song-script file: at 900.0 MB it is larger than any "
+                                          "song-script, which takes 128 MB at most.";
         QTest::newRow("folder") << "" << song << "" << "beep";
         QTest::newRow("other extension") << "c.text" << song << ""
                                          << "This does not appear to be a song file. The filename should end with: .txt";

@@ -13,6 +13,14 @@ const QByteArray kHead = "Title\nArtist\nCD\nLink\n120\nhome:a:b.wav\nNotes\n1.5
 const QStringList kSong = QString::fromUtf8(kHead).split('\n').mid(0, 11);
 using Rows = QList<QStringList>;
 
+Rows trackOf(const SongScript::Script& script)
+{
+    Rows rows;
+    for (size_t k = 0; k < script.trackRows(); ++k)
+        rows << script.trackRow(k);
+    return rows;
+}
+
 // A file of these lines, each followed by the line end.
 QByteArray script(const QList<QByteArray>& lines, const QByteArray& end)
 {
@@ -481,7 +489,7 @@ private slots:
         if (reading.script) {
             QEXPECT_FAIL("UTF-8 bytes beside an 8-bit one", "a lone sign after a word: a yen sign or a bullet", Continue);
             QCOMPARE(reading.script->song, QStringList{title} + kSong.mid(1));
-            QCOMPARE(Rows(reading.script->track.begin(), reading.script->track.end()), track);
+            QCOMPARE(trackOf(*reading.script), track);
         }
     }
 
@@ -529,7 +537,7 @@ private slots:
         const SongScript::Reading reading = SongScript::parse(content);
         QCOMPARE(reading.problem, QString());
         QCOMPARE(reading.script.value().song, song);
-        QCOMPARE(Rows(reading.script->track.begin(), reading.script->track.end()), track);
+        QCOMPARE(trackOf(*reading.script), track);
     }
 
     // Files made afresh to break the reader, from what it must do: letters
@@ -792,6 +800,59 @@ private slots:
         QTemporaryDir dir;
         QCOMPARE(SongScript::read(dir.filePath("none.txt")).problem, "Couldn't read the file: No such file or directory.");
         QCOMPARE(SongScript::read(dir.path()).problem, "Couldn't read the file: it is not a plain file.");
+    }
+
+    // UTF-16 and UTF-32 with a byte order mark, U+E000 written as other
+    // bytes: what does not decode is refused, naming its line.
+    void wideTextThatDoesNotDecode_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("problem");
+        const QString text = QString::fromUtf8(kHead + "1\t0.5\t1\t96\t\t\t\t\n").replace("\n", "\r\n");
+        const auto wide = [&](QStringConverter::Encoding encoding, const QString& value, const QByteArray& bytes) {
+            QStringEncoder encoder(encoding, QStringEncoder::Flag::WriteBom);
+            QStringEncoder placeholder(encoding);
+            return QByteArray(encoder.encode(QString(text).replace(value, value + QChar(0xE000))))
+                .replace(QByteArray(placeholder.encode(QString(QChar(0xE000)))), bytes);
+        };
+        const QString bad = "This file is not a song-script file: line %1 is not valid UTF-%2.";
+        QTest::newRow("UTF-16, a lone high surrogate") << wide(QStringConverter::Utf16LE, "Notes", "\x3C\xD8")
+                                                       << bad.arg(7).arg(16);
+        QTest::newRow("UTF-16 big-endian, a lone low surrogate") << wide(QStringConverter::Utf16BE, "Title", "\xDF\xB5")
+                                                                 << bad.arg(1).arg(16);
+        QTest::newRow("UTF-16, a byte cut short") << wide(QStringConverter::Utf16LE, "Title", "") + "\n"
+                                                  << bad.arg(13).arg(16);
+        QTest::newRow("UTF-16, a pair") << wide(QStringConverter::Utf16LE, "CD", "\x3C\xD8\xB5\xDF") << "";
+        QTest::newRow("UTF-32, surrogates") << wide(QStringConverter::Utf32LE, "9.0", QByteArray("\x3C\xD8\0\0\xB5\xDF\0\0", 8))
+                                            << bad.arg(9).arg(32);
+        QTest::newRow("UTF-32 big-endian, beyond Unicode")
+            << wide(QStringConverter::Utf32BE, "Artist", QByteArray("\0\x11\0\0", 4)) << bad.arg(2).arg(32);
+    }
+    void wideTextThatDoesNotDecode()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, problem);
+        QCOMPARE(SongScript::parse(content).problem, problem);
+    }
+
+    // 15 digits round the largest numbers up past the largest: a test start
+    // or end written so reads back as the largest, one still larger not.
+    void largestNumbers_data()
+    {
+        QTest::addColumn<QByteArray>("end");
+        QTest::addColumn<QString>("read");   // empty: refused
+        QTest::newRow("the largest") << QByteArray("-1.79769313486232E308 ") << "-1.7976931348623157e+308";
+        QTest::newRow("in other digits") << QByteArray("17976931348623200e292") << "1.7976931348623157e+308";
+        QTest::newRow("past it") << QByteArray("1.79769313486233e+308") << "";
+    }
+    void largestNumbers()
+    {
+        QFETCH(QByteArray, end);
+        QFETCH(QString, read);
+        const SongScript::Reading reading = SongScript::parse(QByteArray(kHead).replace("9.0", end));
+        QCOMPARE(reading.problem, read.isEmpty() ? "Line 9 of the file holds a test end of " + end.trimmed()
+                                                       + ": it must be a number of seconds, or nothing." : QString());
+        QCOMPARE(reading.script ? reading.script->song.at(8) : QString(), read);
     }
 };
 
