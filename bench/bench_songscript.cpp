@@ -1,8 +1,9 @@
 // Song-script files and song set-up at size: importing a file of 5,000 track
 // lines and exporting that song again, through the set-up window on the
 // starter library's database file, and opening song set-up on 5,000 songs.
-// Then the limits: the largest file the import takes (how long the window
-// is held and how much memory it grows by) and a far larger one refused.
+// Then large files: one of 4 MB, and the largest the export writes and the
+// import takes (how long the window is held and how much memory it grows
+// by), exported again; a far larger one refused.
 //
 // Run: QT_QPA_PLATFORM=offscreen build/bench/bench_songscript
 
@@ -12,6 +13,7 @@
 #include "library/SongScript.h"
 #include "support/Windows.h"
 #include "support/app/AppHarness.h"
+#include "tracks/CountLimits.h"
 #include "Figures.h"
 
 #include <QApplication>
@@ -29,6 +31,8 @@ namespace {
 
 constexpr int kLines = 5000;
 constexpr int kSongs = 5000;
+// The size of the files read in the figures of earlier versions.
+constexpr qint64 kFourMB = 4 * 1024 * 1024;
 
 QString writeScript(const testing::AppHarness& h)
 {
@@ -66,17 +70,16 @@ double peakMemoryMB()
     return usage.ru_maxrss / 1024.0;
 }
 
-// A song-script just under the size the import takes: long notes on every
-// line make it grow fast.
-QString writeLargestScript(const testing::AppHarness& h, int* lines)
+// A song-script of 4 MB: long notes on every line make it grow fast.
+QString writeFourMBScript(const testing::AppHarness& h, int* lines)
 {
-    const QString path = h.env.root() + QStringLiteral("/Largest.txt");
+    const QString path = h.env.root() + QStringLiteral("/Four.txt");
     SongScript::Writer writer;
     writer.create(path);
-    writer.writeSong({"Largest", "", "", "", "128", "", "", "0", "0", "", ""});
+    writer.writeSong({"Four", "", "", "", "128", "", "", "0", "0", "", ""});
     const QString note = QString(80, QLatin1Char('n'));
     qint64 bytes = 0;
-    for (*lines = 0; bytes < SongScript::kMaxFileBytes - 400; ++*lines) {
+    for (*lines = 0; bytes < kFourMB - 400; ++*lines) {
         const QStringList row = {QString::number(*lines + 1), QString::number(0.47 * *lines, 'f', 2), "1", "128.0",
                                  note, "", ""};
         writer.writeTrackRow(row);
@@ -86,13 +89,39 @@ QString writeLargestScript(const testing::AppHarness& h, int* lines)
     return path;
 }
 
-// A file of about the largest size taken, as an older copy wrote it in
-// 8-bit text but with lines ending in LF alone, so that its letters decide
-// its encoding: every value and line reads through that judgement.
-QByteArray largestEightBitScript()
+// The largest song-script: the most counts the track editor keeps, each
+// with a note, and the song's notes filling it to the largest size.
+QString writeLargestScript(const testing::AppHarness& h, int* lines)
+{
+    const QString path = h.env.root() + QStringLiteral("/Largest.txt");
+    const QString note = QStringLiteral("Break forward on the left foot, keep the frame, and let the lady turn under "
+                                        "your arm");
+    const auto row = [&](int k) -> QStringList {
+        return {QString::number(k + 1), QString::number(0.0864 * k, 'f', 2), QString::number(k % 8 + 1), "128.0",
+                note, "", ""};
+    };
+    *lines = CountLimits::kHighestCount;
+    qint64 bytes = 0;
+    for (int k = 0; k < *lines; ++k)
+        bytes += SongScript::Writer::trackRowBytes(row(k));
+    QStringList song = {"Largest", "", "", "", "128", "", "", "0", "0", "", ""};
+    song[6] = QString(SongScript::kMaxFileBytes - bytes - SongScript::Writer::songBytes(song), QLatin1Char('n'));
+    SongScript::Writer writer;
+    writer.create(path);
+    writer.writeSong(song);
+    for (int k = 0; k < *lines; ++k)
+        writer.writeTrackRow(row(k));
+    writer.close();
+    return path;
+}
+
+// A file of 4 MB, as an older copy wrote it in 8-bit text but with lines
+// ending in LF alone, so that its letters decide its encoding: every value
+// and line reads through that judgement.
+QByteArray eightBitScript()
 {
     QByteArray content = "Caf\xE9\nSe\xF1or\nD\xE9j\xE0 vu\n\n128\n\nNotes\n1.5\n9.0\n\n\n";
-    for (int k = 1; content.size() < SongScript::kMaxFileBytes - 200; ++k)
+    for (int k = 1; content.size() < kFourMB - 200; ++k)
         content += QByteArray::number(k) + "\t" + QByteArray::number(0.47 * k, 'f', 2)
             + "\t1\t128.0\tT\xEAte \xE0 t\xEAte, na\xEFve et d\xE9j\xE0 vu, \x93" "doucement\x94\t\t\t\n";
     return content;
@@ -110,16 +139,43 @@ int main(int argc, char* argv[])
         testing::AppHarness h;
         h.startWithoutWindows();
         int lines = 0;
-        const QString largest = writeLargestScript(h, &lines);
+        const QString four = writeFourMBScript(h, &lines);
         SetupSongs& setup = SetupSongs::instance();
-        const double before = peakMemoryMB();
+        double before = peakMemoryMB();
         QElapsedTimer clock;
         clock.start();
-        setup.ImportFile(fw::FolderItem::fromPosixPath(largest));
-        const double importMs = msSince(clock);
-        std::printf("largest file taken, %.1f MB, %d track lines: import %.0f ms (%s), peak memory grew %.0f MB\n",
-                    QFile(largest).size() / 1048576.0, lines, importMs, qPrintable(h.fake->lastMessage()),
+        setup.ImportFile(fw::FolderItem::fromPosixPath(four));
+        double importMs = msSince(clock);
+        std::printf("a file of %.1f MB, %d track lines: import %.0f ms (%s), peak memory grew %.0f MB\n",
+                    QFile(four).size() / 1048576.0, lines, importMs, qPrintable(h.fake->lastMessage()),
                     peakMemoryMB() - before);
+        const QString largest = writeLargestScript(h, &lines);
+        before = peakMemoryMB();
+        clock.start();
+        const QString readWhole = [&] {
+            const SongScript::Reading reading = SongScript::read(largest);
+            return reading.script ? QStringLiteral("read whole") : reading.problem;
+        }();
+        const double readMs = msSince(clock);
+        const double readMB = peakMemoryMB() - before;
+        clock.start();
+        setup.ImportFile(fw::FolderItem::fromPosixPath(largest));
+        importMs = msSince(clock);
+        std::printf("largest file, %.1f MB, %d track lines: read %.0f ms (%s), peak memory grew %.0f MB; "
+                    "import %.0f ms (%s), peak memory grew %.0f MB in all\n",
+                    QFile(largest).size() / 1048576.0, lines, readMs, qPrintable(readWhole), readMB, importMs,
+                    qPrintable(h.fake->lastMessage()), peakMemoryMB() - before);
+        setup.List->setListIndex(setup.List->LastIndex());
+        std::vector<double> exportMs;
+        before = peakMemoryMB();
+        for (int run = 0; run < 2; ++run) {
+            clock.start();
+            setup.pbExport_Action();
+            exportMs.push_back(msSince(clock));
+        }
+        std::printf("largest file exported in %.0f ms, and again over its own file in %.0f ms (%s), peak memory "
+                    "grew %.0f MB\n",
+                    exportMs[0], exportMs[1], qPrintable(h.fake->lastMessage()), peakMemoryMB() - before);
         QFile huge(h.env.root() + QStringLiteral("/Huge.txt"));
         huge.open(QIODevice::WriteOnly);
         huge.resize(qint64(4) << 30);   // sparse
@@ -130,7 +186,7 @@ int main(int argc, char* argv[])
         testing::closeAllWindows();
     }
     {
-        const QByteArray eightBit = largestEightBitScript();
+        const QByteArray eightBit = eightBitScript();
         const SongScript::Reading reading = SongScript::parse(eightBit);
         const std::vector<double> ms = bench::timed(5, [&] { SongScript::parse(eightBit); });
         const QByteArray utf8 = QString::fromLatin1(eightBit).toUtf8();   // the same letters (but the quotes)
