@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
+#include <csignal>
+
 namespace fw {
 
 namespace {
@@ -53,12 +55,22 @@ void editFocusedField(const QString& itemName)
             plain->textCursor().removeSelectedText();
     }
 }
+void onFileSizeLimit(int) {}
 } // namespace
 
 Application::Application()
 {
     sinceStart();
     s_instance = this;
+    // A write past the file-size limit (ulimit -f) would end the program
+    // with SIGXFSZ. Caught, it fails "File too large" and is told as a full
+    // disk is. A handler, unlike ignoring the signal, is not passed on to the
+    // programs this one starts.
+    struct sigaction caught {};
+    caught.sa_handler = onFileSizeLimit;
+    sigemptyset(&caught.sa_mask);
+    caught.sa_flags = SA_RESTART;
+    sigaction(SIGXFSZ, &caught, nullptr);
 }
 
 Application::~Application()

@@ -15,7 +15,10 @@
 #include <QStyleOption>
 #include <QTabBar>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
+
+#include <limits>
 
 namespace fw {
 
@@ -127,6 +130,7 @@ EditField::EditField(Window& window, const ControlRecord& record)
     QWidget* widget;
     if (setting(record, "multiline")) {
         m_plain = new QPlainTextEdit(record.text, hostWidget());
+        m_givenText = record.text;
         m_plain->setTabChangesFocus(!setting(record, "acceptTabs"));
         m_plain->setReadOnly(setting(record, "readOnly"));
         m_plain->setVerticalScrollBarPolicy(setting(record, "scrollbar") ? Qt::ScrollBarAsNeeded
@@ -135,7 +139,11 @@ EditField::EditField(Window& window, const ControlRecord& record)
         connect(m_plain, &QPlainTextEdit::textChanged, this, &EditField::textChange);
         widget = m_plain;
     } else {
-        m_line = new QLineEdit(record.text, hostWidget());
+        m_line = new QLineEdit(hostWidget());
+        // A field has no length limit of its own: a longer text given to it
+        // would be cut, and saved so.
+        m_line->setMaxLength(std::numeric_limits<int>::max());
+        m_line->setText(record.text);
         m_line->setReadOnly(setting(record, "readOnly"));
         m_line->setFrame(setting(record, "border", true));
         m_line->setAlignment(horizontalAlignment(record.alignment) | Qt::AlignVCenter);
@@ -152,13 +160,29 @@ QWidget* EditField::mouseTarget() const
     return m_plain ? m_plain->viewport() : static_cast<QWidget*>(m_line);
 }
 
-QString EditField::text() const { return m_plain ? m_plain->toPlainText() : m_line->text(); }
+// A multi-line field's document reads a no-break space as a plain one and
+// every kind of line break as "\n" in its plain text. The field gives back
+// exactly the text it was given while the user has not changed it, and what
+// they made of it once they have: no-break spaces, tabs and line separators
+// as they stand, a break between lines as "\n".
+QString EditField::text() const
+{
+    if (!m_plain)
+        return m_line->text();
+    const QTextDocument* document = m_plain->document();
+    if (!document->isModified())
+        return m_givenText;
+    QString text = document->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
 
 void EditField::setText(const QString& text)
 {
-    if (m_plain)
+    if (m_plain) {
+        m_givenText = text;
         m_plain->setPlainText(text);
-    else
+    } else
         m_line->setText(text);
 }
 

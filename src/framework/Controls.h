@@ -74,6 +74,7 @@ protected:
 private:
     QLineEdit* m_line = nullptr;
     QPlainTextEdit* m_plain = nullptr;
+    QString m_givenText;   // what setText gave a multi-line field
 };
 
 // Push button. Record settings: "default" (the window's default button).

@@ -233,6 +233,12 @@ bool DatabaseField::isNull() const
     return !cell || cell->type == SQLITE_NULL;
 }
 
+bool DatabaseField::isNumber() const
+{
+    const RecordSet::Cell* cell = m_set->cell(m_column);
+    return cell && (cell->type == SQLITE_INTEGER || cell->type == SQLITE_FLOAT);
+}
+
 void DatabaseField::setStringValue(const QString& value)
 {
     auto v = makeValue(QString(), DatabaseRecord::Value::Kind::Text);

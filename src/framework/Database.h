@@ -26,6 +26,8 @@ public:
     // 1/0 and the words True/False (any case) read as Booleans.
     bool BooleanValue() const;
     bool isNull() const;
+    // Stored as an integer or a real, not as text.
+    bool isNumber() const;
 
     // Setters record a pending value; RecordSet::Update writes it to the row.
     void setStringValue(const QString& value);

@@ -5,12 +5,21 @@
 //
 // The bytes go to a new file of their own; commit() puts them on the disk
 // (every write checked, fsync, close) and only then gives the file its name.
-// A file that replaces an earlier one is written beside it under a hidden
-// name and renamed over it, so a write that fails (a full disk, an I/O
-// error) leaves the earlier file as it was. Whatever fails, the new file is
-// removed and errorString() gives the system's words for it, as "No space
-// left on device". The writes, fsync and close go through the platform
-// (Platform.h), where tests make them fail as a full or failing disk does.
+// A file that replaces an earlier one is written beside it, without a name
+// where the file system allows (so a run killed while it writes leaves
+// nothing), else under a hidden name, and renamed over it once whole, so a
+// write that fails (a full disk, an I/O error) leaves the earlier file as it
+// was. Whatever fails, the new file is removed and errorString() gives the
+// system's words for it, as "No space left on device". The writes, fsync and
+// close go through the platform (Platform.h), where tests make them fail as
+// a full or failing disk does.
+//
+// Where no file can be made or renamed beside the earlier one for want of
+// permission (a folder the user may not add to, a shared folder that keeps
+// other users' files), and the earlier file may be written, the bytes are
+// written over it instead, once the disk has taken room for every one of
+// them. A failure of the disk itself mid-way (or a run killed then) leaves
+// that file half written, so this is only the last road.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -27,8 +36,9 @@ public:
     ~FileWriter();
 
     // Starts a file that is to replace the one at posixPath, if any (through
-    // a link, the file it names), keeping its permissions. False, with
-    // errorString(), when no file can be made in its folder.
+    // links, however many in a row, the file the last names), keeping its
+    // permissions; hidden files that runs killed while writing it left are
+    // removed. False, with errorString(), when no file can be made.
     bool open(const QString& posixPath);
     // Starts a new file whose name is the pattern's with its last "XXXXXX"
     // made into characters no file of the folder has there; it replaces
@@ -46,18 +56,26 @@ public:
     QString errorString() const;
 
 private:
-    // Makes the file written to, named after the pattern.
-    bool create(const QByteArray& pattern);
+    bool createBeside();
+    bool createNamed(const QByteArray& pattern);
+    bool openInPlace(int refused);
+    bool giveName();
+    bool rename();
+    bool writeInPlace();
     bool fail(int error);
     bool put(QByteArrayView bytes);
     bool flush();
-    bool syncAndClose();
+    bool sync();
+    bool closeChecked();
     void discard();
 
     int m_fd = -1;
-    QByteArray m_path;     // the file written to
+    int m_lockFd = -1;     // the hidden file's lock, held from its close to its rename
+    QByteArray m_path;     // the name of the file written to; empty while it has none
     QByteArray m_target;   // its name once committed
     QByteArray m_buffer;
+    bool m_inPlace = false;   // m_fd is the earlier file itself
+    int m_refused = 0;        // why no file could be made beside it
     int m_error = 0;
 };
 

@@ -9,6 +9,11 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace fw {
@@ -103,6 +108,40 @@ int Platform::syncFile(int fd)
 int Platform::closeFile(int fd)
 {
     return ::close(fd);
+}
+
+int Platform::createUnnamedFile(const char* folder)
+{
+    return ::open(folder, O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+}
+
+int Platform::reserveFile(int fd, qint64 size)
+{
+    // Where every block written goes to a new place, writing over the file
+    // takes room beyond what it holds, and no call reserves that room.
+    constexpr std::array<__fsword_t, 3> kCopyOnWrite = {
+        0x9123683E,   // btrfs
+        0x2FC12FC1,   // ZFS
+        0xCA451A4E,   // bcachefs
+    };
+    struct statfs disk {};
+    if (::fstatfs(fd, &disk) == 0 && std::ranges::find(kCopyOnWrite, disk.f_type) != kCopyOnWrite.end()) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    if (size <= 0)
+        return 0;
+    // Blocks the file shares with a copy of it (a reflink) are made its own
+    // first, where the file system shares blocks; elsewhere there are none.
+    for (const int mode : {FALLOC_FL_UNSHARE_RANGE | FALLOC_FL_KEEP_SIZE, FALLOC_FL_KEEP_SIZE}) {
+        int done;
+        do
+            done = ::fallocate(fd, mode, 0, size);
+        while (done != 0 && errno == EINTR);
+        if (done == 0 || (errno != EOPNOTSUPP && errno != EINVAL))
+            return done;
+    }
+    return -1;
 }
 
 Platform& platform() { return *current(); }

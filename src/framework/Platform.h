@@ -43,6 +43,15 @@ public:
     virtual qint64 writeFile(int fd, const char* data, qint64 size);
     virtual int syncFile(int fd);
     virtual int closeFile(int fd);
+    // A new file without a name in the folder, open for reading and writing
+    // (O_TMPFILE): its descriptor, or -1 with errno, EOPNOTSUPP where the
+    // file system makes none.
+    virtual int createUnnamedFile(const char* folder);
+    // Takes room on the disk for the open file's first size bytes, so that
+    // writing them over what it holds cannot fail for want of room; the
+    // file's size and bytes stay as they are. 0, or -1 with errno:
+    // EOPNOTSUPP where the file system cannot promise that room.
+    virtual int reserveFile(int fd, qint64 size);
 };
 
 Platform& platform();

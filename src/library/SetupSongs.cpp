@@ -266,9 +266,13 @@ void SetupSongs::pbExport_Action()
     }
     const QString title = List->Cell(row, 0);
     const fw::FolderItem file = exportFile(title, songValues);
-    SongScript::Writer writer;
-    if (!file.valid() || !writer.create(file.posixPath())) {
+    if (!file.valid()) {
         fw::MsgBox(QStringLiteral("Couldn't create the file."));
+        return;
+    }
+    SongScript::Writer writer;
+    if (!writer.create(file.posixPath())) {
+        fw::MsgBox(QStringLiteral("Couldn't create the file: ") + writer.problem() + QLatin1Char('.'));
         return;
     }
     writer.writeSong(songValues);

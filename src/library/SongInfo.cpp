@@ -94,8 +94,14 @@ void SongInfo::Init(int songID)
     }
     // These changes raise the fields' edits while DoneLoading is still
     // false, so loading enables nothing.
-    for (const FieldColumn& fc : fieldColumns())
-        fc.field->setText(song->Field(fc.column).StringValue());
+    m_loadedTimes.clear();
+    for (const FieldColumn& fc : fieldColumns()) {
+        const fw::DatabaseField value = song->Field(fc.column);
+        fc.field->setText(value.StringValue());
+        if (fc.number)
+            m_loadedTimes[fc.field] = {value.StringValue(),
+                                       value.isNumber() ? std::optional(value.DoubleValue()) : std::nullopt};
+    }
     stPath->setText(song->Field(QStringLiteral("Path")).StringValue());
     DoneLoading = true;
 }
@@ -128,7 +134,7 @@ void SongInfo::pbSave_Action()
         fw::RecordSet& row = *song;
         for (const FieldColumn& fc : fieldColumns()) {
             if (fc.number)
-                row.Field(fc.column).setDoubleValue(fw::CDbl(fc.field->text()));
+                row.Field(fc.column).setDoubleValue(timeToSave(fc.field));
             else
                 row.Field(fc.column).setStringValue(fc.field->text());
         }
@@ -141,6 +147,17 @@ void SongInfo::pbSave_Action()
     }
     pbCancel->setEnabled(false);
     pbSave->setEnabled(false);
+}
+
+// A test time the user left as loaded keeps the number stored: read back
+// from its text it could differ in the last digits, or not be a finite
+// number at all (the largest number shows as 1.79769313486232e+308).
+double SongInfo::timeToSave(const fw::EditField* field) const
+{
+    const auto loaded = m_loadedTimes.find(field);
+    if (loaded != m_loadedTimes.end() && loaded->second.stored && loaded->second.text == field->text())
+        return *loaded->second.stored;
+    return fw::CDbl(field->text());
 }
 
 void SongInfo::stPath_Open()

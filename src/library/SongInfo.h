@@ -9,7 +9,9 @@
 #include "framework/Controls.h"
 #include "framework/Window.h"
 
+#include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace fw {
@@ -67,4 +69,12 @@ private:
         bool number;   // the test times: written as numbers
     };
     std::vector<FieldColumn> fieldColumns() const;
+    double timeToSave(const fw::EditField* field) const;
+    // A test time as loaded: the text shown and the number stored, which
+    // that text shows to 15 digits only.
+    struct LoadedTime {
+        QString text;
+        std::optional<double> stored;   // none when stored as text or nothing
+    };
+    std::map<const fw::EditField*, LoadedTime> m_loadedTimes;
 };

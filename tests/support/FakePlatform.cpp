@@ -70,6 +70,20 @@ int FakePlatform::closeFile(int fd)
     return closeError != 0 ? -1 : closed;
 }
 
+int FakePlatform::createUnnamedFile(const char* folder)
+{
+    errno = EOPNOTSUPP;
+    return unnamedFiles ? Platform::createUnnamedFile(folder) : -1;
+}
+
+int FakePlatform::reserveFile(int fd, qint64 size)
+{
+    errno = reserveError != 0 ? reserveError : ENOSPC;
+    if (reserveError != 0 || (diskRoom && size > *diskRoom))
+        return -1;
+    return Platform::reserveFile(fd, size);
+}
+
 QStringList FakePlatform::messageTexts() const
 {
     QStringList texts;
@@ -97,6 +111,8 @@ void FakePlatform::clear()
     syncError = 0;
     closeError = 0;
     slowDisk = false;
+    reserveError = 0;
+    unnamedFiles = true;
 }
 
 ScopedFakePlatform::ScopedFakePlatform()

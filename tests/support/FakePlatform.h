@@ -24,6 +24,8 @@ public:
     qint64 writeFile(int fd, const char* data, qint64 size) override;
     int syncFile(int fd) override;
     int closeFile(int fd) override;
+    int createUnnamedFile(const char* folder) override;
+    int reserveFile(int fd, qint64 size) override;
 
     // The texts of all message boxes and questions shown, in order.
     QStringList messageTexts() const;
@@ -49,11 +51,16 @@ public:
     // and one with no room left fails "No space left on device". syncError,
     // closeError: the errno every fsync or close fails with (0: none); a
     // failing close still closes. slowDisk: each write is first interrupted
-    // (EINTR), then takes at most a few bytes.
+    // (EINTR), then takes at most a few bytes. Room for more bytes than
+    // diskRoom cannot be reserved either, and reserveError is the errno every
+    // reservation fails with (0: none). unnamedFiles: whether the disk makes
+    // files without a name.
     std::optional<qint64> diskRoom;
     int syncError = 0;
     int closeError = 0;
     bool slowDisk = false;
+    int reserveError = 0;
+    bool unnamedFiles = true;
 
     // Runs while a message box or question is up, before it is answered:
     // what the program meanwhile does (its timers run under a real box).

@@ -8,6 +8,12 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <csignal>
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace testing {
 
 TestEnvironment::TestEnvironment(Starter starter, double lengthScale)
@@ -71,6 +77,61 @@ ScopedEnvironment::~ScopedEnvironment()
 {
     for (auto it = m_before.rbegin(); it != m_before.rend(); ++it)
         setEnvironment(it->first, it->second);
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    struct sigaction now {};
+    rlimit limit {};
+    if (sigaction(SIGXFSZ, nullptr, &now) != 0 || now.sa_handler == SIG_DFL || getrlimit(RLIMIT_FSIZE, &limit) != 0)
+        return;
+    m_before = limit.rlim_cur;
+    limit.rlim_cur = rlim_t(bytes);
+    m_holds = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit {};
+    if (m_holds && getrlimit(RLIMIT_FSIZE, &limit) == 0) {
+        limit.rlim_cur = m_before;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+}
+
+namespace {
+// The calling thread's powers (capabilities): get, or set, both halves.
+bool threadPowers(quint32 effective[2], bool set)
+{
+    __user_cap_header_struct header {_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] {};
+    if (syscall(SYS_capget, &header, data) != 0)
+        return false;
+    if (!set) {
+        effective[0] = data[0].effective;
+        effective[1] = data[1].effective;
+        return true;
+    }
+    data[0].effective = effective[0];
+    data[1].effective = effective[1];
+    return syscall(SYS_capset, &header, data) == 0;
+}
+} // namespace
+
+OwnPermissionsOnly::OwnPermissionsOnly()
+{
+    if (!threadPowers(m_effective, false))
+        return;
+    quint32 fewer[2] = {m_effective[0], m_effective[1]};
+    for (const int power : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+        fewer[power / 32] &= ~(1u << (power % 32));
+    m_changed = threadPowers(fewer, true);
+}
+
+OwnPermissionsOnly::~OwnPermissionsOnly()
+{
+    if (m_changed)
+        threadPowers(m_effective, true);
 }
 
 bool writeWav(const QString& path, double seconds)

@@ -48,6 +48,39 @@ private:
     std::vector<std::pair<const char*, QByteArray>> m_before;   // a null value: was unset
 };
 
+// The file size this process may write (ulimit -f), for as long as this
+// lives: a full disk as one program meets it, a write past it failing "File
+// too large". A program that left SIGXFSZ as it comes would be ended by such
+// a write: the limit is set only where the program catches it (holds()).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool holds() const { return m_holds; }
+
+private:
+    quint64 m_before = 0;
+    bool m_holds = false;
+};
+
+// For as long as this lives, the test's own thread meets permission bits as
+// any user does: a test run as root gives up, for that thread, the powers to
+// pass over them (to read, write and search any file, to act as any file's
+// owner), and takes them back after.
+class OwnPermissionsOnly {
+public:
+    OwnPermissionsOnly();
+    ~OwnPermissionsOnly();
+    OwnPermissionsOnly(const OwnPermissionsOnly&) = delete;
+    OwnPermissionsOnly& operator=(const OwnPermissionsOnly&) = delete;
+
+private:
+    quint32 m_effective[2] = {};   // the thread's powers before
+    bool m_changed = false;
+};
+
 // Writes a WAV file of silence-with-clicks of the given length; true on success.
 bool writeWav(const QString& path, double seconds);
 

@@ -20,7 +20,15 @@
 #include "tracks/SongSynch.h"
 #include "tracks/Track.h"
 
+#include "framework/FileWriter.h"
+
 #include <QtTest>
+
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace testing;
 using ListCells::IDCell;
@@ -77,6 +85,43 @@ int staleSong(AppHarness& h)
 }
 // The row of a list of songs that shows this song, -1 for none.
 int rowOf(const fw::ListBox* list, int id) { return int(columnTexts(list, IDCell).indexOf(QString::number(id))); }
+// Another run of the program that begins writing this file, as its export
+// does, and goes on until it is killed (kill -9). Its process ID, once it
+// has written.
+pid_t exportRun(const QString& path)
+{
+    int written[2];
+    if (::pipe(written) != 0)
+        return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        fw::FileWriter file;
+        file.open(path);
+        file.write(QByteArray(200 * 1024, 'x'));
+        if (::write(written[1], "w", 1) == 1)
+            ::pause();
+        ::_exit(1);
+    }
+    ::close(written[1]);
+    char mark;
+    const bool began = ::read(written[0], &mark, 1) == 1;
+    ::close(written[0]);
+    return began ? pid : -1;
+}
+void killRun(pid_t pid)
+{
+    if (pid > 0 && ::kill(pid, SIGKILL) == 0)
+        ::waitpid(pid, nullptr, 0);
+}
+// What a link says, as it says it.
+QString linkText(const QString& path)
+{
+    char text[4096];
+    const ssize_t size = ::readlink(QFile::encodeName(path).constData(), text, sizeof text);
+    return size < 0 ? QString() : QFile::decodeName(QByteArray(text, size));
+}
+bool setMode(const QString& path, mode_t mode) { return ::chmod(QFile::encodeName(path).constData(), mode) == 0; }
 } // namespace
 
 class SetupSongsTest : public QObject {
@@ -432,24 +477,27 @@ private slots:
         QTest::addColumn<int>("syncError");
         QTest::addColumn<int>("closeError");
         QTest::addColumn<bool>("slow");
+        QTest::addColumn<int>("sizeLimit");    // the bytes a file may hold (ulimit -f); 0: no limit
         QTest::addColumn<QString>("told");
         const QString full = "Couldn't write the file: No space left on device.";
-        QTest::newRow("full, an earlier file") << true << "" << 0 << 0 << 0 << false << full;
+        QTest::newRow("full, an earlier file") << true << "" << 0 << 0 << 0 << false << 0 << full;
         QTest::newRow("room for part, cut in a track line, no earlier file")
-            << false << "" << 1000 << 0 << 0 << false << full;
-        QTest::newRow("full when synced") << true << "" << -1 << ENOSPC << 0 << false << full;
-        QTest::newRow("failing when closed") << false << "" << -1 << 0 << EIO << false
+            << false << "" << 1000 << 0 << 0 << false << 0 << full;
+        QTest::newRow("full when synced") << true << "" << -1 << ENOSPC << 0 << false << 0 << full;
+        QTest::newRow("failing when closed") << false << "" << -1 << 0 << EIO << false << 0
                                              << "Couldn't write the file: Input/output error.";
-        QTest::newRow("full, a song without a track") << true << "Delete from Track" << 0 << 0 << 0 << false << full;
-        QTest::newRow("slow") << true << "" << -1 << 0 << 0 << true
+        QTest::newRow("full, a song without a track") << true << "Delete from Track" << 0 << 0 << 0 << false << 0 << full;
+        QTest::newRow("slow") << true << "" << -1 << 0 << 0 << true << 0
                               << "File created on desktop: Midnight at the Velmora.txt";
+        QTest::newRow("a file-size limit") << true << "" << -1 << 0 << 0 << false << 1000
+                                           << "Couldn't write the file: File too large.";
         // A file larger than Import reads is not written: each line break
         // takes three bytes in it.
         QTest::newRow("over 128 MB") << true << "Insert Into Track (SongsID, TheCount, Note) With Recursive k(n) As "
                                                 "(Select 1 Union All Select n + 1 From k Where n < 100000) Select "
                                                 "ID, 1, replace(hex(zeroblob(225)), '0', char(10)) From k, Songs "
                                                 "Where Title='Midnight at the Velmora'"
-                                     << -1 << 0 << 0 << false
+                                     << -1 << 0 << 0 << false << 0
                                      << "Couldn't export the song: its file would be larger than 128 MB, the largest "
                                         "song-script that Import reads.";
     }
@@ -461,6 +509,7 @@ private slots:
         QFETCH(int, syncError);
         QFETCH(int, closeError);
         QFETCH(bool, slow);
+        QFETCH(int, sizeLimit);
         QFETCH(QString, told);
         AppHarness h;
         SetupSongs& w = openSetup(h);
@@ -482,7 +531,12 @@ private slots:
         h.fake->syncError = syncError;
         h.fake->closeError = closeError;
         h.fake->slowDisk = slow;
-        w.pbExport->push();
+        {
+            std::optional<FileSizeLimit> limit;
+            if (sizeLimit > 0)
+                QVERIFY2(limit.emplace(sizeLimit).holds(), "a write past the limit would end the program");
+            w.pbExport->push();
+        }
         QCOMPARE(h.fake->messageTexts(), QStringList{told});
         QCOMPARE(QDir(h.env.desktopFolder()).entryList(QDir::Files | QDir::Hidden),
                  earlier ? QStringList{name} : QStringList());
@@ -559,6 +613,185 @@ private slots:
         QFile mine(desktop.filePath(before));
         QVERIFY(before.isEmpty() || before.endsWith('/') || (mine.open(QIODevice::ReadOnly) && mine.readAll() == "my own notes\n"));
         QCOMPARE(desktop.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), fileOf.size() + !before.isEmpty());
+    }
+
+    // The desktop's name for the song's file may be a link to a link to the
+    // file: the export writes that file, and the links stay. A link to no
+    // file makes the file it names, as older copies did; links that cannot
+    // be followed are told in the system's words.
+    void exportThroughLinks_data()
+    {
+        QTest::addColumn<QStringList>("links");   // "name>target" under the test's folder; "@": that folder
+        QTest::addColumn<QString>("file");        // the file written; empty: none
+        QTest::addColumn<QString>("told");
+        const QString name = "Desktop/Midnight at the Velmora.txt";
+        const QString created = "File created on desktop: Midnight at the Velmora.txt";
+        const QString cannot = "Couldn't create the file: ";
+        QTest::newRow("relative") << QStringList{name + ">../middle/link", "middle/link>../store/Midnight.txt"}
+                                  << "store/Midnight.txt" << created;
+        QTest::newRow("absolute") << QStringList{name + ">@/middle/link", "middle/link>@/store/Midnight.txt"}
+                                  << "store/Midnight.txt" << created;
+        QTest::newRow("to no file") << QStringList{name + ">../middle/link", "middle/link>../store/New.txt"}
+                                    << "store/New.txt" << created;
+        QTest::newRow("a loop") << QStringList{name + ">../middle/link", "middle/link>../" + name} << ""
+                                << cannot + "Too many levels of symbolic links.";
+        QTest::newRow("into no folder") << QStringList{name + ">../middle/link", "middle/link>../gone/Midnight.txt"}
+                                        << "" << cannot + "No such file or directory.";
+    }
+    void exportThroughLinks()
+    {
+        QFETCH(QStringList, links);
+        QFETCH(QString, file);
+        QFETCH(QString, told);
+        AppHarness h;
+        SetupSongs& w = openSetup(h);
+        QDir root(h.env.root());
+        QVERIFY(root.mkpath("middle") && root.mkpath("store"));
+        w.List->setListIndex(3);
+        w.pbExport->push();
+        QVERIFY(root.rename("Desktop/Midnight at the Velmora.txt", "store/Midnight.txt"));
+        for (const QString& link : links)
+            QVERIFY(::symlink(QFile::encodeName(link.section('>', 1).replace('@', root.path())).constData(),
+                              QFile::encodeName(root.filePath(link.section('>', 0, 0))).constData()) == 0);
+        h.fake->clear();
+        execute(h, "Update Track Set Note=Note||'+'");
+        w.pbExport->push();
+        QCOMPARE(h.fake->messageTexts(), QStringList{told});
+        for (const QString& link : links)
+            QCOMPARE(linkText(root.filePath(link.section('>', 0, 0))),
+                     link.section('>', 1).replace('@', root.path()));
+        const SongScript::Reading written = SongScript::read(root.filePath(file.isEmpty() ? "store/Midnight.txt" : file));
+        QCOMPARE(written.script.value().trackRow(0).at(4).endsWith('+'), !file.isEmpty());
+    }
+
+    // A desktop folder that takes no new file (one the user may not add to,
+    // or a shared one where another user's file may not be replaced): the
+    // song's earlier file is written over, whole, where the user may write
+    // it and the disk has taken room for every byte; else it stays as it
+    // was, and the export says why.
+    void exportWhereNoFileCanBeAdded_data()
+    {
+        QTest::addColumn<QString>("folder");   // "closed": mode 555; "shared": sticky, the file another user's
+        QTest::addColumn<int>("mode");         // the earlier file's; 0: there is none
+        QTest::addColumn<int>("longer");       // characters the notes gain (fewer than 0: lose)
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QString>("told");
+        const QString created = "File created on desktop: Midnight at the Velmora.txt";
+        const QString denied = "Couldn't create the file: Permission denied.";
+        QTest::newRow("closed, longer") << "closed" << 0644 << 3000 << "" << created;
+        QTest::newRow("closed, shorter") << "closed" << 0644 << -3000 << "" << created;
+        QTest::newRow("closed, no earlier file") << "closed" << 0 << 0 << "" << denied;
+        QTest::newRow("closed, a file not to be written") << "closed" << 0444 << 0 << "" << denied;
+        QTest::newRow("closed, too little room") << "closed" << 0644 << 3000 << "room"
+                                                 << "Couldn't write the file: No space left on device.";
+        QTest::newRow("closed, a disk that promises no room") << "closed" << 0644 << 0 << "no promise"
+                                                              << "Couldn't write the file: Permission denied.";
+        QTest::newRow("closed, a file-size limit") << "closed" << 0644 << 3000 << "limit"
+                                                   << "Couldn't write the file: File too large.";
+        QTest::newRow("shared, others may write") << "shared" << 0666 << -3000 << "" << created;
+        QTest::newRow("shared, others may not write") << "shared" << 0644 << 0 << ""
+                                                      << "Couldn't write the file: Operation not permitted.";
+    }
+    void exportWhereNoFileCanBeAdded()
+    {
+        QFETCH(QString, folder);
+        QFETCH(int, mode);
+        QFETCH(int, longer);
+        QFETCH(QString, obstacle);
+        QFETCH(QString, told);
+        if (folder == "shared" && geteuid() != 0)
+            QSKIP("only root gives a file to another user");
+        constexpr uid_t kOtherUser = 65534;
+        AppHarness h;
+        SetupSongs& w = openSetup(h);
+        const QString desktop = h.env.desktopFolder();
+        const QString path = desktop + "/Midnight at the Velmora.txt";
+        const auto setNotes = [&](int length) {
+            execute(h, "Update Songs Set Notes='" + QString(length, 'n') + "' where Title='Midnight at the Velmora'");
+        };
+        setNotes(std::max(-longer, 0));
+        w.List->setListIndex(3);
+        w.pbExport->push();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        setNotes(std::max(longer, 0));
+        execute(h, "Update Track Set Note=Note||'+'");
+        QVERIFY(mode ? setMode(path, mode) : file.remove());
+        if (folder == "shared")
+            for (const QString& owned : {path, desktop})
+                QVERIFY(::chown(QFile::encodeName(owned).constData(), kOtherUser, kOtherUser) == 0);
+        QVERIFY(setMode(desktop, folder == "shared" ? 01777 : 0555));
+        const auto reopened = qScopeGuard([&] { setMode(desktop, 0755); });
+        h.fake->clear();
+        h.fake->diskRoom = obstacle == "room" ? std::optional<qint64>(before.size()) : std::nullopt;
+        h.fake->reserveError = obstacle == "no promise" ? EOPNOTSUPP : 0;
+        {
+            std::optional<FileSizeLimit> limit;
+            if (obstacle == "limit")
+                QVERIFY2(limit.emplace(before.size() + 1000).holds(), "a write past the limit would end the program");
+            const OwnPermissionsOnly asAnyUser;
+            w.pbExport->push();
+        }
+        QCOMPARE(h.fake->messageTexts(), QStringList{told});
+        QCOMPARE(QDir(desktop).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 mode ? QStringList{"Midnight at the Velmora.txt"} : QStringList());
+        QVERIFY(!mode || file.open(QIODevice::ReadOnly));
+        const QByteArray after = file.readAll();
+        file.close();
+        if (!told.startsWith("File created")) {
+            QCOMPARE(after, mode ? before : QByteArray());
+            return;
+        }
+        // Whole, as an export writes it where it may make files, and still
+        // the other user's.
+        QCOMPARE(QFileInfo(path).ownerId(), folder == "shared" ? kOtherUser : geteuid());
+        QVERIFY(setMode(desktop, 0755));
+        h.fake->clear();
+        w.pbExport->push();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(after, file.readAll());
+    }
+
+    // Runs of the program killed while they export leave nothing that stays:
+    // a file without a name goes with its run; where the disk makes no such
+    // file, the hidden file a killed run left goes at the next export of its
+    // name, and the one a run still exporting writes is left to it.
+    void killedExportsLeaveNothing_data()
+    {
+        QTest::addColumn<bool>("unnamedFiles");
+        QTest::newRow("files without a name") << true;
+        QTest::newRow("hidden files") << false;
+    }
+    void killedExportsLeaveNothing()
+    {
+        QFETCH(bool, unnamedFiles);
+        AppHarness h;
+        SetupSongs& w = openSetup(h);
+        w.List->setListIndex(3);
+        w.pbExport->push();
+        h.fake->clear();
+        h.fake->unnamedFiles = unnamedFiles;
+        const QDir desktop(h.env.desktopFolder());
+        const QString name = "Midnight at the Velmora.txt";
+        const auto hidden = [&] { return desktop.entryList(QDir::Files | QDir::Hidden | QDir::System).filter(QRegularExpression("^\\.")); };
+        killRun(exportRun(desktop.filePath(name)));
+        const QStringList killed = hidden();
+        QCOMPARE(killed.size(), unnamedFiles ? 0 : 1);
+        pid_t running = exportRun(desktop.filePath(name));
+        const auto stopped = qScopeGuard([&] { killRun(std::exchange(running, -1)); });
+        QVERIFY(running > 0);
+        // The killed run's file went as the running one began.
+        const QStringList runningOn = hidden();
+        QCOMPARE(runningOn.size(), unnamedFiles ? 0 : 1);
+        QVERIFY(killed.isEmpty() || !runningOn.contains(killed.at(0)));
+        w.pbExport->push();
+        QCOMPARE(hidden(), runningOn);
+        killRun(std::exchange(running, -1));
+        w.pbExport->push();
+        QCOMPARE(hidden(), QStringList());
+        QCOMPARE(h.fake->messageTexts(), QStringList(2, "File created on desktop: " + name));
     }
 
     // A dropped file: a song and its track are stored whole or not at all.

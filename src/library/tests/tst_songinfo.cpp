@@ -120,6 +120,61 @@ private slots:
         QVERIFY(editable(w) && w.efTitle->text() == typed && w.stPath->text() == label && noTransactionOpen());
     }
 
+    // A Save stores each field as it stands: what the user did not change
+    // comes back exactly as it was stored, also where the field shows it
+    // otherwise (a no-break space, a line separator, a break of CR LF, a
+    // test time shown to 15 digits, a text longer than a line edit takes by
+    // itself), and a field the user typed into keeps what they did not touch.
+    void saveKeepsWhatTheUserDidNotChange_data()
+    {
+        QTest::addColumn<QString>("typedInto");   // the field typed into; the title is typed into always
+        QTest::addColumn<QString>("notes");       // the Notes column, stored as the user finds it
+        QTest::addColumn<QString>("notesSaved");
+        const QString french = "Attention\u00a0: slow intro\u2028then\tturn";
+        QTest::newRow("title only") << "" << french + "\r\nand\rend" << french + "\r\nand\rend";
+        QTest::newRow("notes too") << "efNotes" << french + "\r\nand" << french + "\nand!";
+    }
+    void saveKeepsWhatTheUserDidNotChange()
+    {
+        QFETCH(QString, typedInto);
+        QFETCH(QString, notes);
+        QFETCH(QString, notesSaved);
+        AppHarness h;
+        const int id = openLibrary(h);
+        const QString longLink = "https://example.org/?" + QString(40000, u'x');
+        execute(h, QString("Update Songs Set Notes='%1', Install='Buy' || char(160) || 'it\tnow', Synch='a' || "
+                           "char(8232) || 'b', Link='%2', TestStart=0.1+0.2, TestEnd=1.7976931348623157e308, "
+                           "BPM=-0.0 where ID=%3").arg(notes, longLink).arg(id));
+        const QStringList others = {"Artist", "CD", "Link", "BPM", "Path", "TestStart", "TestEnd", "Install",
+                                    "InstallLink", "Synch", "SynchHist"};
+        const auto stored = [&] {
+            QStringList values;
+            for (const QString& column : others)
+                values << col(h, id, QString("typeof(%1) || hex(%1)").arg(column));
+            return values;
+        };
+        const QStringList before = stored();
+        SongInfo& w = openWindowOn<SongInfo>(id);
+        QTest::keyClicks(w.efTitle->widget(), "New ");
+        if (!typedInto.isEmpty()) {
+            const std::vector<fw::EditField*> fields = fieldsOf(w);
+            fw::EditField* field = *std::find_if(fields.cbegin(), fields.cend(), [&](const fw::EditField* f) {
+                return f->objectName() == typedInto;
+            });
+            QTest::keyClick(field->widget(), Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClicks(field->widget(), "!");
+        }
+        w.pbSave->push();
+        QCOMPARE(stored(), before);
+        QCOMPARE(col(h, id, "Notes"), notesSaved);
+        QVERIFY(col(h, id, "Title").endsWith("New "));
+        // Saved again after more typing, it still keeps them.
+        QTest::keyClicks(w.efTitle->widget(), "X");
+        w.pbSave->push();
+        QCOMPARE(stored(), before);
+        QCOMPARE(col(h, id, "Notes"), notesSaved);
+    }
+
     void dropStoresAtOnceAndCancelKeepsIt()
     {
         AppHarness h;

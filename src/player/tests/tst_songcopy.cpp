@@ -19,8 +19,6 @@
 #include <QProcess>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace testing;
@@ -74,28 +72,6 @@ qint64 endedProcess()
     return pid;
 }
 
-// The file size a process may write, for as long as this lives: a full disk
-// as one program meets it (a write past it fails, told "File too large").
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_before);
-        m_signal = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_before;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_before);
-        std::signal(SIGXFSZ, m_signal);
-    }
-
-private:
-    rlimit m_before{};
-    void (*m_signal)(int) = nullptr;
-};
 } // namespace
 
 class SongCopyTest : public QObject {
