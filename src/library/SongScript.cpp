@@ -122,6 +122,11 @@ std::optional<QString> testTimeIn(QStringView value)
     const QStringView trimmed = value.trimmed();
     if (trimmed.isEmpty())
         return QStringLiteral("0");
+    // An infinite number is written "Inf" or "-Inf", which the database
+    // reads back as text: it is given a number past the largest instead,
+    // which it reads as infinite.
+    if (trimmed == u"Inf" || trimmed == u"-Inf")
+        return trimmed.startsWith(u'-') ? QStringLiteral("-9e999") : QStringLiteral("9e999");
     const std::optional<double> number = numberIn(trimmed);
     if (!number)
         return std::nullopt;

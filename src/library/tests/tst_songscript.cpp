@@ -844,6 +844,8 @@ private slots:
         QTest::newRow("the largest") << QByteArray("-1.79769313486232E308 ") << "-1.7976931348623157e+308";
         QTest::newRow("in other digits") << QByteArray("17976931348623200e292") << "1.7976931348623157e+308";
         QTest::newRow("past it") << QByteArray("1.79769313486233e+308") << "";
+        QTest::newRow("infinite") << QByteArray("-Inf") << "-9e999";
+        QTest::newRow("no number") << QByteArray("inf") << "";
     }
     void largestNumbers()
     {
