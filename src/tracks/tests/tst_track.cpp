@@ -97,20 +97,6 @@ void clickHeading(const Track& w, int column)
     QTest::mouseClick(heading->viewport(), Qt::LeftButton, {}, QPoint(heading->sectionViewportPosition(column) + 10, 5));
 }
 
-// A click, or a double-click, on a cell as the window system delivers it:
-// to whatever widget lies under the pointer (an editor opened by the first
-// click takes the second).
-void userClick(const fw::ListBox* list, int row, int column, bool twice = false)
-{
-    const auto* view = qobject_cast<QAbstractItemView*>(list->widget());
-    QWidget* frame = view->window();
-    const QPoint at = view->viewport()->mapTo(frame, view->visualRect(view->model()->index(row, column)).center());
-    if (twice)
-        QTest::mouseDClick(frame->windowHandle(), Qt::LeftButton, {}, at);
-    else
-        QTest::mouseClick(frame->windowHandle(), Qt::LeftButton, {}, at);
-}
-
 // Whether the list on the screen shows what painting it afresh shows.
 bool showsWhatAFreshPaintShows(const fw::ListBox* list)
 {
@@ -423,9 +409,9 @@ private slots:
         });
         if (how == "double-click") {
             // A click on the row's note, a pause, then a double-click there.
-            userClick(w.TrackList, row, 5);
+            clickCell(w.TrackList, row, 5);
             QTest::qWait(QApplication::doubleClickInterval() + 200);
-            userClick(w.TrackList, row, 5, true);
+            clickCell(w.TrackList, row, 5, true);
             QVERIFY(!w.TrackList->ActiveCell());
         } else {
             w.TrackList->setListIndex(row);
@@ -630,9 +616,9 @@ private slots:
             w.frame()->activateWindow();   // the player came to the front
             QVERIFY(QTest::qWaitForWindowActive(w.frame()));
         }
-        userClick(w.TrackList, 6, column);   // selects count 7
+        clickCell(w.TrackList, 6, column);   // selects count 7
         QTest::qWait(QApplication::doubleClickInterval() + 100);
-        userClick(w.TrackList, 6, column);   // the selected row: its editor opens after the interval
+        clickCell(w.TrackList, 6, column);   // the selected row: its editor opens after the interval
         QTest::qWait(pause);
         QWindow* window = w.frame()->windowHandle();
         if (typed == "^V")
@@ -664,7 +650,7 @@ private slots:
         connect(&watch, &QTimer::timeout, &w, [&] {
             if (during == 0 && w.TrackList->ListCount() >= 300) {
                 during = w.TrackList->ListCount();
-                userClick(w.TrackList, 3, 5);
+                clickCell(w.TrackList, 3, 5);
                 QTest::mouseClick(viewportOf(w.TrackList), Qt::LeftButton, Qt::ControlModifier, rowPoint(w.TrackList, 6));
             }
         });
