@@ -637,6 +637,68 @@ private slots:
         QVERIFY(!w.TrackList->ActiveCell());
     }
 
+    // Once an edit that the interval opened has ended, what is typed on the
+    // list goes into no cell: not after a click on a cell no click edits,
+    // nor after the click that takes the selection over from the player.
+    void typingAfterAnEditChangesNothing_data()
+    {
+        QTest::addColumn<QString>("typed");   // "\x7f": Delete
+        QTest::addColumn<bool>("playing");
+        QTest::newRow("a word") << "oops" << false;
+        QTest::newRow("Delete") << "\x7f" << false;
+        QTest::newRow("Backspace") << "\b" << false;
+        QTest::newRow("Space") << " " << false;
+        QTest::newRow("a word while the song plays") << "oops" << true;
+    }
+    void typingAfterAnEditChangesNothing()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, playing);
+        const QString wav = h->env.root() + "/probe.wav";
+        QVERIFY(writeWav(wav, 20.0));
+        const int id = addTrack(*h, evenCounts(20), wav);
+        Track& w = openOn(id);
+        w.Show();
+        QVERIFY(QTest::qWaitForWindowActive(w.frame()));
+        QWindow* window = w.frame()->windowHandle();
+        clickCell(w.TrackList, 7, 6);   // selects count 8
+        QTest::qWait(QApplication::doubleClickInterval() + 100);
+        clickCell(w.TrackList, 7, 6);
+        QTRY_VERIFY(w.TrackList->ActiveCell());   // opened by the interval
+        typeOnKeyboard(window, "first");
+        pressKey(window, Qt::Key_Return, "\r");
+        const QString everything = QString("Select group_concat(r, ', ') from (Select TheCount||' '||TheTime||' '||Beat||"
+                                           "' '||Speed||' '||Note||' '||Advice||' '||Comment as r from Track where "
+                                           "SongsID=%1 order by TheCount)").arg(id);
+        const QStringList before = h->queryValue(everything).split(", ");
+        QCOMPARE(before.value(7), "8 4.5 8 120.0 n8 first ");
+        const auto shown = [&] {
+            QStringList cells;
+            for (int column = 0; column < 8; ++column)
+                cells << columnTexts(w.TrackList, column);
+            return cells;
+        };
+        const QStringList shownBefore = shown();
+        if (playing) {
+            w.pbPlayFrom->push();
+            QTRY_VERIFY(TheCount::instance().LastTimeDone >= 0);
+            w.frame()->activateWindow();   // the player came to the front
+            QVERIFY(QTest::qWaitForWindowActive(w.frame()));
+            clickCell(w.TrackList, w.TrackList->ListIndex(), 5);   // the followed row's Note
+        } else {
+            clickCell(w.TrackList, 2, 0);   // count 3's Count
+        }
+        if (typed == "\x7f")
+            pressKey(window, Qt::Key_Delete);
+        else
+            typeOnKeyboard(window, typed);
+        pressKey(window, Qt::Key_Return, "\r");
+        TheCount::instance().StopCounting();
+        QVERIFY(!w.TrackList->ActiveCell());
+        QCOMPARE(h->queryValue(everything).split(", "), before);
+        QCOMPARE(shown(), shownBefore);
+    }
+
     // What the user selects while a long track fills stays selected when the
     // fill ends, and the tools act on it.
     void aRowPickedWhileTheListFillsStaysPicked()
