@@ -416,8 +416,8 @@ void ListView::mousePressEvent(QMouseEvent* event)
 {
     // A click anywhere in the rows ends an edit; the editor takes its own clicks.
     endEdit(EditEnd::Store);
+    cancelPendingEdit();
     const QModelIndex index = indexAt(event->position().toPoint());
-    m_waitingEdit.pressed(QPersistentModelIndex());
     if (index.isValid() && m_box.CellClick) {
         const QPoint inCell = event->position().toPoint() - visualRect(index).topLeft();
         if (m_box.CellClick(index.row(), index.column(), inCell.x(), inCell.y()))
@@ -432,10 +432,10 @@ void ListView::mousePressEvent(QMouseEvent* event)
                           event->pointingDevice());
     QMouseEvent* press = unshifted ? &*unshifted : event;
     const bool plain = !(press->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+    bool editsOnRelease = false;
     if (index.isValid() && plain && press->button() == Qt::LeftButton && m_model.column(index.column()).editable) {
         const std::vector<int> rows = selectedRows();
-        if (rows.size() == 1 && rows.front() == index.row())
-            m_waitingEdit.pressed(index);
+        editsOnRelease = rows.size() == 1 && rows.front() == index.row();
     }
     // A click below the rows clears the selection (not every Qt release's
     // views do this by themselves in every selection mode).
@@ -445,6 +445,10 @@ void ListView::mousePressEvent(QMouseEvent* event)
     }
     QTreeView::mousePressEvent(press);
     event->setAccepted(press->isAccepted());
+    // Known once the view has taken the press in (it makes the cell current):
+    // whatever drops an edit from now on forgets the press too.
+    if (editsOnRelease)
+        m_waitingEdit.pressed(index);
     // Below the rows there is nothing of the list's to press: the window
     // hears of the press as of one on no control.
     if (!index.isValid())
@@ -465,8 +469,9 @@ void ListView::beforeRowsChange()
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    m_waitingEdit.pressed(QPersistentModelIndex());
     QTreeView::mouseDoubleClickEvent(event);
+    // Not even a press the view makes of it leaves an edit to wait.
+    cancelPendingEdit();
     if (event->button() == Qt::LeftButton && (m_doubleClickAnywhere || indexAt(event->position().toPoint()).isValid()))
         emit m_box.doubleClick();
 }

@@ -59,12 +59,7 @@ bool bringsText(const QEvent* event)
 WaitingEdit::WaitingEdit(ListView& view) : m_view(view)
 {
     m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-        const QPersistentModelIndex cell = m_cell;
-        drop();
-        if (cell.isValid())
-            m_view.editCell(cell.row(), cell.column());
-    });
+    connect(&m_timer, &QTimer::timeout, this, &WaitingEdit::open);
 }
 
 WaitingEdit::~WaitingEdit() { drop(); }
@@ -76,6 +71,8 @@ void WaitingEdit::released(const QModelIndex& at)
     const QPersistentModelIndex target = std::exchange(m_pressed, QPersistentModelIndex());
     if (!target.isValid() || at != target)
         return;
+    drop();
+    m_waiting = true;
     m_cell = target;
     qApp->installEventFilter(this);
     // The platform composes a character of a dead key and a letter only for
@@ -88,7 +85,8 @@ void WaitingEdit::released(const QModelIndex& at)
 
 void WaitingEdit::drop()
 {
-    if (!m_timer.isActive())
+    m_pressed = QPersistentModelIndex();
+    if (!std::exchange(m_waiting, false))
         return;
     m_timer.stop();
     m_cell = QPersistentModelIndex();
@@ -156,17 +154,23 @@ bool WaitingEdit::typedMeanwhile(QObject* watched, QEvent* event)
     // The window hears of a key before the list it goes to.
     if (watched != &m_view)
         return false;
-    const QPersistentModelIndex cell = m_cell;
-    drop();
-    if (!cell.isValid())
-        return false;
-    m_view.editCell(cell.row(), cell.column());
+    open();
     QWidget* editor = m_view.editorWidget();
     if (!editor)
         return false;
     const std::unique_ptr<QEvent> typed(event->clone());
     QCoreApplication::sendEvent(editor, typed.get());
     return true;
+}
+
+// Whether the interval or a key opens it, the edit waits no more: nothing of
+// the wait is left to take later keys to this cell.
+void WaitingEdit::open()
+{
+    const QPersistentModelIndex cell = m_cell;
+    drop();
+    if (cell.isValid())
+        m_view.editCell(cell.row(), cell.column());
 }
 
 } // namespace fw

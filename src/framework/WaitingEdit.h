@@ -20,13 +20,14 @@ public:
     explicit WaitingEdit(ListView& view);
     ~WaitingEdit() override;
 
-    // A press on the rows: on the cell a click would edit, or on no such
-    // cell (an invalid index), which forgets an earlier press.
+    // A press on the cell a click would edit, once the list has taken the
+    // press in.
     void pressed(const QPersistentModelIndex& cell);
     // The release of the left button over a cell (an invalid index: over
     // none, or another button): on the pressed cell, the edit starts waiting.
     void released(const QModelIndex& at);
-    // Drops the waiting edit; nothing when none waits.
+    // Drops the waiting edit, and forgets a press not yet released: nothing
+    // of either remains. Nothing when neither is there.
     void drop();
 
 protected:
@@ -36,11 +37,16 @@ protected:
 
 private:
     bool typedMeanwhile(QObject* watched, QEvent* event);
+    // Ends the wait, all of it, and opens the cell's editor.
+    void open();
 
     ListView& m_view;
     QPersistentModelIndex m_pressed;   // pressed, not yet released
     QPersistentModelIndex m_cell;      // waiting for the interval to pass
     QTimer m_timer;
+    // An edit waits: the program's events pass here and the list takes
+    // input-method text (the cell alone cannot tell: its row may go).
+    bool m_waiting = false;
     bool m_listTookInputMethod = false;   // before the edit waited
 };
 

@@ -128,4 +128,15 @@ void clickRow(const fw::ListBox* list, int row, bool twice)
         QTest::mouseClick(viewportOf(list), Qt::LeftButton, {}, rowPoint(list, row));
 }
 
+void clickCell(const fw::ListBox* list, int row, int column, bool twice)
+{
+    const auto* view = qobject_cast<QAbstractItemView*>(list->widget());
+    QWidget* frame = view->window();
+    const QPoint at = view->viewport()->mapTo(frame, view->visualRect(view->model()->index(row, column)).center());
+    if (twice)
+        QTest::mouseDClick(frame->windowHandle(), Qt::LeftButton, {}, at);
+    else
+        QTest::mouseClick(frame->windowHandle(), Qt::LeftButton, {}, at);
+}
+
 } // namespace testing

@@ -54,4 +54,8 @@ QWidget* viewportOf(const fw::ListBox* list);
 QPoint rowPoint(const fw::ListBox* list, int row);
 // A click, or a double-click, on a row (-1: below the last row).
 void clickRow(const fw::ListBox* list, int row, bool twice = false);
+// A click, or a double-click, on a cell as the window system delivers it:
+// to whatever widget lies under the pointer (an editor opened by the first
+// click takes the second).
+void clickCell(const fw::ListBox* list, int row, int column, bool twice = false);
 } // namespace testing

@@ -8,8 +8,12 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QRandomGenerator>
 #include <QScrollBar>
+#include <QSpontaneKeyEvent>
 #include <QtTest>
 
 namespace {
@@ -64,6 +68,269 @@ int countPixels(const QImage& image, bool (*test)(QColor))
     for (int i = 0; i < image.width() * image.height(); ++i)
         n += test(image.pixelColor(i % image.width(), i / image.width()));
     return n;
+}
+
+// The cells of a list whose editable cells the user edits in place, as the
+// list box's rules leave them after each of the user's gestures. A click on
+// the one selected row's editable cell waits out the double-click interval,
+// then opens that cell's editor, its whole text selected; what is typed
+// meanwhile (text, a paste, a composed character, Backspace, Delete) opens
+// it at once and goes in; any other press, key or wheel turn drops the
+// waiting edit. In the editor, text replaces the selection or goes in at the
+// cursor; Return, or a press anywhere else in the rows, stores it; Escape
+// puts the cell back. Nothing else changes a cell.
+class TypedCells {
+public:
+    explicit TypedCells(fw::ListBox* list) : m_list(list), m_selected(list->ListIndex())
+    {
+        for (int row = 0; row < list->ListCount(); ++row) {
+            m_cells.emplace_back();
+            for (int column = 0; column < list->ColumnCount(); ++column)
+                m_cells.back() << list->Cell(row, column);
+        }
+    }
+
+    void click(int row, int column, bool twice)
+    {
+        if (m_editor && m_editor->at == Cell{row, column}) {
+            m_clickedIntoEditor = true;   // where its cursor goes is the line's own affair
+            return;
+        }
+        m_waiting.reset();
+        store();
+        const bool onTheSelectedRow = row == m_selected;
+        m_selected = row;
+        if (!twice && onTheSelectedRow && m_list->columnEditable(column)) {
+            m_waiting = Cell{row, column};
+            m_waitingSince.start();
+        }
+    }
+    void waited(bool pastTheInterval)
+    {
+        if (pastTheInterval)
+            openWaitingEdit();
+    }
+    // Text typed, composed or pasted.
+    void type(const QString& text)
+    {
+        openWaitingEdit();
+        if (!m_editor)
+            return;
+        Editor& e = *m_editor;
+        e.text.replace(e.selectionStart(), e.selectionLength(), text);
+        e.anchor = e.cursor = e.selectionStart() + text.size();
+    }
+    void erase(bool forward)
+    {
+        openWaitingEdit();
+        if (!m_editor)
+            return;
+        Editor& e = *m_editor;
+        if (e.selectionLength() == 0)
+            e.cursor = std::clamp<qsizetype>(e.cursor + (forward ? 1 : -1), 0, e.text.size());
+        type(QString());
+    }
+    // Return, Escape or an arrow.
+    void press(Qt::Key key)
+    {
+        if (!m_editor) {
+            m_waiting.reset();
+            if (key == Qt::Key_Up || key == Qt::Key_Down)
+                m_selected = std::clamp(m_selected + (key == Qt::Key_Up ? -1 : 1), 0, int(m_cells.size()) - 1);
+            return;
+        }
+        Editor& e = *m_editor;
+        if (key == Qt::Key_Return)
+            store();
+        else if (key == Qt::Key_Escape)
+            m_editor.reset();
+        else if (key == Qt::Key_Left || key == Qt::Key_Right)
+            e.anchor = e.cursor = std::clamp<qsizetype>(e.cursor + (key == Qt::Key_Left ? -1 : 1), 0, e.text.size());
+    }
+    void wheelTurned() { m_waiting.reset(); }
+
+    // What the list shows otherwise than the model; empty when nothing.
+    QString mismatch()
+    {
+        const std::optional<Editor> editor = listsEditor();
+        // The interval may pass while a step is still under way.
+        if (m_waiting && m_waitingSince.elapsed() >= kInterval * 9 / 10 && editor && editor->at == *m_waiting)
+            openWaitingEdit();
+        if (std::exchange(m_clickedIntoEditor, false) && editor && m_editor && editor->at == m_editor->at)
+            std::tie(m_editor->anchor, m_editor->cursor) = std::pair(editor->anchor, editor->cursor);
+        for (int row = 0; row < int(m_cells.size()); ++row) {
+            for (int column = 0; column < m_cells[row].size(); ++column) {
+                if (m_list->Cell(row, column) != m_cells[row][column])
+                    return QStringLiteral("cell %1 %2 holds \"%3\", not \"%4\"")
+                        .arg(row).arg(column).arg(m_list->Cell(row, column), m_cells[row][column]);
+            }
+        }
+        if (described(editor) != described(m_editor))
+            return QStringLiteral("the list has %1, not %2").arg(described(editor), described(m_editor));
+        if (m_list->SelectedRows() != std::vector<int>{m_selected})
+            return QStringLiteral("row %1 is not the one selected").arg(m_selected);
+        if (m_list->widget()->testAttribute(Qt::WA_InputMethodEnabled) != m_waiting.has_value())
+            return QStringLiteral("the list %1 input-method text").arg(m_waiting ? "takes no" : "takes");
+        return {};
+    }
+
+    static constexpr int kInterval = 30;   // the double-click interval, ms
+
+private:
+    struct Cell {
+        int row;
+        int column;
+        bool operator==(const Cell&) const = default;
+    };
+    struct Editor {
+        Cell at;
+        QString text;
+        qsizetype anchor = 0;   // the selection runs from here to the cursor
+        qsizetype cursor = 0;
+        qsizetype selectionStart() const { return std::min(anchor, cursor); }
+        qsizetype selectionLength() const { return std::abs(cursor - anchor); }
+    };
+    static QString described(const std::optional<Editor>& editor)
+    {
+        if (!editor)
+            return QStringLiteral("no editor");
+        return QStringLiteral("an editor on %1 %2 holding \"%3\", the cursor at %4, %5 selected")
+            .arg(editor->at.row).arg(editor->at.column).arg(editor->text).arg(editor->cursor).arg(editor->selectionLength());
+    }
+
+    void openWaitingEdit()
+    {
+        if (!m_waiting)
+            return;
+        const QString text = m_cells[m_waiting->row][m_waiting->column];
+        m_editor = Editor{*m_waiting, text, 0, text.size()};   // all of it selected
+        m_waiting.reset();
+    }
+    void store()
+    {
+        if (m_editor)
+            m_cells[m_editor->at.row][m_editor->at.column] = m_editor->text;
+        m_editor.reset();
+    }
+
+    std::optional<Editor> listsEditor() const
+    {
+        const auto* view = qobject_cast<QAbstractItemView*>(m_list->widget());
+        const auto* line = dynamic_cast<QLineEdit*>(m_list->ActiveCell());
+        for (int row = 0; line && row < int(m_cells.size()); ++row) {
+            for (int column = 0; column < m_cells[row].size(); ++column) {
+                if (line->geometry() != view->visualRect(view->model()->index(row, column)))
+                    continue;
+                const qsizetype start = line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
+                const qsizetype end = start + line->selectionLength();
+                return Editor{{row, column}, line->text(), line->cursorPosition() == start ? end : start,
+                              line->cursorPosition()};
+            }
+        }
+        return std::nullopt;
+    }
+
+    fw::ListBox* m_list;
+    std::vector<QStringList> m_cells;
+    int m_selected;
+    std::optional<Cell> m_waiting;
+    QElapsedTimer m_waitingSince;
+    std::optional<Editor> m_editor;
+    bool m_clickedIntoEditor = false;
+};
+
+// A wheel turn over a point of the list's rows, to whatever lies under it.
+void turnWheel(fw::ListBox* list, QPoint inViewport, int notches)
+{
+    QWidget* frame = list->widget()->window();
+    const QPoint at = viewportOf(list)->mapTo(frame, inViewport);
+    QWidget* under = frame->childAt(at);
+    QWheelEvent wheel(under->mapFrom(frame, at), frame->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&wheel);
+    QApplication::sendEvent(under, &wheel);
+}
+
+// Keys as a real keyboard sends them, each with what it does to the model.
+struct KeyGesture {
+    const char* name;
+    std::function<void(QWindow*)> make;
+    std::function<void(TypedCells&)> told;
+};
+const std::vector<KeyGesture>& keyGestures()
+{
+    const auto typed = [](const char* text) {
+        return [text](TypedCells& cells) { cells.type(QString::fromUtf8(text)); };
+    };
+    const auto pressed = [](Qt::Key key, const char* text = "") {
+        return [key, text](QWindow* window) { pressKey(window, key, QString::fromLatin1(text)); };
+    };
+    const auto told = [](Qt::Key key) { return [key](TypedCells& cells) { cells.press(key); }; };
+    static const std::vector<KeyGesture> gestures{
+        {"a", [](QWindow* w) { typeOnKeyboard(w, "a"); }, typed("a")},
+        {"step", [](QWindow* w) { typeOnKeyboard(w, "step"); }, typed("step")},
+        {"T, Shift first", [](QWindow* w) { typeOnKeyboard(w, "T"); }, typed("T")},
+        {"+, Shift first", [](QWindow* w) { typeOnKeyboard(w, "+"); }, typed("+")},
+        {"space", [](QWindow* w) { typeOnKeyboard(w, " "); }, typed(" ")},
+        {"AltGr+E", [](QWindow* w) { pressWith(w, Qt::Key_AltGr, Qt::Key_E, "€"); }, typed("€")},
+        {"´ e composed", [](QWindow* w) { typeWithDeadKey(w, Qt::Key_Dead_Acute, u'e', "é"); }, typed("é")},
+        {"` a not composed", [](QWindow* w) { pressKey(w, Qt::Key_Dead_Grave); typeOnKeyboard(w, "a"); }, typed("a")},
+        {"Ctrl+V", [](QWindow* w) { pressWith(w, Qt::Key_Control, Qt::Key_V); }, typed("Clip")},
+        {"Shift+Insert", [](QWindow* w) { pressWith(w, Qt::Key_Shift, Qt::Key_Insert); }, typed("Clip")},
+        {"Caps Lock", pressed(Qt::Key_CapsLock), [](TypedCells&) {}},
+        {"Backspace", [](QWindow* w) { typeOnKeyboard(w, "\b"); }, [](TypedCells& cells) { cells.erase(false); }},
+        {"Delete", pressed(Qt::Key_Delete), [](TypedCells& cells) { cells.erase(true); }},
+        {"Return", pressed(Qt::Key_Return, "\r"), told(Qt::Key_Return)},
+        {"Escape", pressed(Qt::Key_Escape, "\x1b"), told(Qt::Key_Escape)},
+        {"Up", pressed(Qt::Key_Up), told(Qt::Key_Up)},
+        {"Down", pressed(Qt::Key_Down), told(Qt::Key_Down)},
+        {"Left", pressed(Qt::Key_Left), told(Qt::Key_Left)},
+        {"Right", pressed(Qt::Key_Right), told(Qt::Key_Right)},
+    };
+    return gestures;
+}
+
+// One gesture of the user's, drawn at random, made on the list and told to
+// the model; answers what it was.
+QString userStep(QRandomGenerator& random, fw::ListBox* list, TypedCells& cells)
+{
+    std::vector<int> shown;   // the rows wholly in view
+    for (int row = 0; row < list->ListCount(); ++row) {
+        if (viewportOf(list)->rect().contains(cellRect(list, row)))
+            shown.push_back(row);
+    }
+    const bool selectedShown = std::find(shown.begin(), shown.end(), list->ListIndex()) != shown.end();
+    const int row = selectedShown && random.bounded(2) ? list->ListIndex() : shown[random.bounded(int(shown.size()))];
+    const int column = random.bounded(list->ColumnCount());
+    const auto pause = [&](bool pastTheInterval) {
+        QTest::qWait(pastTheInterval ? TypedCells::kInterval + 15 : random.bounded(TypedCells::kInterval / 4));
+        QCoreApplication::processEvents();   // the wait may end without a last turn of the loop
+        cells.waited(pastTheInterval);
+        return QString(pastTheInterval ? "a pause past the interval" : "a short pause");
+    };
+    // Out of 24: 7 clicks (one of them followed by a pause past the
+    // interval), 1 double-click, 1 pause past the interval, 2 short ones,
+    // 1 wheel turn, 12 keys.
+    const int kind = random.bounded(24);
+    if (kind < 8) {
+        const bool twice = kind == 0;
+        cells.click(row, column, twice);
+        clickCell(list, row, column, twice);
+        const QString click = QStringLiteral("%1 %2 %3").arg(twice ? "double-click" : "click").arg(row).arg(column);
+        return kind == 1 ? click + ", " + pause(true) : click;
+    }
+    if (kind < 11)
+        return pause(kind == 8);
+    if (kind == 11) {
+        const int notches = random.bounded(2) ? 1 : -1;
+        turnWheel(list, cellRect(list, row, column).center(), notches);
+        cells.wheelTurned();
+        return QStringLiteral("wheel %1 over %2 %3").arg(notches).arg(row).arg(column);
+    }
+    const KeyGesture& key = keyGestures()[random.bounded(int(keyGestures().size()))];
+    key.told(cells);
+    key.make(list->window().frame()->windowHandle());
+    return QString::fromUtf8(key.name);
 }
 
 } // namespace
@@ -469,6 +736,7 @@ private slots:
         QTest::newRow("Shift alone") << "shift" << "focus 1 1";
         QTest::newRow("a scroll") << "scroll" << "";
         QTest::newRow("another row selected") << "select" << "";
+        QTest::newRow("another row selected before the release") << "press" << "";
         QTest::newRow("a row removed") << "remove" << "";
         QTest::newRow("EditCell, at once") << "code" << "focus 2 1";
     }
@@ -487,7 +755,10 @@ private slots:
         connect(m_list, &fw::ListBox::doubleClick, &heard, [&] { log << QStringLiteral("double-click"); });
         QWidget* rows = viewportOf(m_list);
         const QPoint cell = cellRect(m_list, 1, 1).center();
-        QTest::mouseClick(rows, Qt::LeftButton, {}, cell);
+        QTest::mousePress(rows, Qt::LeftButton, {}, cell);
+        if (meanwhile == "press")
+            m_list->setListIndex(2);
+        QTest::mouseRelease(rows, Qt::LeftButton, {}, cell);
         QCOMPARE(activeText(m_list), "<none>");
         if (meanwhile == "double") {
             // The second press goes to whatever is under the mouse by then.
@@ -591,6 +862,40 @@ private slots:
         QTEST(m_list->Cell(1, 1), "stored");
         QCOMPARE(activeText(m_list), "<none>");
         QCOMPARE(menuPastes, 0);
+    }
+
+    // A long run of the user's gestures drawn at random: clicks and
+    // double-clicks on the selected row and others, on editable cells and
+    // others; pauses shorter and longer than the double-click interval; keys
+    // as a real keyboard sends them; wheel turns. After every step each cell
+    // holds what it held, or what the user typed into the editor their own
+    // click opened on it. A failing run tells its seed; LIST_INPUT_SEED
+    // replays it.
+    void randomInput()
+    {
+        const int interval = QApplication::doubleClickInterval();
+        const auto restore = qScopeGuard([interval] { QApplication::setDoubleClickInterval(interval); });
+        QApplication::setDoubleClickInterval(TypedCells::kInterval);
+        QGuiApplication::clipboard()->setText(QStringLiteral("Clip"));
+        fill(m_list, 20);
+        for (int row = 0; row < 20; ++row) {
+            for (int column = 1; column < 4; ++column)
+                m_list->setCell(row, column, QStringLiteral("%1.%2").arg(row).arg(column));
+        }
+        m_list->setColumnEditable(1, true);
+        m_list->setColumnEditable(3, true);
+        clickCell(m_list, 0, 0);
+        const QByteArray given = qgetenv("LIST_INPUT_SEED");
+        const quint32 seed = given.isEmpty() ? QRandomGenerator::global()->generate() : given.toUInt();
+        QRandomGenerator random(seed);
+        TypedCells cells(m_list);
+        QStringList steps;
+        for (int step = 0; step < 2000; ++step) {
+            steps << userStep(random, m_list, cells);
+            const QString wrong = cells.mismatch();
+            QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("seed %1, step %2: %3; the last steps: %4")
+                                                      .arg(seed).arg(step).arg(wrong, steps.mid(std::max(0, step - 12)).join(", "))));
+        }
     }
 
     // What was typed in an edit left open is kept when code finishes the

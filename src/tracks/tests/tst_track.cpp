@@ -97,20 +97,6 @@ void clickHeading(const Track& w, int column)
     QTest::mouseClick(heading->viewport(), Qt::LeftButton, {}, QPoint(heading->sectionViewportPosition(column) + 10, 5));
 }
 
-// A click, or a double-click, on a cell as the window system delivers it:
-// to whatever widget lies under the pointer (an editor opened by the first
-// click takes the second).
-void userClick(const fw::ListBox* list, int row, int column, bool twice = false)
-{
-    const auto* view = qobject_cast<QAbstractItemView*>(list->widget());
-    QWidget* frame = view->window();
-    const QPoint at = view->viewport()->mapTo(frame, view->visualRect(view->model()->index(row, column)).center());
-    if (twice)
-        QTest::mouseDClick(frame->windowHandle(), Qt::LeftButton, {}, at);
-    else
-        QTest::mouseClick(frame->windowHandle(), Qt::LeftButton, {}, at);
-}
-
 // Whether the list on the screen shows what painting it afresh shows.
 bool showsWhatAFreshPaintShows(const fw::ListBox* list)
 {
@@ -423,9 +409,9 @@ private slots:
         });
         if (how == "double-click") {
             // A click on the row's note, a pause, then a double-click there.
-            userClick(w.TrackList, row, 5);
+            clickCell(w.TrackList, row, 5);
             QTest::qWait(QApplication::doubleClickInterval() + 200);
-            userClick(w.TrackList, row, 5, true);
+            clickCell(w.TrackList, row, 5, true);
             QVERIFY(!w.TrackList->ActiveCell());
         } else {
             w.TrackList->setListIndex(row);
@@ -630,9 +616,9 @@ private slots:
             w.frame()->activateWindow();   // the player came to the front
             QVERIFY(QTest::qWaitForWindowActive(w.frame()));
         }
-        userClick(w.TrackList, 6, column);   // selects count 7
+        clickCell(w.TrackList, 6, column);   // selects count 7
         QTest::qWait(QApplication::doubleClickInterval() + 100);
-        userClick(w.TrackList, 6, column);   // the selected row: its editor opens after the interval
+        clickCell(w.TrackList, 6, column);   // the selected row: its editor opens after the interval
         QTest::qWait(pause);
         QWindow* window = w.frame()->windowHandle();
         if (typed == "^V")
@@ -651,6 +637,68 @@ private slots:
         QVERIFY(!w.TrackList->ActiveCell());
     }
 
+    // Once an edit that the interval opened has ended, what is typed on the
+    // list goes into no cell: not after a click on a cell no click edits,
+    // nor after the click that takes the selection over from the player.
+    void typingAfterAnEditChangesNothing_data()
+    {
+        QTest::addColumn<QString>("typed");   // "\x7f": Delete
+        QTest::addColumn<bool>("playing");
+        QTest::newRow("a word") << "oops" << false;
+        QTest::newRow("Delete") << "\x7f" << false;
+        QTest::newRow("Backspace") << "\b" << false;
+        QTest::newRow("Space") << " " << false;
+        QTest::newRow("a word while the song plays") << "oops" << true;
+    }
+    void typingAfterAnEditChangesNothing()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, playing);
+        const QString wav = h->env.root() + "/probe.wav";
+        QVERIFY(writeWav(wav, 20.0));
+        const int id = addTrack(*h, evenCounts(20), wav);
+        Track& w = openOn(id);
+        w.Show();
+        QVERIFY(QTest::qWaitForWindowActive(w.frame()));
+        QWindow* window = w.frame()->windowHandle();
+        clickCell(w.TrackList, 7, 6);   // selects count 8
+        QTest::qWait(QApplication::doubleClickInterval() + 100);
+        clickCell(w.TrackList, 7, 6);
+        QTRY_VERIFY(w.TrackList->ActiveCell());   // opened by the interval
+        typeOnKeyboard(window, "first");
+        pressKey(window, Qt::Key_Return, "\r");
+        const QString everything = QString("Select group_concat(r, ', ') from (Select TheCount||' '||TheTime||' '||Beat||"
+                                           "' '||Speed||' '||Note||' '||Advice||' '||Comment as r from Track where "
+                                           "SongsID=%1 order by TheCount)").arg(id);
+        const QStringList before = h->queryValue(everything).split(", ");
+        QCOMPARE(before.value(7), "8 4.5 8 120.0 n8 first ");
+        const auto shown = [&] {
+            QStringList cells;
+            for (int column = 0; column < 8; ++column)
+                cells << columnTexts(w.TrackList, column);
+            return cells;
+        };
+        const QStringList shownBefore = shown();
+        if (playing) {
+            w.pbPlayFrom->push();
+            QTRY_VERIFY(TheCount::instance().LastTimeDone >= 0);
+            w.frame()->activateWindow();   // the player came to the front
+            QVERIFY(QTest::qWaitForWindowActive(w.frame()));
+            clickCell(w.TrackList, w.TrackList->ListIndex(), 5);   // the followed row's Note
+        } else {
+            clickCell(w.TrackList, 2, 0);   // count 3's Count
+        }
+        if (typed == "\x7f")
+            pressKey(window, Qt::Key_Delete);
+        else
+            typeOnKeyboard(window, typed);
+        pressKey(window, Qt::Key_Return, "\r");
+        TheCount::instance().StopCounting();
+        QVERIFY(!w.TrackList->ActiveCell());
+        QCOMPARE(h->queryValue(everything).split(", "), before);
+        QCOMPARE(shown(), shownBefore);
+    }
+
     // What the user selects while a long track fills stays selected when the
     // fill ends, and the tools act on it.
     void aRowPickedWhileTheListFillsStaysPicked()
@@ -664,7 +712,7 @@ private slots:
         connect(&watch, &QTimer::timeout, &w, [&] {
             if (during == 0 && w.TrackList->ListCount() >= 300) {
                 during = w.TrackList->ListCount();
-                userClick(w.TrackList, 3, 5);
+                clickCell(w.TrackList, 3, 5);
                 QTest::mouseClick(viewportOf(w.TrackList), Qt::LeftButton, Qt::ControlModifier, rowPoint(w.TrackList, 6));
             }
         });
