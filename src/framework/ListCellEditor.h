@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <limits>
 
 namespace fw {
 
@@ -18,7 +19,12 @@ constexpr int kCellTextMargin = 4;
 
 class CellLineEdit final : public QLineEdit, public CellEditor {
 public:
-    CellLineEdit(ListView* owner, QWidget* parent) : QLineEdit(parent), m_owner(owner) {}
+    // A cell's text is edited whole, however long: a line edit cuts what it
+    // is given at its own length limit, and the edit would store it so.
+    CellLineEdit(ListView* owner, QWidget* parent) : QLineEdit(parent), m_owner(owner)
+    {
+        setMaxLength(std::numeric_limits<int>::max());
+    }
     // An editor whose edit has ended reports nothing more.
     void detach() { m_owner = nullptr; }
 

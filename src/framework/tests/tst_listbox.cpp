@@ -722,6 +722,19 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
+    // The editor takes a cell's text whole, however long, and stores it so.
+    void longCellEditsWhole()
+    {
+        fill(m_list, {"a"});
+        const QString longText(40000, u'x');
+        m_list->setCell(0, 1, longText);
+        m_list->EditCell(0, 1);
+        QTest::keyClick(editor(m_list), Qt::Key_End);
+        QTest::keyClicks(editor(m_list), QStringLiteral("!"));
+        QTest::keyClick(editor(m_list), Qt::Key_Return);
+        QCOMPARE(m_list->Cell(0, 1), longText + QLatin1Char('!'));
+    }
+
     // A click on the selected row's editable cell edits it once the
     // double-click interval has passed; whatever happens meanwhile drops it.
     void clickToEdit_data()
