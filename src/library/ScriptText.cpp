@@ -8,7 +8,9 @@
 #include <cmath>
 #include <cstdint>
 #include <array>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace SongScript {
@@ -156,15 +158,39 @@ public:
         return leaning;
     }
 
-    // The cost of a piece of a value, every character of it and the value's
-    // end after it.
-    double cost(const QString& text) const
+    // The costs of a piece of a value, left + middle + right, for each of
+    // the middles: every character of it and the value's end after it. What
+    // stands before a middle, and two characters or more past it, is added
+    // up once.
+    std::vector<double> costs(const QString& left, const std::vector<QString>& middles, const QString& right) const
     {
-        Sum sum;
-        Context context(*this, text, 0);
-        for (qsizetype k = 0; k <= text.size(); ++k)
-            context.next(text, k, sum);
-        return combined(sum.costs(), Costs{});
+        Sum leftSum;
+        Context leftContext(*this, left, 0);
+        for (qsizetype k = 0; k < left.size(); ++k)
+            leftContext.next(left, k, leftSum);
+        Sum farSum;
+        if (right.size() >= 2) {
+            Context farContext(*this, right, 2);
+            for (qsizetype k = 2; k <= right.size(); ++k)
+                farContext.next(right, k, farSum);
+        }
+        const Costs before = leftSum.costs();
+        const Costs far = farSum.costs();
+        std::vector<double> costs;
+        for (const QString& middle : middles) {
+            // The middle and what it reaches: the next two characters, or the
+            // value's end.
+            const QString reach = middle + right.left(2);
+            Sum sum;
+            Context context(*this, left, left.size());
+            for (qsizetype k = 0; k < reach.size() + (right.size() < 2 ? 1 : 0); ++k)
+                context.next(reach, k, sum);
+            Costs both = sum.costs();
+            for (int language = 0; language < kMostLanguages; ++language)
+                both[language] += far[language];
+            costs.push_back(combined(both, before));
+        }
+        return costs;
     }
 
 private:
@@ -308,6 +334,8 @@ private:
                 m_shifts[k][language] = static_cast<qint8>(value(costs.shifts[k]) - 32);
             m_priors[language] = costs.prior;
         }
+        for (size_t k = 0; k < m_likelier.size(); ++k)
+            m_likelier[k] = std::exp2(-double(k) / 2);
     }
 
     // Beyond the text's ends stands a line end.
@@ -343,14 +371,15 @@ private:
         const qint32 least = *std::min_element(both.cbegin(), both.cbegin() + count);
         double sum = 0;
         for (int language = 0; language < count; ++language) {
-            if (both[language] - least < 128)
-                sum += std::exp2((least - both[language]) / 2.0);
+            if (both[language] - least < qint32(m_likelier.size()))
+                sum += m_likelier[static_cast<size_t>(both[language] - least)];
         }
         return least - 2 * std::log2(sum);
     }
 
     std::array<Info, 0x10000> m_info;
     Costs m_priors{};
+    std::array<double, 128> m_likelier;   // 2^(-k/2): how much less likely k half bits more make something
     std::vector<Bytes> m_pairs;
     std::array<Bytes, WesternPairs::kShapeCount * WesternPairs::kShapeCount * 2 + 1> m_cases{};
     std::array<SignedBytes, WesternPairs::kKindCount * WesternPairs::kKindCount * WesternPairs::kKindCount> m_shifts{};
@@ -361,14 +390,49 @@ constexpr size_t kAround = 16;
 
 // Whether the bytes of a valid UTF-8 sequence, the character c, read
 // likelier as 8-bit text than as c where they stand, between what was read
-// before them and the pieces after them, in either 8-bit encoding. An 8-bit
-// text makes valid sequences only by chance ("“Ärger”" in Mac OS Roman
-// holds the bytes of "Ҁ", "’é" those of "Վ"), and those give letters of
-// another script amid Latin ones, or controls; a UTF-8 character from
-// another script is likelier than the 8-bit signs and letters its bytes make
-// ("Trương" as Windows-1252 is "TrÆ°Æ¡ng").
-bool readsAsBytes(const Piece& c, const std::vector<Piece>& bytes, const std::vector<Piece>& before,
-                  const std::vector<Piece>& after, size_t next)
+// before them (before[from, end)) and the pieces after them (after[next,
+// to)), in either 8-bit encoding. An 8-bit text makes valid sequences only
+// by chance ("“Ärger”" in Mac OS Roman holds the bytes of "Ҁ", "’é" those
+// of "Վ"), and those give letters of another script amid Latin ones, or
+// controls; a UTF-8 character from another script is likelier than the
+// 8-bit signs and letters its bytes make ("Trương" as Windows-1252 is
+// "TrÆ°Æ¡ng").
+bool bytesLikelier(const Piece& c, QByteArrayView sequence, const std::vector<Piece>& before,
+                   const std::vector<Piece>& after, size_t from, size_t next, size_t to)
+{
+    std::vector<Piece> bytes;
+    for (const char byte : sequence)
+        bytes.push_back({static_cast<unsigned char>(byte), true});
+    const auto isStray = [](const Piece& piece) { return piece.stray; };
+    const bool strayAround = std::any_of(before.cbegin() + qsizetype(from), before.cend(), isStray)
+        || std::any_of(after.cbegin() + qsizetype(next), after.cbegin() + qsizetype(to), isStray);
+    const QString character = decoding({c}, macRoman).text;
+    std::vector<QString> middles = {character};
+    for (char16_t (*eightBit)(unsigned char) : {macRoman, windows1252}) {
+        const QString asBytes = decoding(bytes, eightBit).text;
+        if (!asBytes.contains(QChar(kUndefined)))
+            middles.push_back(asBytes);
+        // Where the text around reads the same in both encodings, both
+        // readings of the bytes are weighed at once.
+        if (eightBit == macRoman && !strayAround)
+            continue;
+        const std::vector<double> costs = Likeness::instance().costs(
+            decoding(before, eightBit, from).text, middles, decoding(after, eightBit, next, to).text);
+        if (std::any_of(costs.cbegin() + 1, costs.cend(), [&](double cost) { return cost < costs.front(); }))
+            return true;
+        middles.resize(1);
+    }
+    return false;
+}
+
+// Whether the bytes of a valid UTF-8 sequence read likelier as 8-bit text
+// (bytesLikelier), up to kAround pieces on either side within the value. A
+// file's sequences often stand again amid the same text (a note on every
+// track line): each weighing is kept, by the pieces around the sequence.
+using Weighings = std::unordered_map<std::u32string, bool>;
+
+bool readsAsBytes(const Piece& c, QByteArrayView sequence, const std::vector<Piece>& before,
+                  const std::vector<Piece>& after, size_t next, Weighings& weighings)
 {
     const auto isBreakPiece = [](const Piece& piece) {
         return !piece.stray && piece.c < 0x80 && isBreak(QChar(char16_t(piece.c)));
@@ -379,17 +443,22 @@ bool readsAsBytes(const Piece& c, const std::vector<Piece>& bytes, const std::ve
     size_t to = next;
     while (to < after.size() && to - next < kAround && !isBreakPiece(after[to]))
         ++to;
-    const Likeness& likeness = Likeness::instance();
-    for (char16_t (*eightBit)(unsigned char) : {macRoman, windows1252}) {
-        const QString asBytes = decoding(bytes, eightBit).text;
-        if (asBytes.contains(QChar(kUndefined)))
-            continue;
-        const QString left = decoding(before, eightBit, from).text;
-        const QString right = decoding(after, eightBit, next, to).text;
-        if (likeness.cost(left + asBytes + right) < likeness.cost(left + decoding({c}, eightBit).text + right))
-            return true;
-    }
-    return false;
+    // The pieces, a stray byte's with its top bit set, and the sequence
+    // between two of all bits set.
+    std::u32string key;
+    key.reserve(before.size() - from + to - next + 3);
+    const auto append = [&key](const Piece& piece) { key += piece.stray ? piece.c | 0x80000000 : piece.c; };
+    std::for_each(before.cbegin() + qsizetype(from), before.cend(), append);
+    key += char32_t(0xFFFFFFFF);
+    key += c.c;
+    key += char32_t(0xFFFFFFFF);
+    std::for_each(after.cbegin() + qsizetype(next), after.cbegin() + qsizetype(to), append);
+    const auto weighed = weighings.find(key);
+    if (weighed != weighings.cend())
+        return weighed->second;
+    const bool asBytes = bytesLikelier(c, sequence, before, after, from, next, to);
+    weighings.emplace(std::move(key), asBytes);
+    return asBytes;
 }
 
 // The file's characters: ASCII bytes, valid UTF-8 sequences and stray
@@ -436,6 +505,7 @@ std::vector<Piece> piecesOf(const QByteArray& content)
         return pieces;
     std::vector<Piece> read;
     read.reserve(pieces.size());
+    Weighings weighings;
     auto start = starts.cbegin();
     for (size_t k = 0; k < pieces.size(); ++k) {
         const Piece& piece = pieces[k];
@@ -445,13 +515,12 @@ std::vector<Piece> piecesOf(const QByteArray& content)
         }
         const qsizetype begin = *start++;
         const int length = piece.c < 0x800 ? 2 : piece.c < 0x10000 ? 3 : 4;
-        std::vector<Piece> bytes;
-        for (qsizetype j = begin; j < begin + length; ++j)
-            bytes.push_back({byteAt(j), true});
-        if (readsAsBytes(piece, bytes, read, pieces, k + 1))
-            read.insert(read.end(), bytes.cbegin(), bytes.cend());
-        else
+        if (!readsAsBytes(piece, QByteArrayView(content).sliced(begin, length), read, pieces, k + 1, weighings)) {
             read.push_back(piece);
+            continue;
+        }
+        for (qsizetype j = begin; j < begin + length; ++j)
+            read.push_back({byteAt(j), true});
     }
     return read;
 }
