@@ -66,15 +66,17 @@ private slots:
         QTest::addColumn<QString>("meantNotes");
         const QByteArray macCafe = "Caf\x8E con leche";
         const QByteArray windowsDont = "Don\x92t stop";
-        QTest::newRow("Vietnamese, Mac OS Roman notes") << QByteArray("Tr\xC6\xB0\xC6\xA1ng Th\xE1\xBB\x8B H\xE1\xBB\x93ng")
-                                                        << macCafe << "Café con leche";
+        QTest::newRow("Vietnamese, Mac OS Roman notes")
+            << QByteArray("Tr\xC6\xB0\xC6\xA1ng Th\xE1\xBB\x8B H\xE1\xBB\x93ng") << macCafe << "Café con leche";
         QTest::newRow("Vietnamese, Windows-1252 notes")
             << QByteArray("Tr\xE1\xBA\xA7n Thu H\xC3\xA0 \xE2\x80\x93 Gi\xE1\xBA\xA5" "c m\xC6\xA1") << windowsDont
             << "Don’t stop";
-        QTest::newRow("Chinese, Mac OS Roman notes") << QByteArray("Amor \xE6\x84\x9B Eterno") << macCafe << "Café con leche";
-        QTest::newRow("Chinese, Windows-1252 notes") << QByteArray("Amor \xE6\x84\x9B Eterno") << windowsDont << "Don’t stop";
-        QTest::newRow("Greek, Mac OS Roman notes with a valid pair") << QByteArray("Jazz \xCE\xA9 Club")
-                                                                     << QByteArray("L\xD5\x8Et\x8E indien") << "L’été indien";
+        QTest::newRow("Chinese, Mac OS Roman notes") << QByteArray("Amor \xE6\x84\x9B Eterno") << macCafe
+                                                     << "Café con leche";
+        QTest::newRow("Chinese, Windows-1252 notes") << QByteArray("Amor \xE6\x84\x9B Eterno") << windowsDont
+                                                     << "Don’t stop";
+        QTest::newRow("Greek, Mac OS Roman notes with a valid pair")
+            << QByteArray("Jazz \xCE\xA9 Club") << QByteArray("L\xD5\x8Et\x8E indien") << "L’été indien";
     }
     void otherScriptsBesideStrayBytes()
     {
@@ -107,7 +109,12 @@ private slots:
         QTest::newRow("Mac: Sol og sumar") << QByteArray("S\x97l og sumar") << QByteArray("\r") << "Sól og sumar";
         QTest::newRow("Mac: Jozef Mroz") << QByteArray("J\x97zef Mr\x97z") << QByteArray("\r") << "Józef Mróz";
         QTest::newRow("Mac: Jozef Wojcik") << QByteArray("J\x97zef W\x97jcik") << QByteArray("\r") << "Józef Wójcik";
-        QTest::newRow("Mac: Thordur") << QByteArray("Th\x97rdur Gudmundsson") << QByteArray("\r") << "Thórdur Gudmundsson";
+        QTest::newRow("Mac: Thordur") << QByteArray("Th\x97rdur Gudmundsson") << QByteArray("\r")
+                                      << "Thórdur Gudmundsson";
+        QTest::newRow("Mac: Thordur Gunnarsdottir") << QByteArray("Th\x97rdur Gunnarsd\x97ttir") << QByteArray("\r")
+                                                    << "Thórdur Gunnarsdóttir";
+        QTest::newRow("Mac: Mbivleresojme") << QByteArray("Mbivler\x91sojm\x91 (Remix)") << QByteArray("\r")
+                                            << "Mbivlerësojmë (Remix)";
         QTest::newRow("Mac: Cosi fan tutte") << QByteArray("Cos\x93 fan tutte in swing") << QByteArray("\r")
                                              << "Così fan tutte in swing";
         QTest::newRow("Mac: Step-Step") << QByteArray("Step\xD0Step\xD0Triple Step") << QByteArray("\r")
@@ -135,13 +142,24 @@ private slots:
                                             << "Dh’fhalbh an Samhradh";
         QTest::newRow("Windows: Istanbul'da") << QByteArray("Istanbul\x92" "da Bir Gece") << QByteArray("\r\n")
                                               << "Istanbul’da Bir Gece";
+        QTest::newRow("Windows: Liis Lohmus") << QByteArray("Liis L\xF5hmus & Liis T\xF5nisson") << QByteArray("\r\n")
+                                              << "Liis Lõhmus & Liis Tõnisson";
+        QTest::newRow("Windows: MBIKEQYRKA") << QByteArray("MANIPULOHEJ MBIK\xCBQYRKA") << QByteArray("\r\n")
+                                             << "MANIPULOHEJ MBIKËQYRKA";
         // Re-ended by a transfer: CR LF or LF on Mac files, LF on Windows
         // ones, which tell little.
         QTest::newRow("Mac, CR LF: Krzysztof Krol") << QByteArray("Krzysztof Kr\x97l") << QByteArray("\r\n")
                                                    << "Krzysztof Król";
-        QTest::newRow("Mac, CR LF: Sol og sumar") << QByteArray("S\x97l og sumar") << QByteArray("\r\n") << "Sól og sumar";
+        QTest::newRow("Mac, CR LF: Sol og sumar") << QByteArray("S\x97l og sumar") << QByteArray("\r\n")
+                                                  << "Sól og sumar";
         QTest::newRow("Mac, CR LF: Lodz noca") << QByteArray("L\x97" "dz noca") << QByteArray("\r\n") << "Lódz noca";
-        QTest::newRow("Mac, LF: Jozef Wojcik") << QByteArray("J\x97zef W\x97jcik") << QByteArray("\n") << "Józef Wójcik";
+        QTest::newRow("Mac, LF: Jozef Wojcik") << QByteArray("J\x97zef W\x97jcik") << QByteArray("\n")
+                                               << "Józef Wójcik";
+        QTest::newRow("Mac, LF: Qeme") << QByteArray("Qem\x91") << QByteArray("\n") << "Qemë";
+        QTest::newRow("Mac, LF: Mnaoi-sidh") << QByteArray("Mnaoi-s\x93" "dh ghuilbeirneach") << QByteArray("\n")
+                                             << "Mnaoi-sìdh ghuilbeirneach";
+        QTest::newRow("Windows, LF: Domhnall MacCoinnich") << QByteArray("D\xF2mhnall MacCoinnich") << QByteArray("\n")
+                                                           << "Dòmhnall MacCoinnich";
         QTest::newRow("Windows, LF: Pluja d'estiu") << QByteArray("Pluja d\x92" "estiu") << QByteArray("\n")
                                                     << "Pluja d’estiu";
         QTest::newRow("Windows, LF: Skoda") << QByteArray("\x8Akoda Swing") << QByteArray("\n") << "Škoda Swing";
