@@ -6,8 +6,11 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <array>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace SongScript {
@@ -61,11 +64,15 @@ struct Decoding {
     std::vector<qsizetype> strays;
 };
 
-Decoding decoding(const std::vector<Piece>& pieces, char16_t (*eightBit)(unsigned char))
+// The pieces[from, to) so read.
+Decoding decoding(const std::vector<Piece>& pieces, char16_t (*eightBit)(unsigned char), size_t from = 0,
+                  size_t to = SIZE_MAX)
 {
+    to = std::min(to, pieces.size());
     Decoding d;
-    d.text.reserve(static_cast<qsizetype>(pieces.size()));
-    for (const Piece& piece : pieces) {
+    d.text.reserve(static_cast<qsizetype>(to - from));
+    for (size_t k = from; k < to; ++k) {
+        const Piece& piece = pieces[k];
         if (piece.stray) {
             d.strays.push_back(d.text.size());
             d.text += QChar(eightBit(static_cast<unsigned char>(piece.c)));
@@ -81,17 +88,20 @@ Decoding decoding(const std::vector<Piece>& pieces, char16_t (*eightBit)(unsigne
 
 // ---- which encoding -----------------------------------------------------------
 
-// How likely the stray characters of a reading are as Western-European
-// writing (see WesternPairs.h), given the text around them: each
-// character's cost after the one before it, how much likelier or less its
-// kind is after the kinds of the two before it (a quote mark between
-// letters, a one-letter word after an opening mark, a closing mark opening
-// a value), and a letter's case after the two before it, in the language of
-// the value they stand in. That language
-// is not known, only weighed: the letters of the value that are not stray
-// ones make each language more or less likely, and the stray characters
-// cost what they cost in each, so weighted. An apostrophe in "Don’t Stop"
-// is English; in "Sabor a Mí" an í is Spanish.
+// Where a value ends: a line end, or a TAB between a track line's values.
+bool isBreak(QChar c) { return c == u'\n' || c == u'\r' || c == u'\t' || c == u'\u2028'; }
+
+// How likely the characters of a text are as Western-European writing
+// (see WesternPairs.h): each character's cost after the one before it, how
+// much likelier or less its kind is after the kinds of the two before it (a
+// quote mark between letters, a one-letter word after an opening mark, a
+// closing mark opening a value), and a letter's case after the two before
+// it, in the language of the value they stand in. That language is not
+// known, only weighed: the letters of the value make each language more or
+// less likely, and the characters being weighed cost what they cost in
+// each, so weighted. An apostrophe in "Don’t Stop" is English; in "Sabor a
+// Mí" an í is Spanish. The costs of all languages add up at once, in
+// vectors of kMostLanguages lanes, so that a large file reads fast.
 class Likeness {
 public:
     static const Likeness& instance()
@@ -100,15 +110,16 @@ public:
         return likeness;
     }
 
-    // The cost of a reading's stray characters, in half bits: -2 log2 of
-    // their probability given the rest of the values they stand in. Two
-    // readings of one file differ only in their stray characters, so their
-    // costs compare.
-    double cost(const Decoding& reading) const
+    // How much costlier, in half bits (-2 log2 of the probability), the
+    // stray characters of the Mac OS Roman reading are than those of the
+    // Windows-1252 reading, given the rest of the values they stand in. The
+    // two readings differ only in their stray characters, which stand at
+    // the same places.
+    double leaning(const Decoding& mac, const Decoding& windows) const
     {
-        const QString& text = reading.text;
-        const std::vector<qsizetype>& strays = reading.strays;
-        double cost = 0;
+        const QString& text = mac.text;
+        const std::vector<qsizetype>& strays = mac.strays;
+        double leaning = 0;
         for (size_t first = 0; first < strays.size();) {
             // The stretch of the value around these strays: up to kReach
             // characters on either side, and on over strays as they come.
@@ -121,10 +132,65 @@ public:
                 if (last + 1 < strays.size() && strays[last + 1] == end)
                     ++last;
             }
-            cost += stretchCost(text, begin, end, strays, first, last);
+            // What stands two characters or more past a stray costs the same
+            // in both readings: it is added up once.
+            Sum given;
+            Sum macSum;
+            Sum windowsSum;
+            Context macContext(*this, text, begin);
+            Context windowsContext(*this, windows.text, begin);
+            size_t next = first;   // the first stray whose reach is not yet behind
+            for (qsizetype k = begin; k <= end; ++k) {
+                while (next <= last && strays[next] + 2 < k)
+                    ++next;
+                if (next <= last && strays[next] <= k) {
+                    macContext.next(text, k, macSum);
+                    windowsContext.next(windows.text, k, windowsSum);
+                } else {
+                    macContext.next(text, k, given);
+                    windowsContext.skip(windows.text, k);
+                }
+            }
+            const Costs givenCosts = given.costs();
+            leaning += combined(macSum.costs(), givenCosts) - combined(windowsSum.costs(), givenCosts);
             first = last + 1;
         }
-        return cost;
+        return leaning;
+    }
+
+    // The costs of a piece of a value, left + middle + right, for each of
+    // the middles: every character of it and the value's end after it. What
+    // stands before a middle, and two characters or more past it, is added
+    // up once.
+    std::vector<double> costs(const QString& left, const std::vector<QString>& middles, const QString& right) const
+    {
+        Sum leftSum;
+        Context leftContext(*this, left, 0);
+        for (qsizetype k = 0; k < left.size(); ++k)
+            leftContext.next(left, k, leftSum);
+        Sum farSum;
+        if (right.size() >= 2) {
+            Context farContext(*this, right, 2);
+            for (qsizetype k = 2; k <= right.size(); ++k)
+                farContext.next(right, k, farSum);
+        }
+        const Costs before = leftSum.costs();
+        const Costs far = farSum.costs();
+        std::vector<double> costs;
+        for (const QString& middle : middles) {
+            // The middle and what it reaches: the next two characters, or the
+            // value's end.
+            const QString reach = middle + right.left(2);
+            Sum sum;
+            Context context(*this, left, left.size());
+            for (qsizetype k = 0; k < reach.size() + (right.size() < 2 ? 1 : 0); ++k)
+                context.next(reach, k, sum);
+            Costs both = sum.costs();
+            for (int language = 0; language < kMostLanguages; ++language)
+                both[language] += far[language];
+            costs.push_back(combined(both, before));
+        }
+        return costs;
     }
 
 private:
@@ -132,58 +198,151 @@ private:
     static constexpr qsizetype kReach = 32;
     static constexpr int kMostLanguages = 16;
 
+    // A cost in each language, as one vector.
+    using Lanes = qint16 __attribute__((vector_size(kMostLanguages * sizeof(qint16))));
+    using Bytes = quint8 __attribute__((vector_size(kMostLanguages)));
+    using SignedBytes = qint8 __attribute__((vector_size(kMostLanguages)));
+    using Costs = std::array<qint32, kMostLanguages>;
+
+    // What the tables need of a character: its class, its kind, and its
+    // shape with whether it is a letter with a case.
+    struct Info {
+        quint8 klass;
+        quint8 kind;
+        quint8 shape;
+    };
+    static constexpr quint8 kCased = 0x80;
+
+    // Costs added up: in 16-bit lanes, emptied into 32-bit totals before
+    // they can overflow (a character costs at most 3 × 63).
+    class Sum {
+    public:
+        // Adds what c costs after the characters two and one, in each
+        // language.
+        void add(const Likeness& likeness, Info two, Info one, Info c)
+        {
+            using namespace WesternPairs;
+            const int shape = c.shape & ~kCased;
+            const size_t cases = c.shape & kCased
+                ? static_cast<size_t>(((two.shape & ~kCased) * kShapeCount + (one.shape & ~kCased)) * 2
+                                      + (shape == Capital ? 1 : 0) + 1)
+                : 0;
+            const size_t kinds = static_cast<size_t>((two.kind * kKindCount + one.kind) * kKindCount + c.kind);
+            m_lanes += __builtin_convertvector(likeness.m_pairs[static_cast<size_t>(one.klass * kClassCount + c.klass)],
+                                               Lanes)
+                + __builtin_convertvector(likeness.m_cases[cases], Lanes)
+                + __builtin_convertvector(likeness.m_shifts[kinds], Lanes);
+            if (++m_count == 128)
+                empty();
+        }
+        Costs costs()
+        {
+            empty();
+            return m_total;
+        }
+
+    private:
+        void empty()
+        {
+            for (int language = 0; language < kMostLanguages; ++language)
+                m_total[language] += m_lanes[language];
+            m_lanes = Lanes{};
+            m_count = 0;
+        }
+        Lanes m_lanes{};
+        int m_count = 0;
+        Costs m_total{};
+    };
+
+    // The two characters before the one being weighed, as a text is
+    // walked through.
+    class Context {
+    public:
+        Context(const Likeness& likeness, const QString& text, qsizetype k)
+            : m_likeness(likeness), m_two(likeness.infoAt(text, k - 2)), m_one(likeness.infoAt(text, k - 1))
+        {
+        }
+        // Adds the cost of text[k], the character after the last one
+        // walked.
+        void next(const QString& text, qsizetype k, Sum& sum)
+        {
+            const Info c = m_likeness.infoAt(text, k);
+            sum.add(m_likeness, m_two, m_one, c);
+            m_two = m_one;
+            m_one = c;
+        }
+        void skip(const QString& text, qsizetype k)
+        {
+            m_two = m_one;
+            m_one = m_likeness.infoAt(text, k);
+        }
+
+    private:
+        const Likeness& m_likeness;
+        Info m_two;
+        Info m_one;
+    };
+
     Likeness()
     {
         using namespace WesternPairs;
+        Q_ASSERT(kLanguageCount <= kMostLanguages);
+        const int otherLatin = kClassCount - 4;
+        const int otherScript = kClassCount - 3;
+        const int symbol = kClassCount - 2;
         const int other = kClassCount - 1;
-        m_classes.fill(static_cast<quint8>(other));
-        for (int k = 0; k < other; ++k) {
+        std::vector<quint8> classes(0x10000, static_cast<quint8>(other));
+        for (int k = 0; k < otherLatin; ++k) {
             for (const char16_t* c = kClasses[k]; *c; ++c)
-                m_classes[*c] = static_cast<quint8>(k);
+                classes[*c] = static_cast<quint8>(k);
         }
         const auto value = [](char digit) {
             return static_cast<quint8>(std::string_view(kDigits).find(digit));
         };
-        Q_ASSERT(kLanguageCount <= kMostLanguages);
+        const auto latin = [](char32_t u) {
+            return std::any_of(std::cbegin(kLatinElsewhere), std::cend(kLatinElsewhere),
+                               [u](const char16_t* range) { return u >= range[0] && u <= range[1]; });
+        };
         // Each character's class, kind and shape, looked up rather than
         // worked out at every position of a large file. A character not
-        // listed is of its small form's class, or a space.
-        for (char32_t u = 0; u < m_classes.size(); ++u) {
+        // listed is a space, of its small form's class, or of one of the
+        // four classes of the rest.
+        for (char32_t u = 0; u < 0x10000; ++u) {
             const QChar c(static_cast<char16_t>(u));
-            if (m_classes[u] == other)
-                m_classes[u] = c.isSpace() ? 0 : m_classes[c.toLower().unicode()];
-            m_kinds[u] = isBreak(c) ? quint8(BreakKind) : value(kClassKinds[m_classes[u]]);
-            m_shapes[u] = static_cast<quint8>(shapeOf(c) | (c.isLetter() && c.toLower() != c.toUpper() ? kCased : 0));
+            if (classes[u] == other) {
+                const int small = classes[c.toLower().unicode()];
+                classes[u] = static_cast<quint8>(c.isSpace()          ? 0
+                                                 : small != other     ? small
+                                                 : c.isSurrogate()    ? symbol
+                                                 : c.isLetter() || c.isMark() ? (latin(u) ? otherLatin : otherScript)
+                                                 : c.category() == QChar::Symbol_Other ? symbol
+                                                                                        : other);
+            }
+            m_info[u] = {classes[u], isBreak(c) ? quint8(BreakKind) : value(kClassKinds[classes[u]]),
+                         static_cast<quint8>(shapeOf(c) | (c.isLetter() && c.toLower() != c.toUpper() ? kCased : 0))};
         }
+        // Each language's cost in its lane; the case costs' first row is for
+        // a character without a case.
+        m_pairs.resize(static_cast<size_t>(kClassCount * kClassCount));
         for (int language = 0; language < kLanguageCount; ++language) {
-            std::vector<quint8>& pairs = m_pairs.emplace_back(static_cast<size_t>(kClassCount * kClassCount));
-            for (size_t k = 0; k < pairs.size(); ++k)
-                pairs[k] = value(kLanguages[language].pairs[k]);
-            std::array<quint8, kShapeCount * kShapeCount * 2>& cases = m_cases.emplace_back();
-            for (size_t k = 0; k < cases.size(); ++k)
-                cases[k] = value(kLanguages[language].cases[k]);
-            std::array<qint8, kKindCount * kKindCount * kKindCount>& shifts = m_shifts.emplace_back();
-            for (size_t k = 0; k < shifts.size(); ++k)
-                shifts[k] = static_cast<qint8>(value(kLanguages[language].shifts[k]) - 32);
+            const Language& costs = kLanguages[language];
+            for (size_t k = 0; k < m_pairs.size(); ++k)
+                m_pairs[k][language] = value(costs.pairs[k]);
+            for (size_t k = 0; k + 1 < m_cases.size(); ++k)
+                m_cases[k + 1][language] = value(costs.cases[k]);
+            for (size_t k = 0; k < m_shifts.size(); ++k)
+                m_shifts[k][language] = static_cast<qint8>(value(costs.shifts[k]) - 32);
+            m_priors[language] = costs.prior;
         }
+        for (size_t k = 0; k < m_likelier.size(); ++k)
+            m_likelier[k] = std::exp2(-double(k) / 2);
     }
-
-    // Where a value ends: a line end, or a TAB between a track line's values.
-    static bool isBreak(QChar c) { return c == u'\n' || c == u'\r' || c == u'\t' || c == u'\u2028'; }
 
     // Beyond the text's ends stands a line end.
-    static QChar at(const QString& text, qsizetype k)
+    Info infoAt(const QString& text, qsizetype k) const
     {
-        return k >= 0 && k < text.size() ? text[k] : QChar(u'\n');
+        return m_info[k >= 0 && k < text.size() ? text[k].unicode() : u'\n'];
     }
-
-    int classOf(QChar c) const { return m_classes[c.unicode()]; }
-
-    // A character's shape, and whether it is a letter with a case.
-    static constexpr quint8 kCased = 0x80;
-    int shapeAt(const QString& text, qsizetype k) const { return m_shapes[at(text, k).unicode()] & ~kCased; }
-
-    int kindAt(const QString& text, qsizetype k) const { return m_kinds[at(text, k).unicode()]; }
 
     static int shapeOf(QChar c)
     {
@@ -201,84 +360,112 @@ private:
         return Sign;
     }
 
-    // The cost of the stray characters strays[first] to strays[last] and of
-    // what follows them up to two characters on, given text[begin, end].
-    double stretchCost(const QString& text, qsizetype begin, qsizetype end, const std::vector<qsizetype>& strays,
-                       size_t first, size_t last) const
-    {
-        using namespace WesternPairs;
-        std::array<double, kMostLanguages> given{};   // the cost of the rest, for each language
-        std::array<double, kMostLanguages> whole{};   // and of rest and strays
-        size_t next = first;              // the first stray whose reach is not yet behind
-        for (qsizetype k = begin; k <= end; ++k) {
-            while (next <= last && strays[next] + 2 < k)
-                ++next;
-            const bool stray = next <= last && strays[next] <= k;
-            const QChar c = at(text, k);
-            const size_t pair = static_cast<size_t>(classOf(at(text, k - 1)) * kClassCount + classOf(c));
-            const bool cased = m_shapes[c.unicode()] & kCased;
-            const size_t shape = cased
-                ? static_cast<size_t>((shapeAt(text, k - 2) * kShapeCount + shapeAt(text, k - 1)) * 2
-                                      + (shapeAt(text, k) == Capital ? 1 : 0))
-                : 0;
-            const size_t kinds = static_cast<size_t>((kindAt(text, k - 2) * kKindCount + kindAt(text, k - 1)) * kKindCount
-                                                     + kindAt(text, k));
-            for (int language = 0; language < kLanguageCount; ++language) {
-                const int cost = m_pairs[language][pair] + (cased ? m_cases[language][shape] : 0)
-                    + m_shifts[language][kinds];
-                whole[language] += cost;
-                if (!stray)
-                    given[language] += cost;
-            }
-        }
-        return combined(whole) - combined(given);
-    }
-
-    // The cost of what all languages give, each as likely as the others.
-    static double combined(const std::array<double, kMostLanguages>& costs)
+    // The cost of what all languages give, each as likely as a value is to
+    // be in it, of two sums' costs together.
+    double combined(const Costs& costs, const Costs& more) const
     {
         const int count = WesternPairs::kLanguageCount;
-        const double least = *std::min_element(costs.cbegin(), costs.cbegin() + count);
-        double sum = 0;
+        Costs both;
         for (int language = 0; language < count; ++language)
-            sum += std::exp2((least - costs[language]) / 2);
+            both[language] = costs[language] + more[language] + m_priors[language];
+        const qint32 least = *std::min_element(both.cbegin(), both.cbegin() + count);
+        double sum = 0;
+        for (int language = 0; language < count; ++language) {
+            if (both[language] - least < qint32(m_likelier.size()))
+                sum += m_likelier[static_cast<size_t>(both[language] - least)];
+        }
         return least - 2 * std::log2(sum);
     }
 
-    std::array<quint8, 0x10000> m_classes;
-    std::array<quint8, 0x10000> m_kinds;
-    std::array<quint8, 0x10000> m_shapes;
-    std::vector<std::vector<quint8>> m_pairs;
-    std::vector<std::array<quint8, WesternPairs::kShapeCount * WesternPairs::kShapeCount * 2>> m_cases;
-    std::vector<std::array<qint8, WesternPairs::kKindCount * WesternPairs::kKindCount * WesternPairs::kKindCount>> m_shifts;
+    std::array<Info, 0x10000> m_info;
+    Costs m_priors{};
+    std::array<double, 128> m_likelier;   // 2^(-k/2): how much less likely k half bits more make something
+    std::vector<Bytes> m_pairs;
+    std::array<Bytes, WesternPairs::kShapeCount * WesternPairs::kShapeCount * 2 + 1> m_cases{};
+    std::array<SignedBytes, WesternPairs::kKindCount * WesternPairs::kKindCount * WesternPairs::kKindCount> m_shifts{};
 };
 
-// A character that a valid UTF-8 sequence of the file gives fits where it
-// stands: Latin letters, Western signs and typography anywhere; a letter of
-// another script only beside other non-Latin letters, as in a title in
-// Greek or Russian. The bytes of 8-bit text make valid sequences only by
-// chance ("“Ärger”" in Mac OS Roman holds the bytes of "Ҁ"), and those
-// give such letters amid Latin ones, or controls.
-bool fitsAsUtf8(char32_t c, char32_t before, char32_t after)
+// How far around a valid UTF-8 sequence its characters are weighed.
+constexpr size_t kAround = 16;
+
+// Whether the bytes of a valid UTF-8 sequence, the character c, read
+// likelier as 8-bit text than as c where they stand, between what was read
+// before them (before[from, end)) and the pieces after them (after[next,
+// to)), in either 8-bit encoding. An 8-bit text makes valid sequences only
+// by chance ("“Ärger”" in Mac OS Roman holds the bytes of "Ҁ", "’é" those
+// of "Վ"), and those give letters of another script amid Latin ones, or
+// controls; a UTF-8 character from another script is likelier than the
+// 8-bit signs and letters its bytes make ("Trương" as Windows-1252 is
+// "TrÆ°Æ¡ng").
+bool bytesLikelier(const Piece& c, QByteArrayView sequence, const std::vector<Piece>& before,
+                   const std::vector<Piece>& after, size_t from, size_t next, size_t to)
 {
-    if (c < 0xA0 || (c >= 0xE000 && c <= 0xF8FF) || (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE)
-        return false;
-    if (c <= 0x17F || (c >= 0x218 && c <= 0x21B) || (c >= 0x1E00 && c <= 0x1EFF) || (c >= 0x2000 && c <= 0x2BFF)
-        || (c >= 0xFB00 && c <= 0xFB06) || c >= 0x1F000)
-        return true;
-    const auto nonLatin = [](char32_t n) {
-        return n >= 0x370 && n != 0xFFFD && (n < 0x2000 || n > 0x2BFF)
-            && (QChar::isLetter(n) || QChar::isMark(n));
+    std::vector<Piece> bytes;
+    for (const char byte : sequence)
+        bytes.push_back({static_cast<unsigned char>(byte), true});
+    const auto isStray = [](const Piece& piece) { return piece.stray; };
+    const bool strayAround = std::any_of(before.cbegin() + qsizetype(from), before.cend(), isStray)
+        || std::any_of(after.cbegin() + qsizetype(next), after.cbegin() + qsizetype(to), isStray);
+    const QString character = decoding({c}, macRoman).text;
+    std::vector<QString> middles = {character};
+    for (char16_t (*eightBit)(unsigned char) : {macRoman, windows1252}) {
+        const QString asBytes = decoding(bytes, eightBit).text;
+        if (!asBytes.contains(QChar(kUndefined)))
+            middles.push_back(asBytes);
+        // Where the text around reads the same in both encodings, both
+        // readings of the bytes are weighed at once.
+        if (eightBit == macRoman && !strayAround)
+            continue;
+        const std::vector<double> costs = Likeness::instance().costs(
+            decoding(before, eightBit, from).text, middles, decoding(after, eightBit, next, to).text);
+        if (std::any_of(costs.cbegin() + 1, costs.cend(), [&](double cost) { return cost < costs.front(); }))
+            return true;
+        middles.resize(1);
+    }
+    return false;
+}
+
+// Whether the bytes of a valid UTF-8 sequence read likelier as 8-bit text
+// (bytesLikelier), up to kAround pieces on either side within the value. A
+// file's sequences often stand again amid the same text (a note on every
+// track line): each weighing is kept, by the pieces around the sequence.
+using Weighings = std::unordered_map<std::u32string, bool>;
+
+bool readsAsBytes(const Piece& c, QByteArrayView sequence, const std::vector<Piece>& before,
+                  const std::vector<Piece>& after, size_t next, Weighings& weighings)
+{
+    const auto isBreakPiece = [](const Piece& piece) {
+        return !piece.stray && piece.c < 0x80 && isBreak(QChar(char16_t(piece.c)));
     };
-    return nonLatin(before) || nonLatin(after);
+    size_t from = before.size();
+    while (from > 0 && before.size() - from < kAround && !isBreakPiece(before[from - 1]))
+        --from;
+    size_t to = next;
+    while (to < after.size() && to - next < kAround && !isBreakPiece(after[to]))
+        ++to;
+    // The pieces, a stray byte's with its top bit set, and the sequence
+    // between two of all bits set.
+    std::u32string key;
+    key.reserve(before.size() - from + to - next + 3);
+    const auto append = [&key](const Piece& piece) { key += piece.stray ? piece.c | 0x80000000 : piece.c; };
+    std::for_each(before.cbegin() + qsizetype(from), before.cend(), append);
+    key += char32_t(0xFFFFFFFF);
+    key += c.c;
+    key += char32_t(0xFFFFFFFF);
+    std::for_each(after.cbegin() + qsizetype(next), after.cbegin() + qsizetype(to), append);
+    const auto weighed = weighings.find(key);
+    if (weighed != weighings.cend())
+        return weighed->second;
+    const bool asBytes = bytesLikelier(c, sequence, before, after, from, next, to);
+    weighings.emplace(std::move(key), asBytes);
+    return asBytes;
 }
 
 // The file's characters: ASCII bytes, valid UTF-8 sequences and stray
-// bytes. A valid multi-byte sequence is a UTF-8 character where it fits
-// where it stands; where it does not, its bytes are stray ones, 8-bit text
-// that made a valid sequence only by chance ("’é" in Mac OS Roman holds the
-// bytes of "Վ"), and the UTF-8 text around them stays as it is. A file with
-// a byte order mark declares itself UTF-8 whatever its bytes: each valid
+// bytes. A valid multi-byte sequence is a UTF-8 character unless its bytes
+// read likelier as 8-bit text where they stand (readsAsBytes); then they are
+// stray ones, and the UTF-8 text around them stays as it is. A file with a
+// byte order mark declares itself UTF-8 whatever its bytes: each valid
 // sequence is a character.
 std::vector<Piece> piecesOf(const QByteArray& content)
 {
@@ -314,15 +501,11 @@ std::vector<Piece> piecesOf(const QByteArray& content)
         pieces.push_back(valid ? Piece{c, false} : Piece{lead, true});
         k += valid ? length : 1;
     }
-    if (bom > 0)
+    if (bom > 0 || starts.empty())
         return pieces;
-    const auto decodedAt = [&](size_t k) -> char32_t {
-        if (k >= pieces.size())
-            return U' ';
-        return pieces[k].stray ? char32_t(0xFFFD) : pieces[k].c;
-    };
     std::vector<Piece> read;
     read.reserve(pieces.size());
+    Weighings weighings;
     auto start = starts.cbegin();
     for (size_t k = 0; k < pieces.size(); ++k) {
         const Piece& piece = pieces[k];
@@ -331,23 +514,57 @@ std::vector<Piece> piecesOf(const QByteArray& content)
             continue;
         }
         const qsizetype begin = *start++;
-        if (fitsAsUtf8(piece.c, k > 0 ? decodedAt(k - 1) : U' ', decodedAt(k + 1))) {
+        const int length = piece.c < 0x800 ? 2 : piece.c < 0x10000 ? 3 : 4;
+        if (!readsAsBytes(piece, QByteArrayView(content).sliced(begin, length), read, pieces, k + 1, weighings)) {
             read.push_back(piece);
             continue;
         }
-        const int length = piece.c < 0x800 ? 2 : piece.c < 0x10000 ? 3 : 4;
         for (qsizetype j = begin; j < begin + length; ++j)
             read.push_back({byteAt(j), true});
     }
     return read;
 }
 
-// What the line ends tell, in half bits: the reading of the platform whose
-// line ends a file mostly has (bare CR the Mac's, CR LF Windows') is this
-// much the likelier before its letters are weighed, 16 to 1. Most older
-// files keep their platform's line ends, but transfers changed many: the
-// letters outweigh them where they tell clearly.
-constexpr double kLineEnds = 8;
+// What a file's line ends tell, in half bits: how much likelier they make
+// its Mac OS Roman reading than its Windows-1252 one, by the line end most
+// of its lines have. Bare CR only the Mac copies wrote: it tells much. CR LF
+// the Windows copies wrote, and transfers from the Mac made it too: it tells
+// less, the other way. LF came from transfers of either platform's files
+// (and this program writes it): it tells little.
+constexpr double kBareCr = 8;
+constexpr double kCrLf = -4;
+constexpr double kLf = -2;
+
+double lineEndsLeaning(const QByteArray& content)
+{
+    const qsizetype crlf = content.count("\r\n");
+    const qsizetype cr = content.count('\r') - crlf;
+    const qsizetype lf = content.count('\n') - crlf;
+    if (cr > crlf && cr >= lf)
+        return kBareCr;
+    if (crlf > 0 && crlf >= lf)
+        return kCrLf;
+    return kLf;
+}
+
+// The two readings of a file's stray bytes; only the Mac OS Roman one where
+// a byte that Windows-1252 leaves undefined tells that it can only be that.
+struct Readings {
+    Decoding mac;
+    std::optional<Decoding> windows;
+};
+
+Readings readingsOf(const QByteArray& content)
+{
+    const std::vector<Piece> pieces = piecesOf(content);
+    Readings readings{decoding(pieces, macRoman), std::nullopt};
+    const bool macOnly = std::any_of(pieces.cbegin(), pieces.cend(), [](const Piece& piece) {
+        return piece.stray && windows1252(static_cast<unsigned char>(piece.c)) == kUndefined;
+    });
+    if (!macOnly)
+        readings.windows = decoding(pieces, windows1252);
+    return readings;
+}
 
 } // namespace
 
@@ -401,10 +618,8 @@ std::optional<Undecodable> undecodableIn(const QByteArray& content, QStringConve
 // say; its stray bytes are read in one 8-bit encoding, which the file tells:
 // - a byte that Windows-1252 leaves undefined can only be Mac OS Roman;
 // - else the likelier reading: the one whose letters and signs stand as
-//   Western writing has them (Likeness), given what the line ends tell by
-//   their majority (more CR LF than bare CR point to Windows-1252, more
-//   bare CR to Mac OS Roman, kLineEnds); Windows-1252 when they are as
-//   likely.
+//   Western writing has them (Likeness), given what the line ends tell
+//   (lineEndsLeaning); Windows-1252 when they are as likely.
 // Nothing when the file is UTF-16 or UTF-32 that does not decode.
 std::optional<QString> textOf(const QByteArray& content, Undecodable* undecodable)
 {
@@ -419,20 +634,23 @@ std::optional<QString> textOf(const QByteArray& content, Undecodable* undecodabl
     QString text = utf8.decode(content);
     if (!utf8.hasError())
         return text;
-    const std::vector<Piece> pieces = piecesOf(content);
-    Decoding mac = decoding(pieces, macRoman);
-    const bool macOnly = std::any_of(pieces.cbegin(), pieces.cend(), [](const Piece& piece) {
-        return piece.stray && windows1252(static_cast<unsigned char>(piece.c)) == kUndefined;
-    });
-    if (macOnly)
-        return std::move(mac.text);
-    Decoding windows = decoding(pieces, windows1252);
-    const Likeness& likeness = Likeness::instance();
-    const qsizetype crlf = content.count("\r\n");
-    const qsizetype cr = content.count('\r') - crlf;
-    const double macCost = likeness.cost(mac) + (crlf > cr ? kLineEnds : 0);
-    const double windowsCost = likeness.cost(windows) + (cr > crlf ? kLineEnds : 0);
-    return std::move(macCost < windowsCost ? mac.text : windows.text);
+    Readings readings = readingsOf(content);
+    if (!readings.windows)
+        return std::move(readings.mac.text);
+    const double leaning = Likeness::instance().leaning(readings.mac, *readings.windows);
+    return std::move(leaning < lineEndsLeaning(content) ? readings.mac.text : readings.windows->text);
+}
+
+std::optional<double> lettersLeaning(const QByteArray& content)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(content);
+    if (!utf8.hasError())
+        return std::nullopt;
+    const Readings readings = readingsOf(content);
+    if (!readings.windows)
+        return std::nullopt;
+    return Likeness::instance().leaning(readings.mac, *readings.windows);
 }
 
 } // namespace SongScript

@@ -24,4 +24,10 @@ struct Undecodable {
 // or UTF-32 that does not decode, and then *undecodable tells where.
 std::optional<QString> textOf(const QByteArray& content, Undecodable* undecodable = nullptr);
 
+// How much likelier, in half bits, the letters of a file's stray bytes make
+// them Windows-1252 than Mac OS Roman, as textOf weighs them before the line
+// ends. Nothing when the file has no stray bytes, or bytes that only Mac OS
+// Roman reads. bench/bench_letters tunes the line ends' weights with it.
+std::optional<double> lettersLeaning(const QByteArray& content);
+
 } // namespace SongScript

@@ -406,10 +406,12 @@ const QStringList kAcceptedMisreadings = {
 };
 // Misread only where the line ends point to the other platform (a Windows
 // file with bare CR, a Mac one with CR LF): an apostrophe or an í, a ñ or an
-// en dash, "’s" or "ís", read either way as words, and the letters do not
-// tell clearly enough to outweigh the line ends.
+// en dash, "’s" or "ís", an em dash and ¡ or ó and °, read either way as
+// words, and the letters do not tell clearly enough to outweigh the line
+// ends.
 const QStringList kCrossedMisreadings = {
-    "Al’s Groove", "Can’t Buy Me Love", "Così celeste", "Da Da Da, ich lieb’ dich nicht", "Ed’s Boogie",
+    "Al’s Groove", "Can’t Buy Me Love", "Così celeste", "Cuban Pete — ¡Chick Chicky Boom!",
+    "Da Da Da, ich lieb’ dich nicht", "Don’t Stop Me Now", "Ed’s Boogie",
     "He’s So Fine", "Hot Stuff™", "Hé, meisje", "I’m Gonna Be (500 Miles)", "Jag är fri", "Jo’s Diner", "Mañanitas",
     "Rollin’ & Tumblin’", "Sabor a Mí", "Tu sì ’na bella cosa", "Tu sì ’na cosa grande", "Una lunga storia d’amore",
     "Un’emozione per sempre", "We’re Not Gonna Take It", "Zo’n gevoel", "Zo’n mooie dag", "Água de Beber",
