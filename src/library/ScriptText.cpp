@@ -53,8 +53,8 @@ char16_t windows1252(unsigned char b) { return b < 0x80 || b >= 0xA0 ? char16_t(
 // A character of the file: an ASCII byte, a valid UTF-8 sequence, or a
 // stray byte, an 8-bit character whose encoding the whole file chooses.
 struct Piece {
-    char32_t c;   // a stray byte's value
-    bool stray;
+    char32_t c : 31;   // a stray byte's value
+    char32_t stray : 1;   // packed: a large file has one piece a byte
 };
 
 // The file's text with each stray byte read in one 8-bit encoding, and
@@ -630,10 +630,12 @@ std::optional<QString> textOf(const QByteArray& content, Undecodable* undecodabl
             *undecodable = *fault;
         return fault ? std::nullopt : std::optional<QString>(QStringDecoder(*marked).decode(content));
     }
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(content);
-    if (!utf8.hasError())
-        return text;
+    {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        QString text = utf8.decode(content);
+        if (!utf8.hasError())
+            return text;
+    }   // the UTF-8 reading, which failed, is let go before the others are made
     Readings readings = readingsOf(content);
     if (!readings.windows)
         return std::move(readings.mac.text);
