@@ -15,6 +15,10 @@
 
 #include <QPointer>
 
+#include <array>
+#include <charconv>
+#include <cstdlib>
+
 using ListCells::IDCell;
 
 namespace {
@@ -33,11 +37,28 @@ bool confirmed(const QString& question)
     return fw::Ask(question, kTitle, fw::MsgButtons::OkCancel, fw::MsgIcon::Caution) == fw::MsgAnswer::Ok;
 }
 
+// A value as the database writes it, unless it is a number whose 15 digits
+// read back as another (0.30000000000000004 is written "0.3", the largest
+// number as one past it): that one is written in the fewest digits that
+// read back as itself, so that every number a song holds imports back.
+QString exportText(const fw::DatabaseField& field)
+{
+    const QString text = field.StringValue();
+    if (!field.isNumber())
+        return text;
+    const double value = field.DoubleValue();
+    if (std::strtod(text.toLatin1().constData(), nullptr) == value)
+        return text;
+    std::array<char, 32> digits {};
+    const std::to_chars_result written = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+    return QString::fromLatin1(digits.data(), written.ptr - digits.data());
+}
+
 QStringList valuesOf(fw::RecordSet& row, const QStringList& columns)
 {
     QStringList values;
     for (const QString& column : columns)
-        values << row.Field(column).StringValue();
+        values << exportText(row.Field(column));
     return values;
 }
 

@@ -291,6 +291,9 @@ private slots:
             << "1.79769313486232e+308|-1.79769313486232e+308";
         QTest::newRow("the least and the largest") << "Dancer's Lantern" << "4.9e-324" << "1.7976931348623157e308"
                                                    << "4.94065645841247e-324|1.79769313486232e+308";
+        // Numbers whose 15 digits read back as others.
+        QTest::newRow("more digits than the database writes")
+            << "Dancer's Lantern" << "0.30000000000000004" << "51.699999999999996" << "0.3|51.7";
         QTest::newRow("title beginning with U+FEFF") << QChar(0xFEFF) + QString("Dancer's Lantern") << "1" << "2"
                                                      << "1.0|2.0";
     }
@@ -311,6 +314,7 @@ private slots:
         form->efTestEnd->setText(testEnd);
         form->pbSave->push();
         QCOMPARE(h.queryValue("Select Title||TestStart||'|'||TestEnd from Songs where ID=" + id), title + stored);
+        execute(h, "Update Track Set TheTime=TheTime+0.1+0.2, Speed=Speed*1.1 where SongsID=" + id);
         w.pbExport->push();
         h.fake->chosenFiles = {h.env.desktopFolder() + "/Dancer's Lantern.txt"};
         h.fake->answers = {fw::MsgAnswer::Ok};
@@ -319,7 +323,14 @@ private slots:
                                                    "A song named '" + title + "' already exists in the database. You "
                                                    "can have more than one song with the same name. Do you want to "
                                                    "import this song?", kImported}));
-        QCOMPARE(songText(h, w.List->Cell(w.List->LastIndex(), IDCell)), songText(h, id));
+        const QString copy = w.List->Cell(w.List->LastIndex(), IDCell);
+        QCOMPARE(songText(h, copy), songText(h, id));
+        // Every number is the very one stored, to its last bit.
+        QCOMPARE(h.queryValue(QString("Select count(*) from Songs a, Songs b where a.ID=%1 and b.ID=%2 and "
+                                      "a.TestStart=b.TestStart and a.TestEnd=b.TestEnd").arg(id, copy)), "1");
+        QCOMPARE(h.queryValue(QString("Select count(*) from Track a, Track b where a.SongsID=%1 and b.SongsID=%2 and "
+                                      "a.TheCount=b.TheCount and a.TheTime=b.TheTime and a.Speed=b.Speed").arg(id, copy)),
+                 h.queryValue("Select count(*) from Track where SongsID=" + id));
     }
 
     // A song whose file Import reads exports, and a drop of its file imports
