@@ -3,6 +3,7 @@
 #include "framework/Platform.h"
 
 #include <QFile>
+#include <QCryptographicHash>
 #include <QRandomGenerator>
 
 #include <algorithm>
@@ -10,10 +11,12 @@
 #include <climits>
 #include <cstring>
 #include <dirent.h>
+#include <optional>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace fw {
@@ -27,39 +30,75 @@ constexpr int kNameTries = 100;
 constexpr int kMaxLinks = 40;
 const QByteArray kMark = QByteArrayLiteral("XXXXXX");
 constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr int kLetterCount = int(sizeof kLetters) - 1;
+// A hidden file's name ends in a dot, random letters, and letters that a
+// keyed hash makes of the whole name before them: a name no user gives a
+// file by chance (one in 62^6), by which the program knows its own files.
+constexpr int kRandomLetters = 10;
+constexpr int kCheckLetters = 6;
+const QByteArray kHiddenKey = QByteArrayLiteral("Corvantis: a file not yet whole");
 
 // The system's randomness, not a generator's: a forked process, whose
 // generator is its parent's, makes other names.
+QByteArray randomLetters(qsizetype count)
+{
+    QByteArray letters(count, Qt::Uninitialized);
+    for (char& letter : letters)
+        letter = kLetters[QRandomGenerator::system()->bounded(kLetterCount)];
+    return letters;
+}
+
 QByteArray withRandomMark(QByteArray pattern)
 {
     const qsizetype at = pattern.lastIndexOf(kMark);
-    for (qsizetype k = 0; at >= 0 && k < kMark.size(); ++k)
-        pattern[at + k] = kLetters[QRandomGenerator::system()->bounded(int(sizeof kLetters) - 1)];
+    if (at >= 0)
+        pattern.replace(at, kMark.size(), randomLetters(kMark.size()));
     return pattern;
 }
 
-// Whether a name is one withRandomMark makes of the pattern (both without
-// their folder).
-bool madeFrom(const QByteArray& pattern, QByteArrayView name)
+QByteArray checkLetters(QByteArrayView named)
 {
-    const qsizetype at = pattern.lastIndexOf(kMark);
-    if (at < 0 || name.size() != pattern.size())
-        return false;
-    for (qsizetype k = 0; k < name.size(); ++k) {
-        const bool marked = k >= at && k < at + kMark.size();
-        if (marked ? name[k] == 0 || std::strchr(kLetters, name[k]) == nullptr : name[k] != pattern[k])
-            return false;
-    }
-    return true;
+    const QByteArray digest = QCryptographicHash::hash(kHiddenKey + named.toByteArray(), QCryptographicHash::Sha256);
+    QByteArray letters;
+    for (int k = 0; k < kCheckLetters; ++k)
+        letters += kLetters[uchar(digest[k]) % kLetterCount];
+    return letters;
 }
 
-// Tries marks until make(path) makes a file under one: 0, or the errno of
+// A new hidden name, in its folder, for a file written before it replaces
+// the target: a dot, as much of the target's name as fits whole
+// characters, a dot and the letters above.
+QByteArray hiddenName(const QByteArray& target)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray name = target.mid(slash + 1);
+    qsizetype keep = std::min(name.size(), kMaxNameBytes - 2 - kRandomLetters - kCheckLetters);
+    while (keep > 0 && keep < name.size() && (uchar(name[keep]) & 0xC0) == 0x80)
+        --keep;
+    const QByteArray hidden = '.' + name.left(keep) + '.' + randomLetters(kRandomLetters);
+    return target.left(slash + 1) + hidden + checkLetters(hidden);
+}
+
+// Whether a name (without its folder) is one hiddenName makes.
+bool isHiddenName(QByteArrayView name)
+{
+    const qsizetype random = name.size() - kRandomLetters - kCheckLetters;
+    if (random < 2 || name[0] != '.' || name[random - 1] != '.')
+        return false;
+    for (qsizetype k = random; k < name.size(); ++k) {
+        if (name[k] == 0 || std::strchr(kLetters, name[k]) == nullptr)
+            return false;
+    }
+    return name.last(kCheckLetters) == checkLetters(name.first(name.size() - kCheckLetters));
+}
+
+// Tries names until make(path) makes a file under one: 0, or the errno of
 // the failure (EEXIST from make: the name is taken, another is tried).
-template <typename Make>
-int underFreeName(const QByteArray& pattern, Make make)
+template <typename Name, typename Make>
+int underFreeName(Name name, Make make)
 {
     for (int tries = 0; tries < kNameTries; ++tries) {
-        const int error = make(withRandomMark(pattern));
+        const int error = make(name());
         if (error != EEXIST && error != EINTR)
             return error;
     }
@@ -70,20 +109,6 @@ QByteArray folderOf(const QByteArray& path)
 {
     const qsizetype slash = path.lastIndexOf('/');
     return slash < 0 ? QByteArrayLiteral(".") : path.left(std::max<qsizetype>(slash, 1));
-}
-
-// The hidden name, in its folder, a file is written under before it
-// replaces the earlier one: a dot, as much of the name as fits whole
-// characters, and a mark.
-QByteArray besidePattern(const QByteArray& target)
-{
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray name = target.mid(slash + 1);
-    const QByteArray ending = '.' + kMark;
-    qsizetype keep = std::min(name.size(), kMaxNameBytes - 1 - ending.size());
-    while (keep > 0 && keep < name.size() && (uchar(name[keep]) & 0xC0) == 0x80)
-        --keep;
-    return target.left(slash + 1) + '.' + name.left(keep) + ending;
 }
 
 // Makes path the file it names through links, however many in a row, each
@@ -109,21 +134,22 @@ int followLinks(QByteArray& path)
     }
 }
 
-// Removes the hidden files that runs killed while writing under this
-// pattern left. A writer holds a lock (flock, which no other opening of the
-// file shares, in this program or another) on its file from its making to
-// its rename or removal, so a file that can be locked has no writer left.
-// It is removed while locked, and only while its name still names it, so no
-// writer takes it up meanwhile (createNamed).
-void removeLeftovers(const QByteArray& pattern)
+// Removes the hidden files that runs of the program killed while writing
+// left in the folder, whatever file each was to replace: only files of the
+// program's own names (isHiddenName), this user's, and without a writer. A
+// writer holds a lock (flock, which no other opening of the file shares, in
+// this program or another) on its file from its making to its rename or
+// removal, so a file that can be locked has no writer left. It is removed
+// while locked, and only while its name still names it, so no writer takes
+// it up meanwhile (createNamed).
+void removeLeftovers(const QByteArray& folderPath)
 {
-    DIR* folder = ::opendir(folderOf(pattern).constData());
+    DIR* folder = ::opendir(folderPath.constData());
     if (!folder)
         return;
-    const QByteArray hidden = pattern.mid(pattern.lastIndexOf('/') + 1);
     const int at = ::dirfd(folder);
     while (const dirent* entry = ::readdir(folder)) {
-        if (!madeFrom(hidden, entry->d_name))
+        if (!isHiddenName(entry->d_name))
             continue;
         const int fd = ::openat(at, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0)
@@ -137,6 +163,59 @@ void removeLeftovers(const QByteArray& pattern)
         ::close(fd);
     }
     ::closedir(folder);
+}
+
+// What a call that fills a buffer of a size asked first gives (the names
+// of a file's extended attributes, or one's value); nothing when it fails.
+template <typename Read>
+std::optional<QByteArray> sizedRead(Read read)
+{
+    for (;;) {
+        const ssize_t size = read(nullptr, 0);
+        if (size < 0)
+            return std::nullopt;
+        QByteArray bytes(size, Qt::Uninitialized);
+        const ssize_t got = read(bytes.data(), size_t(bytes.size()));
+        if (got >= 0) {
+            bytes.truncate(got);
+            return bytes;
+        }
+        if (errno != ERANGE)   // ERANGE: it grew meanwhile
+            return std::nullopt;
+    }
+}
+
+QByteArrayList attributeNames(const std::optional<QByteArray>& list)
+{
+    QByteArrayList names = list.value_or(QByteArray()).split('\0');
+    names.removeAll(QByteArray());
+    return names;
+}
+
+// The file's extended attributes become the path's, its access control
+// list among them, each where this user may set it; those it was given
+// that the path's file lacks (a folder's default access list) go.
+void copyAttributes(const QByteArray& path, int fd)
+{
+    const char* from = path.constData();
+    const QByteArrayList earlier
+        = attributeNames(sizedRead([&](char* names, size_t size) { return ::llistxattr(from, names, size); }));
+    for (const QByteArray& name : earlier) {
+        const std::optional<QByteArray> value = sizedRead(
+            [&](char* bytes, size_t size) { return ::lgetxattr(from, name.constData(), bytes, size); });
+        if (value)
+            ::fsetxattr(fd, name.constData(), value->constData(), size_t(value->size()), 0);
+    }
+    for (const QByteArray& name :
+         attributeNames(sizedRead([&](char* names, size_t size) { return ::flistxattr(fd, names, size); }))) {
+        if (!earlier.contains(name))
+            ::fremovexattr(fd, name.constData());
+    }
+}
+
+bool refusedBeside(int error)
+{
+    return error == EACCES || error == EPERM || error == ENOSPC || error == EDQUOT;
 }
 
 } // namespace
@@ -155,14 +234,15 @@ bool FileWriter::open(const QString& posixPath)
         m_target.clear();
         return fail(error);
     }
-    removeLeftovers(besidePattern(m_target));
+    removeLeftovers(folderOf(m_target));
     if (createBeside())
         return true;
-    // A folder the user may not add files to: the earlier file is written
-    // over, where the user may write it. Other failures (a full or read-only
-    // disk) are told, the earlier file kept.
-    const int refused = m_error;
-    if ((refused == EACCES || refused == EPERM) && openInPlace(refused))
+    // No file can be made beside the earlier one: the folder takes none from
+    // this user, or the disk has no inode (or quota) left for one. The
+    // earlier file is written over, where the user may write it, once the
+    // disk has taken room for every byte. Other failures (a read-only disk)
+    // are told, the earlier file kept.
+    if (refusedBeside(m_error) && openInPlace())
         return true;
     m_target.clear();
     return false;
@@ -172,7 +252,8 @@ bool FileWriter::openNew(const QString& pattern)
 {
     discard();
     m_error = 0;
-    if (!createNamed(QFile::encodeName(pattern)))
+    const QByteArray named = QFile::encodeName(pattern);
+    if (!createNamed([&] { return withRandomMark(named); }))
         return false;
     m_target = m_path;
     return true;
@@ -196,15 +277,15 @@ bool FileWriter::createBeside()
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
             return fail(errno);
     }
-    return createNamed(besidePattern(m_target));
+    return createNamed([this] { return hiddenName(m_target); });
 }
 
-// A new file named after the pattern, locked before anything is written to
+// A new file under a name of name(), locked before anything is written to
 // it. One that another run took for a killed run's leftover before the lock
 // was taken is gone, or going: another name is tried.
-bool FileWriter::createNamed(const QByteArray& pattern)
+bool FileWriter::createNamed(const std::function<QByteArray()>& name)
 {
-    const int error = underFreeName(pattern, [this](const QByteArray& path) {
+    const int error = underFreeName(name, [this](const QByteArray& path) {
         const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0)
             return errno;
@@ -223,7 +304,7 @@ bool FileWriter::createNamed(const QByteArray& pattern)
 
 // The earlier file itself, open for writing over it, where the user may
 // write it. Its new bytes are all kept until commit().
-bool FileWriter::openInPlace(int refused)
+bool FileWriter::openInPlace()
 {
     const int fd = ::open(m_target.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     struct stat info {};
@@ -235,7 +316,6 @@ bool FileWriter::openInPlace(int refused)
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     m_fd = fd;
     m_inPlace = true;
-    m_refused = refused;
     m_error = 0;
     return true;
 }
@@ -261,7 +341,7 @@ bool FileWriter::commit()
     if (m_fd < 0)
         return m_error == 0 ? fail(EBADF) : false;
     const bool written = m_error == 0
-        && (m_inPlace ? writeInPlace() : flush() && sync() && giveName() && closeChecked() && rename());
+        && (m_inPlace ? writeInPlace() : flush() && giveName() && sync() && closeChecked() && rename());
     if (!written) {
         discard();
         return false;
@@ -331,17 +411,16 @@ bool FileWriter::closeChecked()
     return closed == 0 || error == EINTR || fail(error);
 }
 
-// The new file takes the earlier one's permissions, and a name: an unnamed
-// one the hidden name beside the earlier file. Its lock is held on by a
-// second descriptor through the close that follows, until the rename.
+// The new file takes a name, an unnamed one a hidden name beside the
+// earlier file, and what the earlier one has besides its bytes (once named:
+// a file given to another user is no longer this user's to link). Its lock
+// is held on by a second descriptor through the close that follows, until
+// the rename.
 bool FileWriter::giveName()
 {
-    struct stat earlier {};
-    if (m_path != m_target && ::stat(m_target.constData(), &earlier) == 0 && S_ISREG(earlier.st_mode))
-        ::fchmod(m_fd, earlier.st_mode & 07777);
     if (m_path.isEmpty()) {
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
-        const int error = underFreeName(besidePattern(m_target), [&](const QByteArray& path) {
+        const int error = underFreeName([this] { return hiddenName(m_target); }, [&](const QByteArray& path) {
             if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) != 0)
                 return errno;
             m_path = path;
@@ -350,8 +429,26 @@ bool FileWriter::giveName()
         if (error != 0)
             return fail(error);
     }
+    struct stat earlier {};
+    if (m_path != m_target && ::stat(m_target.constData(), &earlier) == 0 && S_ISREG(earlier.st_mode))
+        takeOn(earlier);
     m_lockFd = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
     return m_lockFd >= 0 || fail(errno);
+}
+
+// The earlier file's owner and group, where this user may give them (root
+// either, another user a group of their own), its extended attributes, its
+// access control list among them, and its permissions. A file linked under
+// other names too is not one file with the new one after the rename: those
+// names keep the earlier bytes.
+void FileWriter::takeOn(const struct stat& earlier)
+{
+    if (::fchown(m_fd, earlier.st_uid, earlier.st_gid) != 0)
+        ::fchown(m_fd, uid_t(-1), earlier.st_gid);
+    copyAttributes(m_target, m_fd);
+    // Last: a change of owner drops the set-ID bits, and the mode sets the
+    // access list's mask.
+    ::fchmod(m_fd, earlier.st_mode & 07777);
 }
 
 // The hidden file takes the earlier one's name. Where the folder refuses
@@ -362,7 +459,7 @@ bool FileWriter::rename()
     if (m_path == m_target || ::rename(m_path.constData(), m_target.constData()) == 0)
         return true;
     const int refused = errno;
-    if ((refused != EPERM && refused != EACCES) || !openInPlace(refused))
+    if (!refusedBeside(refused) || !openInPlace())
         return fail(refused);
     struct stat hidden {};
     if (::fstat(m_lockFd, &hidden) != 0)
@@ -385,9 +482,7 @@ bool FileWriter::rename()
 }
 
 // Over the earlier file: only once the disk holds room for every byte, so
-// that a full disk leaves it as it was. Where the file system cannot promise
-// that room, the file is not written, for the reason no file could be made
-// beside it.
+// that a full disk leaves it as it was.
 bool FileWriter::writeInPlace()
 {
     struct stat before {};
@@ -399,18 +494,61 @@ bool FileWriter::writeInPlace()
     rlimit limit {};
     if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && rlim_t(size) > limit.rlim_cur)
         return fail(EFBIG);
-    if (platform().reserveFile(m_fd, size) != 0) {
-        const int error = errno;
-        // Room taken past the file's end before the disk ran out is given
-        // back, and the file's times are put back as they were.
-        struct stat after {};
-        if (::fstat(m_fd, &after) == 0 && after.st_blocks > before.st_blocks)
-            ::ftruncate(m_fd, before.st_size);
-        const timespec times[2] = {before.st_atim, before.st_mtim};
-        ::futimens(m_fd, times);
-        return fail(error == EOPNOTSUPP || error == ENOSYS ? m_refused : error);
-    }
+    if (!reserveInPlace(before, size))
+        return false;
     return flush() && (::ftruncate(m_fd, size) == 0 || fail(errno)) && sync() && closeChecked();
+}
+
+// Room on the disk for the earlier file's first size bytes. Where the file
+// system takes none ahead (no fallocate), it is taken by writing (fill).
+// Room taken before the disk ran out is given back: the file's size and its
+// times are put back as they were (the times where the user owns it).
+bool FileWriter::reserveInPlace(const struct stat& before, qint64 size)
+{
+    if (platform().reserveFile(m_fd, size) == 0)
+        return true;
+    if (errno != EOPNOTSUPP && errno != ENOSYS)
+        fail(errno);
+    else if (fill(before, size))
+        return true;
+    struct stat after {};
+    if (::fstat(m_fd, &after) == 0 && (after.st_size != before.st_size || after.st_blocks > before.st_blocks))
+        ::ftruncate(m_fd, before.st_size);
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ::futimens(m_fd, times);
+    return false;
+}
+
+// Takes room by writing zeros: into the holes among the bytes to be written
+// over, which read as zeros already, and after the file's end up to the
+// new size, its own bytes untouched. Once synced the blocks are the file's,
+// and writing over them takes no more room on a file system that writes in
+// place (Platform::reserveFile answers for those that do not).
+bool FileWriter::fill(const struct stat& before, qint64 size)
+{
+    const off_t kept = std::min<off_t>(before.st_size, size);
+    for (off_t at = 0; at < kept;) {
+        const off_t hole = ::lseek(m_fd, at, SEEK_HOLE);
+        if (hole < 0 || hole >= kept)
+            break;   // none, or a file system that tells none
+        const off_t data = ::lseek(m_fd, hole, SEEK_DATA);
+        at = data < 0 ? kept : std::min(data, kept);
+        if (::lseek(m_fd, hole, SEEK_SET) < 0 || !putZeros(at - hole))
+            return fail(errno);
+    }
+    if (size > before.st_size && (::lseek(m_fd, before.st_size, SEEK_SET) < 0 || !putZeros(size - before.st_size)))
+        return fail(errno);
+    return sync() && (::lseek(m_fd, 0, SEEK_SET) == 0 || fail(errno));
+}
+
+bool FileWriter::putZeros(qint64 count)
+{
+    static const QByteArray zeros(kBlockBytes, '\0');
+    for (; count > 0; count -= kBlockBytes) {
+        if (!put(QByteArrayView(zeros).first(std::min<qint64>(count, kBlockBytes))))
+            return false;
+    }
+    return true;
 }
 
 void FileWriter::discard()
@@ -428,7 +566,6 @@ void FileWriter::discard()
     m_target.clear();
     m_buffer.clear();
     m_inPlace = false;
-    m_refused = 0;
 }
 
 } // namespace fw

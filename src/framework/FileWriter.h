@@ -16,14 +16,22 @@
 //
 // Where no file can be made or renamed beside the earlier one for want of
 // permission (a folder the user may not add to, a shared folder that keeps
-// other users' files), and the earlier file may be written, the bytes are
-// written over it instead, once the disk has taken room for every one of
-// them. A failure of the disk itself mid-way (or a run killed then) leaves
-// that file half written, so this is only the last road.
+// other users' files) or of an inode, and the earlier file may be written,
+// the bytes are written over it instead, once the disk has taken room for
+// every one of them. A failure of the disk itself mid-way (or a run killed
+// then) leaves that file half written, so this is only the last road.
+//
+// The hidden files are named so that the program knows them for its own
+// (a name no user makes by chance), and those that killed runs left in a
+// folder are removed when the program next writes a file there.
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+
+#include <functional>
+
+struct stat;
 
 namespace fw {
 
@@ -37,8 +45,9 @@ public:
 
     // Starts a file that is to replace the one at posixPath, if any (through
     // links, however many in a row, the file the last names), keeping its
-    // permissions; hidden files that runs killed while writing it left are
-    // removed. False, with errorString(), when no file can be made.
+    // owner, group, permissions and extended attributes where the user may;
+    // hidden files that killed runs left in its folder are removed. False,
+    // with errorString(), when no file can be made.
     bool open(const QString& posixPath);
     // Starts a new file whose name is the pattern's with its last "XXXXXX"
     // made into characters no file of the folder has there; it replaces
@@ -57,11 +66,15 @@ public:
 
 private:
     bool createBeside();
-    bool createNamed(const QByteArray& pattern);
-    bool openInPlace(int refused);
+    bool createNamed(const std::function<QByteArray()>& name);
+    bool openInPlace();
     bool giveName();
+    void takeOn(const struct stat& earlier);
     bool rename();
     bool writeInPlace();
+    bool reserveInPlace(const struct stat& before, qint64 size);
+    bool fill(const struct stat& before, qint64 size);
+    bool putZeros(qint64 count);
     bool fail(int error);
     bool put(QByteArrayView bytes);
     bool flush();
@@ -75,7 +88,6 @@ private:
     QByteArray m_target;   // its name once committed
     QByteArray m_buffer;
     bool m_inPlace = false;   // m_fd is the earlier file itself
-    int m_refused = 0;        // why no file could be made beside it
     int m_error = 0;
 };
 

@@ -118,7 +118,8 @@ int Platform::createUnnamedFile(const char* folder)
 int Platform::reserveFile(int fd, qint64 size)
 {
     // Where every block written goes to a new place, writing over the file
-    // takes room beyond what it holds, and no call reserves that room.
+    // takes room for all of its new bytes, which no call reserves: it is
+    // written only where the disk has that room free now.
     constexpr std::array<__fsword_t, 3> kCopyOnWrite = {
         0x9123683E,   // btrfs
         0x2FC12FC1,   // ZFS
@@ -126,8 +127,8 @@ int Platform::reserveFile(int fd, qint64 size)
     };
     struct statfs disk {};
     if (::fstatfs(fd, &disk) == 0 && std::ranges::find(kCopyOnWrite, disk.f_type) != kCopyOnWrite.end()) {
-        errno = EOPNOTSUPP;
-        return -1;
+        errno = ENOSPC;
+        return size > 0 && qint64(disk.f_bavail) * qint64(disk.f_bsize) < size ? -1 : 0;
     }
     if (size <= 0)
         return 0;
@@ -141,6 +142,7 @@ int Platform::reserveFile(int fd, qint64 size)
         if (done == 0 || (errno != EOPNOTSUPP && errno != EINVAL))
             return done;
     }
+    errno = EOPNOTSUPP;
     return -1;
 }
 

@@ -50,7 +50,10 @@ public:
     // Takes room on the disk for the open file's first size bytes, so that
     // writing them over what it holds cannot fail for want of room; the
     // file's size and bytes stay as they are. 0, or -1 with errno:
-    // EOPNOTSUPP where the file system cannot promise that room.
+    // EOPNOTSUPP where the file system takes no room ahead (FileWriter then
+    // takes it by writing). On a file system that writes every block to a
+    // new place, no room can be taken: 0 where the disk has size bytes free
+    // now, else ENOSPC.
     virtual int reserveFile(int fd, qint64 size);
 };
 

@@ -14,6 +14,7 @@
 #include "framework/Platform.h"
 
 #include <QPointer>
+#include <QScopeGuard>
 
 #include <array>
 #include <charconv>
@@ -252,6 +253,17 @@ void SetupSongs::pbEditSongTrack_Action()
 
 void SetupSongs::pbExport_Action()
 {
+    // An export yields while it writes its track. A second one begun then
+    // would run inside the first, which waits until it has ended and been
+    // told, and could take a file name that the first chose but has not yet
+    // written: a press meanwhile only beeps.
+    static bool exporting = false;
+    if (exporting) {
+        fw::Beep();
+        return;
+    }
+    exporting = true;
+    const auto ended = qScopeGuard([] { exporting = false; });
     const int row = ListCells::selectedSongRow(*List);
     if (row < 0)
         return;
@@ -281,8 +293,9 @@ void SetupSongs::pbExport_Action()
     // Many homes have no desktop folder: the one the desktop's settings
     // name is made.
     const fw::FolderItem desktop = fw::SpecialFolder::Desktop();
-    if (desktop.valid() && !desktop.isDirectory() && !desktop.createAsFolder()) {
-        fw::MsgBox(QStringLiteral("Couldn't create the desktop folder: ") + desktop.posixPath());
+    QString problem;
+    if (desktop.valid() && !desktop.isDirectory() && !desktop.createAsFolder(&problem)) {
+        fw::MsgBox(QStringLiteral("Couldn't create the desktop folder %1: %2.").arg(desktop.posixPath(), problem));
         return;
     }
     const QString title = List->Cell(row, 0);

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QStringConverter>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -422,6 +423,62 @@ SongLines songValues(const std::vector<QStringView>& lines, const std::vector<si
     return song;
 }
 
+// The lines of a file as linesOf makes them of its text, counted over its
+// bytes in pieces without decoding them: in code units of the encoding its
+// byte order mark declares (one byte in UTF-8 and 8-bit text, where no
+// other byte is CR or LF), a unit begins a line where it stands first or
+// after a line's end, but for the LF of a CR LF.
+class LineCount {
+public:
+    explicit LineCount(const QByteArray& start)
+    {
+        const std::optional<QStringConverter::Encoding> marked = QStringConverter::encodingForData(start);
+        if (marked == QStringConverter::Utf16LE || marked == QStringConverter::Utf16BE)
+            m_unit = 2;
+        else if (marked == QStringConverter::Utf32LE || marked == QStringConverter::Utf32BE)
+            m_unit = 4;
+        m_bigEndian = marked == QStringConverter::Utf16BE || marked == QStringConverter::Utf32BE;
+    }
+    void feed(QByteArrayView bytes)
+    {
+        m_partial += bytes;
+        const char* units = m_partial.constData();
+        qsizetype k = 0;
+        for (; k + m_unit <= m_partial.size(); k += m_unit) {
+            char32_t c = 0;
+            for (int j = 0; j < m_unit; ++j) {
+                const auto byte = static_cast<unsigned char>(units[k + j]);
+                c = m_bigEndian ? (c << 8) | byte : c | char32_t(byte) << (8 * j);
+            }
+            if (c == u'\n' && m_afterCr) {
+                m_afterCr = false;
+                continue;
+            }
+            m_lines += m_afterEnd ? 1 : 0;
+            m_afterCr = c == u'\r';
+            m_afterEnd = c == u'\r' || c == u'\n';
+            if (m_afterEnd && ++m_ends == kIdentityLines)
+                m_identityEnd = m_offset + k + m_unit;
+        }
+        m_offset += k;
+        m_partial.remove(0, k);
+    }
+    qsizetype lines() const { return m_lines; }
+    // The bytes up to the end of the song's identity lines; -1 while unread.
+    qint64 identityEnd() const { return m_identityEnd; }
+
+private:
+    int m_unit = 1;
+    bool m_bigEndian = false;
+    QByteArray m_partial;   // the bytes of a code unit not yet whole
+    qint64 m_offset = 0;    // the bytes counted before it
+    qsizetype m_lines = 0;
+    qsizetype m_ends = 0;
+    qint64 m_identityEnd = -1;
+    bool m_afterEnd = true;
+    bool m_afterCr = false;
+};
+
 // The whole file, or nothing with what is wrong in *problem.
 std::optional<QByteArray> contentOf(const QString& posixPath, QString* problem)
 {
@@ -588,21 +645,42 @@ Reading read(const QString& posixPath)
 
 bool isScriptOf(const QString& posixPath, const QStringList& song)
 {
-    QString problem;
-    const std::optional<QByteArray> content = contentOf(posixPath, &problem);
-    if (!content)
+    QFile file(posixPath);
+    if (!QFileInfo(posixPath).isFile() || !file.open(QIODevice::ReadOnly))
         return false;
-    const std::optional<QString> text = textOf(*content);
+    // The song's lines as the writer writes them; in the file each takes at
+    // most four bytes a character and its end two more, in any encoding the
+    // reader reads, after a byte order mark.
+    QStringList identity;
+    qint64 most = 8;
+    for (qsizetype k = 0; k < kIdentityLines; ++k) {
+        identity << lineValue(song.value(k));
+        most += 4 * (identity.last().size() + 2);
+    }
+    QByteArray head = file.read(most);
+    LineCount count(head);
+    count.feed(head);
+    if (count.identityEnd() < 0)
+        return false;
+    head.truncate(count.identityEnd());
+    const std::optional<QString> text = textOf(head);
     if (!text || text->contains(QChar(0)))
         return false;
     const std::vector<QStringView> lines = linesOf(*text);
-    if (lines.size() < static_cast<size_t>(kSongColumns.size()))
-        return false;
     for (qsizetype k = 0; k < kIdentityLines; ++k) {
-        if (lines[static_cast<size_t>(k)] != lineValue(song.value(k)))
+        if (static_cast<size_t>(k) >= lines.size() || lines[static_cast<size_t>(k)] != identity[k])
             return false;
     }
-    return true;
+    // A file of the song's lines alone is not one of its exports: the file
+    // goes on to the eleventh line, whose values are read no further.
+    constexpr qint64 kChunkBytes = 64 * 1024;
+    while (count.lines() < qsizetype(kSongLines) && !file.atEnd()) {
+        const QByteArray chunk = file.read(kChunkBytes);
+        if (chunk.isEmpty())
+            return false;
+        count.feed(chunk);
+    }
+    return count.lines() >= qsizetype(kSongLines);
 }
 
 } // namespace SongScript

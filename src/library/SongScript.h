@@ -119,7 +119,9 @@ Reading parse(QByteArray content);
 Reading read(const QString& posixPath);
 // Whether the file is a song-script of the song whose values (those of
 // kSongColumns) these are: its title, artist and album lines are the song's,
-// as the writer writes them.
+// as the writer writes them, in any encoding and with any line ends the
+// reader reads, and a song's eleven lines follow. Of a file of any size it
+// reads no more than those lines.
 bool isScriptOf(const QString& posixPath, const QStringList& song);
 
 } // namespace SongScript

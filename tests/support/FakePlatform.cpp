@@ -72,8 +72,8 @@ int FakePlatform::closeFile(int fd)
 
 int FakePlatform::createUnnamedFile(const char* folder)
 {
-    errno = EOPNOTSUPP;
-    return unnamedFiles ? Platform::createUnnamedFile(folder) : -1;
+    errno = unnamedError;
+    return unnamedError == 0 ? Platform::createUnnamedFile(folder) : -1;
 }
 
 int FakePlatform::reserveFile(int fd, qint64 size)
@@ -112,7 +112,7 @@ void FakePlatform::clear()
     closeError = 0;
     slowDisk = false;
     reserveError = 0;
-    unnamedFiles = true;
+    unnamedError = 0;
 }
 
 ScopedFakePlatform::ScopedFakePlatform()

@@ -53,14 +53,16 @@ public:
     // failing close still closes. slowDisk: each write is first interrupted
     // (EINTR), then takes at most a few bytes. Room for more bytes than
     // diskRoom cannot be reserved either, and reserveError is the errno every
-    // reservation fails with (0: none). unnamedFiles: whether the disk makes
-    // files without a name.
+    // reservation fails with (0: none; EOPNOTSUPP: a file system that takes
+    // no room ahead). unnamedError: the errno the making of a file without a
+    // name fails with (0: none; EOPNOTSUPP: a disk that makes no such file;
+    // ENOSPC: one without an inode left).
     std::optional<qint64> diskRoom;
     int syncError = 0;
     int closeError = 0;
     bool slowDisk = false;
     int reserveError = 0;
-    bool unnamedFiles = true;
+    int unnamedError = 0;
 
     // Runs while a message box or question is up, before it is answered:
     // what the program meanwhile does (its timers run under a real box).

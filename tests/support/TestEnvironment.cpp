@@ -123,7 +123,7 @@ OwnPermissionsOnly::OwnPermissionsOnly()
     if (!threadPowers(m_effective, false))
         return;
     quint32 fewer[2] = {m_effective[0], m_effective[1]};
-    for (const int power : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+    for (const int power : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER, CAP_CHOWN})
         fewer[power / 32] &= ~(1u << (power % 32));
     m_changed = threadPowers(fewer, true);
 }

@@ -68,7 +68,7 @@ private:
 // For as long as this lives, the test's own thread meets permission bits as
 // any user does: a test run as root gives up, for that thread, the powers to
 // pass over them (to read, write and search any file, to act as any file's
-// owner), and takes them back after.
+// owner, to give a file to another user), and takes them back after.
 class OwnPermissionsOnly {
 public:
     OwnPermissionsOnly();

@@ -28,6 +28,7 @@
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace testing;
@@ -447,7 +448,10 @@ private slots:
                                           << "Couldn't read the song record. Error: no such table: Songs";
         QTest::newRow("track unreadable") << "Alter Table Track Rename To Gone" << 3
                                           << "Couldn't read the song's track. Error: no such table: Track";
-        QTest::newRow("a file where the desktop folder goes") << "" << 1 << "Couldn't create the desktop folder: ";
+        QTest::newRow("a file where the desktop folder goes")
+            << "" << 1 << "Couldn't create the desktop folder %1: Not a directory.";
+        QTest::newRow("a link to no folder where the desktop folder goes")
+            << "link" << 1 << "Couldn't create the desktop folder %1: No such file or directory.";
     }
     void exportFailures()
     {
@@ -458,9 +462,11 @@ private slots:
         SetupSongs& w = openSetup(h);
         const QDir desktop(h.env.desktopFolder());
         QVERIFY(writeFile(desktop.filePath("Midnight at the Velmora.txt"), "earlier export\n"));
-        if (change.isEmpty()) {
-            QVERIFY(QDir(desktop).removeRecursively() && writeFile(desktop.path(), "not a folder\n"));
-            told += desktop.path();
+        if (change.isEmpty() || change == "link") {
+            QVERIFY(QDir(desktop).removeRecursively());
+            QVERIFY(change.isEmpty() ? writeFile(desktop.path(), "not a folder\n")
+                                     : QFile::link(desktop.path() + " gone", desktop.path()));
+            told = told.arg(desktop.path());
         } else {
             execute(h, change);
         }
@@ -471,7 +477,7 @@ private slots:
         // earlier file.
         QFile earlier(desktop.filePath("Midnight at the Velmora.txt"));
         QFile eleven(desktop.filePath("Midnight at the Velmora 2.txt"));
-        QVERIFY(change.isEmpty() || (earlier.open(QIODevice::ReadOnly) && earlier.readAll() == "earlier export\n"));
+        QVERIFY(told.contains("desktop folder") || (earlier.open(QIODevice::ReadOnly) && earlier.readAll() == "earlier export\n"));
         QCOMPARE(eleven.open(QIODevice::ReadOnly) ? eleven.readAll().count('\n') : -1,
                  told == "Couldn't find track data." ? 11 : -1);
     }
@@ -626,6 +632,99 @@ private slots:
         QCOMPARE(desktop.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), fileOf.size() + !before.isEmpty());
     }
 
+    // The song's own earlier export, of any size and in any form the reader
+    // reads, is replaced; a file of its first lines alone is kept.
+    void exportKnowsTheSongsEarlierFile_data()
+    {
+        QTest::addColumn<QByteArray>("earlier");
+        QTest::addColumn<qint64>("grownTo");   // bytes the file is made, its end a hole; 0: as it is
+        QTest::addColumn<bool>("replaced");
+        const QString own = "Copper Rooftops\nLes %1quipes de Montr%2al\nNight Market Steps\n\n150\n\nNotes\n0\n0\n\n\n";
+        const QString crlf = own.arg("É", "é").replace("\n", "\r\n");
+        QTest::newRow("larger than Import reads") << own.arg("É", "é").toUtf8() << SongScript::kMaxFileBytes + 1 << true;
+        QTest::newRow("UTF-16, CR LF") << "\xFF\xFE" + QByteArray(reinterpret_cast<const char*>(crlf.utf16()), crlf.size() * 2)
+                                       << qint64(0) << true;
+        QTest::newRow("Mac OS Roman, CR") << own.arg(QChar(0x83), QChar(0x8E)).replace("\n", "\r").toLatin1() << qint64(0) << true;
+        QTest::newRow("its lines alone") << own.arg("É", "é").section('\n', 0, 2).toUtf8() + '\n' << qint64(0) << false;
+    }
+    void exportKnowsTheSongsEarlierFile()
+    {
+        QFETCH(QByteArray, earlier);
+        QFETCH(qint64, grownTo);
+        QFETCH(bool, replaced);
+        AppHarness h;
+        SetupSongs& w = openSetup(h);
+        execute(h, "Update Songs Set Artist='Les Équipes de Montréal' where Title='Copper Rooftops'");
+        QFile file(h.env.desktopFolder() + "/Copper Rooftops.txt");
+        QVERIFY(writeFile(file.fileName(), earlier) && (!grownTo || file.resize(grownTo)));
+        w.List->setListIndex(0);
+        w.pbExport->push();
+        const QString created = "File created on desktop: Copper Rooftops";
+        QCOMPARE(h.fake->messageTexts(), QStringList{replaced ? created + ".txt" : created + " 2.txt\nThe desktop already "
+                                                     "holds a different file named Copper Rooftops.txt, which was kept."});
+        QCOMPARE(file.size() != earlier.size() && file.size() != grownTo, replaced);
+    }
+
+    // What the earlier file has besides its bytes stays with the song's new
+    // export: its owner (root gives it), group, permissions and extended
+    // attributes, an access list that lets another user read it among them.
+    void exportKeepsWhatTheEarlierFileHas()
+    {
+        AppHarness h;
+        SetupSongs& w = openSetup(h);
+        w.List->setListIndex(3);
+        w.pbExport->push();
+        const QByteArray path = QFile::encodeName(h.env.desktopFolder() + "/Midnight at the Velmora.txt");
+        if (geteuid() != 0 || ::setxattr(path, "user.note", "kept", 4, 0) != 0)
+            QSKIP("only root gives a file to another user, on a file system that takes user attributes");
+        // The owner rw, user 65534 r, the mask r, the group and others nothing.
+        const QByteArray list("\2\0\0\0\1\0\6\0\xff\xff\xff\xff\2\0\4\0\xfe\xff\0\0\4\0\0\0\xff\xff\xff\xff"
+                              "\x10\0\4\0\xff\xff\xff\xff\x20\0\0\0\xff\xff\xff\xff", 44);
+        QVERIFY(::chown(path, 65534, 65534) == 0 && setMode(path, 0600)
+                && ::setxattr(path, "system.posix_acl_access", list.constData(), list.size(), 0) == 0);
+        const auto held = [&] {
+            struct stat info {};
+            QByteArray names(1024, '\0');
+            names.truncate(std::max<ssize_t>(::listxattr(path, names.data(), names.size()), 0));
+            QStringList held{QString("%1 %2 %3").arg(::stat(path, &info) == 0 ? info.st_uid : 0).arg(info.st_gid).arg(info.st_mode, 0, 8)};
+            for (const QByteArray& name : names.split('\0')) {
+                QByteArray value(256, '\0');
+                value.truncate(std::max<ssize_t>(::getxattr(path, name.constData(), value.data(), value.size()), 0));
+                held << name + '=' + value.toHex();
+            }
+            return held;
+        };
+        const QStringList before = held();
+        execute(h, "Update Track Set Note=Note||'+'");
+        h.fake->clear();
+        w.pbExport->push();
+        QCOMPARE(h.fake->messageTexts(), QStringList{"File created on desktop: Midnight at the Velmora.txt"});
+        QCOMPARE(held(), before);
+        QVERIFY(SongScript::read(QFile::decodeName(path)).script.value().trackRow(0).at(4).endsWith('+'));
+    }
+
+    // An export pressed while another writes its track only beeps: the
+    // running one goes on, writes its file and tells it.
+    void exportPressedDuringAnotherBeeps()
+    {
+        AppHarness h;
+        SetupSongs& w = openSetup(h);
+        const QString id = songID(h, "Dancer's Lantern");
+        execute(h, "Insert Into Track (SongsID, TheCount, TheTime, Beat, Note) With Recursive k(n) As (Select 1 Union "
+                   "All Select n + 1 From k Where n < 110000) Select " + id + ", n + 1000, n * 0.4511, 1, 'step ' || n From k");
+        w.List->setListIndex(rowOf(w.List, id.toInt()));
+        bool pressed = false;
+        QTimer::singleShot(0, [&] {
+            pressed = true;
+            w.List->setListIndex(0);
+            w.pbExport->push();
+        });
+        w.pbExport->push();
+        QVERIFY(pressed);
+        QCOMPARE(messagesAndBeeps(h), QStringList({"File created on desktop: Dancer's Lantern.txt", "beep"}));
+        QCOMPARE(QDir(h.env.desktopFolder()).entryList(QDir::Files), QStringList{"Dancer's Lantern.txt"});
+    }
+
     // The desktop's name for the song's file may be a link to a link to the
     // file: the export writes that file, and the links stay. A link to no
     // file makes the file it names, as older copies did; links that cannot
@@ -676,32 +775,38 @@ private slots:
     }
 
     // A desktop folder that takes no new file (one the user may not add to,
-    // or a shared one where another user's file may not be replaced): the
-    // song's earlier file is written over, whole, where the user may write
-    // it and the disk has taken room for every byte; else it stays as it
-    // was, and the export says why.
+    // a shared one where another user's file may not be replaced, or a disk
+    // without an inode left): the song's earlier file is written over, whole,
+    // where the user may write it and the disk has taken room for every
+    // byte, ahead or, on a file system that takes none ahead, by writing;
+    // else it stays as it was, and the export says why.
     void exportWhereNoFileCanBeAdded_data()
     {
-        QTest::addColumn<QString>("folder");   // "closed": mode 555; "shared": sticky, the file another user's
+        QTest::addColumn<QString>("folder");   // "closed": mode 555; "shared": sticky, the file another user's; "full": no inode
         QTest::addColumn<int>("mode");         // the earlier file's; 0: there is none
         QTest::addColumn<int>("longer");       // characters the notes gain (fewer than 0: lose)
         QTest::addColumn<QString>("obstacle");
         QTest::addColumn<QString>("told");
         const QString created = "File created on desktop: Midnight at the Velmora.txt";
         const QString denied = "Couldn't create the file: Permission denied.";
+        const QString full = "Couldn't write the file: No space left on device.";
         QTest::newRow("closed, longer") << "closed" << 0644 << 3000 << "" << created;
         QTest::newRow("closed, shorter") << "closed" << 0644 << -3000 << "" << created;
         QTest::newRow("closed, no earlier file") << "closed" << 0 << 0 << "" << denied;
         QTest::newRow("closed, a file not to be written") << "closed" << 0444 << 0 << "" << denied;
-        QTest::newRow("closed, too little room") << "closed" << 0644 << 3000 << "room"
-                                                 << "Couldn't write the file: No space left on device.";
-        QTest::newRow("closed, a disk that promises no room") << "closed" << 0644 << 0 << "no promise"
-                                                              << "Couldn't write the file: Permission denied.";
+        QTest::newRow("closed, too little room") << "closed" << 0644 << 3000 << "room" << full;
+        QTest::newRow("closed, no room taken ahead") << "closed" << 0644 << 3000 << "none ahead" << created;
+        QTest::newRow("closed, no room taken ahead, too little room") << "closed" << 0644 << 3000 << "none ahead, room" << full;
         QTest::newRow("closed, a file-size limit") << "closed" << 0644 << 3000 << "limit"
                                                    << "Couldn't write the file: File too large.";
         QTest::newRow("shared, others may write") << "shared" << 0666 << -3000 << "" << created;
+        QTest::newRow("shared, others may write, no room taken ahead") << "shared" << 0666 << 3000 << "none ahead" << created;
         QTest::newRow("shared, others may not write") << "shared" << 0644 << 0 << ""
                                                       << "Couldn't write the file: Operation not permitted.";
+        QTest::newRow("no inode left") << "full" << 0644 << 3000 << "" << created;
+        QTest::newRow("no inode left, too little room") << "full" << 0644 << 3000 << "none ahead, room" << full;
+        QTest::newRow("no inode left, no earlier file") << "full" << 0 << 0 << ""
+                                                        << "Couldn't create the file: No space left on device.";
     }
     void exportWhereNoFileCanBeAdded()
     {
@@ -733,11 +838,13 @@ private slots:
         if (folder == "shared")
             for (const QString& owned : {path, desktop})
                 QVERIFY(::chown(QFile::encodeName(owned).constData(), kOtherUser, kOtherUser) == 0);
-        QVERIFY(setMode(desktop, folder == "shared" ? 01777 : 0555));
+        QVERIFY(setMode(desktop, folder == "shared" ? 01777 : folder == "closed" ? 0555 : 0755));
         const auto reopened = qScopeGuard([&] { setMode(desktop, 0755); });
+        const QDateTime modified = QFileInfo(path).lastModified();
         h.fake->clear();
-        h.fake->diskRoom = obstacle == "room" ? std::optional<qint64>(before.size()) : std::nullopt;
-        h.fake->reserveError = obstacle == "no promise" ? EOPNOTSUPP : 0;
+        h.fake->diskRoom = obstacle.endsWith("room") ? std::optional<qint64>(1000) : std::nullopt;
+        h.fake->reserveError = obstacle.startsWith("none ahead") ? EOPNOTSUPP : 0;
+        h.fake->unnamedError = folder == "full" ? ENOSPC : 0;
         {
             std::optional<FileSizeLimit> limit;
             if (obstacle == "limit")
@@ -753,6 +860,7 @@ private slots:
         file.close();
         if (!told.startsWith("File created")) {
             QCOMPARE(after, mode ? before : QByteArray());
+            QVERIFY(folder == "shared" || QFileInfo(path).lastModified() == modified);
             return;
         }
         // Whole, as an export writes it where it may make files, and still
@@ -767,27 +875,39 @@ private slots:
 
     // Runs of the program killed while they export leave nothing that stays:
     // a file without a name goes with its run; where the disk makes no such
-    // file, the hidden file a killed run left goes at the next export of its
-    // name, and the one a run still exporting writes is left to it.
+    // file, the hidden file a killed run left goes at the next export to its
+    // folder, whatever song it was, and the one a run still exporting writes
+    // is left to it. The user's own hidden files stay, whatever their names.
     void killedExportsLeaveNothing_data()
     {
         QTest::addColumn<bool>("unnamedFiles");
-        QTest::newRow("files without a name") << true;
-        QTest::newRow("hidden files") << false;
+        QTest::addColumn<QString>("killedName");   // the file the killed run wrote
+        QTest::newRow("files without a name") << true << "Midnight at the Velmora.txt";
+        QTest::newRow("hidden files") << false << "Midnight at the Velmora.txt";
+        QTest::newRow("hidden files, a song not exported again") << false << "Gone Song.txt";
     }
     void killedExportsLeaveNothing()
     {
         QFETCH(bool, unnamedFiles);
+        QFETCH(QString, killedName);
         AppHarness h;
         SetupSongs& w = openSetup(h);
+        const QDir desktop(h.env.desktopFolder());
+        const QString name = "Midnight at the Velmora.txt";
+        const QStringList users = {"." + name + ".backup", "." + name + ".orig01", ".Gone Song.txt.a1B2c3d4E5f6G7h8"};
+        for (const QString& user : users)
+            QVERIFY(writeFile(desktop.filePath(user), "mine\n"));
         w.List->setListIndex(3);
         w.pbExport->push();
         h.fake->clear();
-        h.fake->unnamedFiles = unnamedFiles;
-        const QDir desktop(h.env.desktopFolder());
-        const QString name = "Midnight at the Velmora.txt";
-        const auto hidden = [&] { return desktop.entryList(QDir::Files | QDir::Hidden | QDir::System).filter(QRegularExpression("^\\.")); };
-        killRun(exportRun(desktop.filePath(name)));
+        h.fake->unnamedError = unnamedFiles ? 0 : EOPNOTSUPP;
+        const auto hidden = [&] {
+            QStringList files = desktop.entryList(QDir::Files | QDir::Hidden | QDir::System).filter(QRegularExpression("^\\."));
+            for (const QString& user : users)
+                files.removeAll(user);
+            return files;
+        };
+        killRun(exportRun(desktop.filePath(killedName)));
         const QStringList killed = hidden();
         QCOMPARE(killed.size(), unnamedFiles ? 0 : 1);
         pid_t running = exportRun(desktop.filePath(name));
@@ -803,6 +923,8 @@ private slots:
         w.pbExport->push();
         QCOMPARE(hidden(), QStringList());
         QCOMPARE(h.fake->messageTexts(), QStringList(2, "File created on desktop: " + name));
+        for (const QString& user : users)
+            QVERIFY(QFile(desktop.filePath(user)).size() == 5);
     }
 
     // A dropped file: a song and its track are stored whole or not at all.
