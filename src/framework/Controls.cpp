@@ -1,6 +1,7 @@
 #include "framework/Controls.h"
 
 #include "framework/Platform.h"
+#include "framework/TextBox.h"
 #include "framework/Window.h"
 
 #include <QCursor>
@@ -15,7 +16,6 @@
 #include <QStyleOption>
 #include <QTabBar>
 #include <QTextBlock>
-#include <QTextDocument>
 #include <QTimer>
 
 #include <limits>
@@ -129,8 +129,8 @@ EditField::EditField(Window& window, const ControlRecord& record)
 {
     QWidget* widget;
     if (setting(record, "multiline")) {
-        m_plain = new QPlainTextEdit(record.text, hostWidget());
-        m_givenText = record.text;
+        m_plain = new TextBox(hostWidget());
+        m_plain->setText(record.text);
         m_plain->setTabChangesFocus(!setting(record, "acceptTabs"));
         m_plain->setReadOnly(setting(record, "readOnly"));
         m_plain->setVerticalScrollBarPolicy(setting(record, "scrollbar") ? Qt::ScrollBarAsNeeded
@@ -160,29 +160,13 @@ QWidget* EditField::mouseTarget() const
     return m_plain ? m_plain->viewport() : static_cast<QWidget*>(m_line);
 }
 
-// A multi-line field's document reads a no-break space as a plain one and
-// every kind of line break as "\n" in its plain text. The field gives back
-// exactly the text it was given while the user has not changed it, and what
-// they made of it once they have: no-break spaces, tabs and line separators
-// as they stand, a break between lines as "\n".
-QString EditField::text() const
-{
-    if (!m_plain)
-        return m_line->text();
-    const QTextDocument* document = m_plain->document();
-    if (!document->isModified())
-        return m_givenText;
-    QString text = document->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return text;
-}
+QString EditField::text() const { return m_plain ? m_plain->text() : m_line->text(); }
 
 void EditField::setText(const QString& text)
 {
-    if (m_plain) {
-        m_givenText = text;
-        m_plain->setPlainText(text);
-    } else
+    if (m_plain)
+        m_plain->setText(text);
+    else
         m_line->setText(text);
 }
 

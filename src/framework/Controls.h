@@ -12,7 +12,6 @@
 
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QAbstractButton;
@@ -23,6 +22,8 @@ class QTimer;
 class QWidget;
 
 namespace fw {
+
+class TextBox;
 
 // Static text. Record settings: "multiline" (bool).
 class StaticText final : public Control {
@@ -73,8 +74,7 @@ protected:
 
 private:
     QLineEdit* m_line = nullptr;
-    QPlainTextEdit* m_plain = nullptr;
-    QString m_givenText;   // what setText gave a multi-line field
+    TextBox* m_plain = nullptr;
 };
 
 // Push button. Record settings: "default" (the window's default button).

@@ -94,13 +94,9 @@ void SongInfo::Init(int songID)
     }
     // These changes raise the fields' edits while DoneLoading is still
     // false, so loading enables nothing.
-    m_loadedTimes.clear();
     for (const FieldColumn& fc : fieldColumns()) {
-        const fw::DatabaseField value = song->Field(fc.column);
-        fc.field->setText(value.StringValue());
-        if (fc.number)
-            m_loadedTimes[fc.field] = {value.StringValue(),
-                                       value.isNumber() ? std::optional(value.DoubleValue()) : std::nullopt};
+        fc.field->setText(song->Field(fc.column).StringValue());
+        m_savedTexts[fc.field] = fc.field->text();
     }
     stPath->setText(song->Field(QStringLiteral("Path")).StringValue());
     DoneLoading = true;
@@ -125,39 +121,38 @@ void SongInfo::pbCancel_Action()
     Close();
 }
 
+// Save writes the fields the user changed since they were loaded or last
+// saved, each as it stands, and nothing else: what they did not change
+// keeps what is stored, also where another form or window has changed it
+// since, or where a field shows it otherwise (a test time to 15 digits).
+// The location is stored by its drop.
 void SongInfo::pbSave_Action()
 {
     const std::unique_ptr<fw::RecordSet> song = SongRow::selectToChange(SongID);
     if (!song)
         return;
-    const bool written = song->editInTransaction([this, &song] {
-        fw::RecordSet& row = *song;
-        for (const FieldColumn& fc : fieldColumns()) {
+    std::vector<FieldColumn> changed;
+    for (const FieldColumn& fc : fieldColumns()) {
+        if (fc.field->text() != m_savedTexts[fc.field])
+            changed.push_back(fc);
+    }
+    const bool written = changed.empty() || song->editInTransaction([&] {
+        for (const FieldColumn& fc : changed) {
             if (fc.number)
-                row.Field(fc.column).setDoubleValue(timeToSave(fc.field));
+                song->Field(fc.column).setDoubleValue(fw::CDbl(fc.field->text()));
             else
-                row.Field(fc.column).setStringValue(fc.field->text());
+                song->Field(fc.column).setStringValue(fc.field->text());
         }
-        row.Field(QStringLiteral("Path")).setStringValue(stPath->text());
     });
     // Save stays offered while nothing was saved, and the typed values stay.
     if (!written) {
         Code::toldDatabaseFailure(QStringLiteral("Could not save the song. Error: "));
         return;
     }
+    for (const FieldColumn& fc : changed)
+        m_savedTexts[fc.field] = fc.field->text();
     pbCancel->setEnabled(false);
     pbSave->setEnabled(false);
-}
-
-// A test time the user left as loaded keeps the number stored: read back
-// from its text it could differ in the last digits, or not be a finite
-// number at all (the largest number shows as 1.79769313486232e+308).
-double SongInfo::timeToSave(const fw::EditField* field) const
-{
-    const auto loaded = m_loadedTimes.find(field);
-    if (loaded != m_loadedTimes.end() && loaded->second.stored && loaded->second.text == field->text())
-        return *loaded->second.stored;
-    return fw::CDbl(field->text());
 }
 
 void SongInfo::stPath_Open()

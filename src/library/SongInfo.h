@@ -11,7 +11,6 @@
 
 #include <map>
 #include <memory>
-#include <optional>
 #include <vector>
 
 namespace fw {
@@ -69,12 +68,7 @@ private:
         bool number;   // the test times: written as numbers
     };
     std::vector<FieldColumn> fieldColumns() const;
-    double timeToSave(const fw::EditField* field) const;
-    // A test time as loaded: the text shown and the number stored, which
-    // that text shows to 15 digits only.
-    struct LoadedTime {
-        QString text;
-        std::optional<double> stored;   // none when stored as text or nothing
-    };
-    std::map<const fw::EditField*, LoadedTime> m_loadedTimes;
+    // Each field's text as loaded or last saved: Save writes only the
+    // fields that differ from it.
+    std::map<const fw::EditField*, QString> m_savedTexts;
 };

@@ -44,8 +44,8 @@ class SongInfoTest : public QObject {
 private slots:
     // Loading enables nothing; a Copy from the edit menu is no edit, a Cut
     // or typing is one (the menu's own actions are the add-song window's
-    // test). Save writes every field and the location shown, the test times
-    // as numbers, and the form stays open. No song to show: a beep when there
+    // test). Save writes every field typed into, the test times as numbers,
+    // and not the location, which its drop stores; the form stays open. No song to show: a beep when there
     // is none, what the database said when it cannot be read; the form closes.
     void loadEditAndSave()
     {
@@ -75,7 +75,7 @@ private slots:
         typed.pbSave->push();
         for (const fw::EditField* field : fieldsOf(typed))
             QVERIFY(field->objectName().startsWith("efTest") || col(h, id, columnOf(field)) == field->text());
-        QCOMPARE(col(h, id, "typeof(TestStart) || (TestStart = 12.5) || (TestEnd = 0) || Path"), "real11" + w.stPath->text());
+        QCOMPARE(col(h, id, "typeof(TestStart) || (TestStart = 12.5) || (TestEnd = 0) || Path"), "real11elsewhere:song.wav");
         QVERIFY(!typed.pbSave->enabled() && !typed.pbCancel->enabled() && !typed.isClosed());
         QVERIFY(openWindowOn<SongInfo>(9999).isClosed());
         makeUnreadable(h, false);
@@ -122,29 +122,35 @@ private slots:
 
     // A Save stores each field as it stands: what the user did not change
     // comes back exactly as it was stored, also where the field shows it
-    // otherwise (a no-break space, a line separator, a break of CR LF, a
-    // test time shown to 15 digits, a text longer than a line edit takes by
-    // itself), and a field the user typed into keeps what they did not touch.
+    // otherwise (a no-break space, a line separator, a CR or CR LF line end,
+    // a test time shown to 15 digits, a text longer than a line edit takes
+    // by itself), and in a field the user typed into, cut from or pasted
+    // into, only what they typed or moved differs.
     void saveKeepsWhatTheUserDidNotChange_data()
     {
-        QTest::addColumn<QString>("typedInto");   // the field typed into; the title is typed into always
-        QTest::addColumn<QString>("notes");       // the Notes column, stored as the user finds it
+        QTest::addColumn<QStringList>("keys");   // typed into the notes after the title
         QTest::addColumn<QString>("notesSaved");
-        const QString french = "Attention\u00a0: slow intro\u2028then\tturn";
-        QTest::newRow("title only") << "" << french + "\r\nand\rend" << french + "\r\nand\rend";
-        QTest::newRow("notes too") << "efNotes" << french + "\r\nand" << french + "\nand!";
+        const QString notes = "Attention\u00a0: slow intro\u2028then\tturn\r\nsecond\rthird\u2029fourth";
+        QTest::newRow("title only") << QStringList() << notes;
+        QTest::newRow("typed at the end") << QStringList{"Ctrl+End", "!"} << notes + "!";
+        QTest::newRow("typed at the start") << QStringList{"Ctrl+Home", "Return"} << "\n" + notes;
+        QTest::newRow("typed and erased") << QStringList{"Down", "q", "Backspace"} << notes;
+        QTest::newRow("cut and pasted back") << QStringList{"Ctrl+Home", "Shift+Down", "Shift+Down", "Ctrl+X", "Ctrl+V"}
+                                             << notes;
+        QTest::newRow("copied") << QStringList{"Ctrl+A", "Ctrl+C", "Ctrl+End", "Ctrl+V"} << notes + notes;
     }
     void saveKeepsWhatTheUserDidNotChange()
     {
-        QFETCH(QString, typedInto);
-        QFETCH(QString, notes);
+        QFETCH(QStringList, keys);
         QFETCH(QString, notesSaved);
         AppHarness h;
         const int id = openLibrary(h);
         const QString longLink = "https://example.org/?" + QString(40000, u'x');
-        execute(h, QString("Update Songs Set Notes='%1', Install='Buy' || char(160) || 'it\tnow', Synch='a' || "
-                           "char(8232) || 'b', Link='%2', TestStart=0.1+0.2, TestEnd=1.7976931348623157e308, "
-                           "BPM=-0.0 where ID=%3").arg(notes, longLink).arg(id));
+        execute(h, QString("Update Songs Set Notes='Attention' || char(160) || ': slow intro' || char(8232) || "
+                           "'then\tturn' || char(13, 10) || 'second' || char(13) || 'third' || char(8233) || 'fourth', "
+                           "Install='Buy' || char(160) || 'it\tnow', Synch='a' || char(8232) || 'b' || char(13) || 'c', "
+                           "Link='%1', TestStart=0.1+0.2, TestEnd=1.7976931348623157e308, BPM=-0.0 where ID=%2")
+                       .arg(longLink).arg(id));
         const QStringList others = {"Artist", "CD", "Link", "BPM", "Path", "TestStart", "TestEnd", "Install",
                                     "InstallLink", "Synch", "SynchHist"};
         const auto stored = [&] {
@@ -156,13 +162,12 @@ private slots:
         const QStringList before = stored();
         SongInfo& w = openWindowOn<SongInfo>(id);
         QTest::keyClicks(w.efTitle->widget(), "New ");
-        if (!typedInto.isEmpty()) {
-            const std::vector<fw::EditField*> fields = fieldsOf(w);
-            fw::EditField* field = *std::find_if(fields.cbegin(), fields.cend(), [&](const fw::EditField* f) {
-                return f->objectName() == typedInto;
-            });
-            QTest::keyClick(field->widget(), Qt::Key_End, Qt::ControlModifier);
-            QTest::keyClicks(field->widget(), "!");
+        for (const QString& key : keys) {
+            const QKeySequence sequence(key);
+            if (key.size() == 1)
+                QTest::keyClicks(w.efNotes->widget(), key);
+            else
+                QTest::keySequence(w.efNotes->widget(), sequence);
         }
         w.pbSave->push();
         QCOMPARE(stored(), before);
@@ -173,6 +178,26 @@ private slots:
         w.pbSave->push();
         QCOMPARE(stored(), before);
         QCOMPARE(col(h, id, "Notes"), notesSaved);
+    }
+
+    // Two forms on one song, and a location dropped elsewhere: each Save
+    // writes what its own user changed, and keeps what others saved.
+    void savesOfTwoFormsKeepEachOthers()
+    {
+        AppHarness h;
+        const int id = openLibrary(h);
+        SongInfo& a = openWindowOn<SongInfo>(id);
+        SongInfo& b = openWindowOn<SongInfo>(id);
+        QTest::keyClicks(a.efTitle->widget(), "A");
+        a.pbSave->push();
+        QTest::keyClicks(b.efNotes->widget(), "B");
+        execute(h, QString("Update Songs Set Path='elsewhere:song.wav' where ID=%1").arg(id));
+        b.pbSave->push();
+        QTest::keyClicks(a.efArtist->widget(), "x");
+        a.pbSave->push();
+        QCOMPARE(col(h, id, "Title || '|' || Artist || '|' || Notes || '|' || Path"),
+                 a.efTitle->text() + '|' + a.efArtist->text() + '|' + b.efNotes->text() + "|elsewhere:song.wav");
+        QVERIFY(a.efTitle->text().endsWith('A') && a.efArtist->text().endsWith('x') && b.efNotes->text().startsWith('B'));
     }
 
     void dropStoresAtOnceAndCancelKeepsIt()
