@@ -538,14 +538,15 @@ bool readsAsBytes(const Piece& c, QByteArrayView sequence, const std::vector<Pie
 
 // Whether a valid UTF-8 sequence's character could be 8-bit text's bytes:
 // one that Western writing does not hold. The bytes of a Western letter or
-// sign read as 8-bit text are signs no writing sets so ("Ã©", "‚Äô").
-bool foreign(char32_t c) { return c >= 0x80 && !Likeness::instance().western(c); }
+// sign, or of a control (U+0080 to U+009F), read as 8-bit text are signs no
+// writing sets so ("Ã©", "‚Äô", "Â”").
+bool foreign(char32_t c) { return c >= 0xA0 && !Likeness::instance().western(c); }
 
 bool hasForeign(const QString& text)
 {
     const Likeness& likeness = Likeness::instance();
     return std::any_of(text.cbegin(), text.cend(), [&](QChar c) {
-        return c.unicode() >= 0x80 && (c.isSurrogate() || !likeness.western(c.unicode()));
+        return c.unicode() >= 0xA0 && (c.isSurrogate() || !likeness.western(c.unicode()));
     });
 }
 
@@ -624,10 +625,17 @@ std::vector<Piece> piecesOf(const QByteArray& content)
         }
         const qsizetype begin = *start++;
         const int length = piece.c < 0x800 ? 2 : piece.c < 0x10000 ? 3 : 4;
-        if (!foreign(piece.c)
+        // A character that the file holds as one already, or that follows
+        // one of its kind, is one here too (as below): it is not weighed.
+        const bool isForeign = foreign(piece.c);
+        const bool known = isForeign
+            && (characters.count(piece.c) > 0
+                || (!read.empty() && !read.back().stray && foreign(read.back().c)
+                    && sameKind(read.back().c, piece.c)));
+        if (!isForeign || known
             || !readsAsBytes(piece, QByteArrayView(content).sliced(begin, length), read, pieces, k + 1, margin,
                              weighings)) {
-            if (foreign(piece.c))
+            if (isForeign)
                 characters.insert(piece.c);
             read.push_back(piece);
             continue;
