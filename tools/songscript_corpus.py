@@ -149,7 +149,6 @@ def sparse_song(rng, language, part):
 def song(rng, language, part, words=None):
     """The values of a song as a dancer typed them, in Unicode: of the
     language's words, or of these."""
-    sparse = words is not None
     words = words or ww.words(language, part)
     album = rng.random()
     notes = rng.random()

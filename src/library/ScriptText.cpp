@@ -698,14 +698,6 @@ double lineEndsLeaning(const QByteArray& content)
     return end == LineEnd::Cr ? kBareCr : end == LineEnd::CrLf ? kCrLf : kLf;
 }
 
-// The two readings of a file's stray bytes; only the Mac OS Roman one where
-// a byte that Windows-1252 leaves undefined tells that it can only be that.
-// Nothing where the file is UTF-8 after all: none of its bytes is stray.
-struct Readings {
-    Decoding mac;
-    std::optional<Decoding> windows;
-};
-
 // What a mark costs, in half bits, that stands against a word as no writing
 // sets it: a dash between two letters ("Bego–a"), an opening mark after a
 // letter ("Zo‘"), a closing one before a letter ("”yeme"). An em dash
@@ -725,6 +717,13 @@ bool isMisplaced(const QString& text, qsizetype k)
         return letterAfter;
     return false;
 }
+
+// The two readings of a file's stray bytes; only the Mac OS Roman one where
+// a byte that Windows-1252 leaves undefined tells that it can only be that.
+struct Readings {
+    Decoding mac;
+    std::optional<Decoding> windows;
+};
 
 // How much costlier, in half bits, the Mac OS Roman reading's stray
 // characters are than the Windows-1252 one's: as Western writing has its
@@ -754,6 +753,8 @@ double lettersLeaningOf(const Readings& readings)
     return leaning;
 }
 
+// The readings of a file's stray bytes; nothing where the file is UTF-8
+// after all, none of its bytes stray.
 std::optional<Readings> readingsOf(const QByteArray& content)
 {
     const std::vector<Piece> pieces = piecesOf(content);
