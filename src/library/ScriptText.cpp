@@ -689,7 +689,7 @@ std::vector<Piece> piecesOf(const QByteArray& content)
 // less, the other way. LF came from transfers of either platform's files
 // (and this program writes it): it tells little.
 constexpr double kBareCr = 12;
-constexpr double kCrLf = -2;
+constexpr double kCrLf = -3;
 constexpr double kLf = -2;
 
 double lineEndsLeaning(const QByteArray& content)
