@@ -3,10 +3,11 @@
 // the file was written from, and counts the misread ones by the form the
 // file came in (Mac OS Roman with CR, the same re-ended CR LF or LF,
 // Windows-1252 with CR LF, the same re-ended LF, UTF-8 with pasted 8-bit
-// text of either) and by language.
+// text of either, UTF-8 whole with LF or CR LF) and by language.
 //
 // Run, once tools/songscript_corpus.py has made the files (a tuning set and
-// a test set that the tuning never sees):
+// a test set that the tuning never sees, each in the rich style and the
+// sparse one):
 //     build/bench/bench_letters /tmp/letters-test [-v | -t]
 //   -v   also shows each misread value, as meant and as read
 //   -t   for tuning what the line ends weigh: for each line end, how many

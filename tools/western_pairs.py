@@ -20,17 +20,19 @@ spaces. From that text it counts, for every pair of neighbouring character
 classes (a letter whatever its case, a digit, a space, each sign), how often
 the second follows the first; for every letter how often it is a capital
 after the two characters before it; and for every three kinds of character
-in a row (a letter, a space, a line end, an apostrophe, a dash, an opening
-or closing mark ...) how much likelier the third is after the first two
-than after the second alone. It writes them as costs in half bits (-2 log2
-of the probability). Signs that such text never holds (∞, √, ‰, spacing
-accents ...) cost most; a letter that no list holds costs as a rare letter.
-Letters an 8-bit set lacks stand as its writer put them (Polish ł as l,
-Turkish ş as s, Hungarian ő as õ), as an older copy's file holds them; a
-share of the titles keep them, as a UTF-8 file holds them, and now and then
-a word or a lone character of another script or a symbol stands among the
-words, as titles hold them, so that a UTF-8 character weighs as itself
-where its bytes would read as 8-bit text. Each table's prior is how often
+in a row (a vowel, another letter, a space, a line end, an apostrophe, a
+dash, an opening or closing mark ...) how much likelier the third is after
+the first two than after the second alone. It writes them as costs in half
+bits (-2 log2 of the probability). Signs that such text never holds (∞, √,
+‰, spacing accents ...) cost most; a letter that no list holds costs as a
+rare letter, and one that no living language writes (ǂ, Ɇ) as the least
+likely. Letters an 8-bit set lacks stand as its writer put them (Polish ł
+as l, Turkish ş as s, Hungarian ő as õ), as an older copy's file holds
+them; a share of the titles keep them, as a UTF-8 file holds them, and now
+and then a word or a lone character of another script, a symbol or a sign
+such as a formula's subscripts stands among the words, as titles hold
+them, so that a UTF-8 character weighs as itself where its bytes would read
+as 8-bit text. Each table's prior is how often
 a dancer's song is in its languages.
 
 Run from the repository's root, with the word lists installed:
@@ -56,18 +58,23 @@ SIGNS = [
     "©", "ªº", "§¶", "†‡", "·", "µ", "±×÷¬", "´¨¯˘˙˚¸˝˛ˇˆ˜`",
     "∞√≠≤≥∂∑∏π∫Ω≈∆◊⁄‰ƒﬁﬂ\uf8ff", "¦¤¹²³¼½¾\u00ad",
 ]
-# The last four classes hold the characters not listed: letters and marks
-# of the Latin script that no 8-bit set has (ł, ş, ư, a combining accent),
-# letters and marks of other scripts, symbols (emoji, and either half of a
-# character beyond U+FFFF), and the rest.
-CLASSES = SIGNS[:3] + list(LETTERS) + SIGNS[3:] + ["", "", "", ""]
-OTHER_LATIN, OTHER_SCRIPT, SYMBOL, OTHER = range(len(CLASSES) - 4, len(CLASSES))
+# The last five classes hold the characters not listed: letters and marks
+# of the Latin script that no 8-bit set has but living languages write (ł,
+# ş, ș, ư, a combining accent), the other letters of the Latin script
+# (phonetic ones, ǂ, Ɇ), which the titles never hold, letters and marks of
+# other scripts, symbols (emoji, and either half of a character beyond
+# U+FFFF), and the rest.
+CLASSES = SIGNS[:3] + list(LETTERS) + SIGNS[3:] + ["", "", "", "", ""]
+OTHER_LATIN, RARE_LATIN, OTHER_SCRIPT, SYMBOL, OTHER = range(len(CLASSES) - 5, len(CLASSES))
 CLASS_OF = {c: k for k, chars in enumerate(CLASSES) for c in chars}
 # Where letters of the Latin script beyond the 8-bit sets are (with the
-# combining accents and the phonetic letters), as kLatinElsewhere in
+# combining accents and the phonetic letters), and those of them that
+# living languages write, as kLatinElsewhere and kLatinInUse in
 # src/library/WesternPairs.h.
 LATIN_ELSEWHERE = [(0x100, 0x24F), (0x250, 0x2AF), (0x300, 0x36F), (0x1E00, 0x1EFF), (0x2C60, 0x2C7F),
                    (0xA720, 0xA7FF), (0xAB30, 0xAB6F)]
+LATIN_IN_USE = [(0x100, 0x17F), (0x18F, 0x18F), (0x1A0, 0x1A1), (0x1AF, 0x1B0), (0x1C4, 0x1CC), (0x218, 0x21B),
+                (0x259, 0x259), (0x300, 0x36F), (0x1E00, 0x1EFF)]
 
 # The shape of a character around a letter, for where capitals stand.
 SPACE, CAPITAL, SMALL, DIGIT, APOSTROPHE, SIGN, BREAK = range(7)
@@ -76,11 +83,13 @@ SHAPES = 7
 # The kind of a character, whatever its case, for how three characters in a
 # row stand: what a pair of classes cannot see, such as a quote mark or a
 # dash between two letters, a one-letter word after an opening mark, or a
-# closing mark at a value's start. Each class is of one kind; a line end,
-# TAB or a value's end is a break.
+# closing mark at a value's start, or a vowel alone after an apostrophe at
+# a word's end ("Garc’a", where "don’t" has a consonant). Each class is of
+# one kind; a line end, TAB or a value's end is a break.
 KINDS = ["break", "space", "no-break space", "letter", "digit", "’'", "-", "–—", "¿¡([{„‚", "“‘", "”\"", "«‹", "»›",
-         ".,;:!?)]}…", "sign"]
-KIND_BREAK, KIND_SPACE, KIND_NBSP, KIND_LETTER, KIND_DIGIT, KIND_SIGN = 0, 1, 2, 3, 4, len(KINDS) - 1
+         ".,;:!?)]}…", "sign", "vowel"]
+KIND_BREAK, KIND_SPACE, KIND_NBSP, KIND_LETTER, KIND_DIGIT, KIND_SIGN, KIND_VOWEL = 0, 1, 2, 3, 4, 14, 15
+VOWELS_OF_KINDS = "aeiouyàáâãäåæèéêëìíîïòóôõöøùúûüýÿœı"
 BREAKS = "\n\r\t\u2028"
 
 
@@ -90,11 +99,13 @@ def kind_of_class(k):
         return KIND_SPACE
     if chars == "\u00a0":
         return KIND_NBSP
-    if (chars and chars[0].isalpha() and len(chars) == 1) or k in (OTHER_LATIN, OTHER_SCRIPT):
+    if chars in VOWELS_OF_KINDS and len(chars) == 1:
+        return KIND_VOWEL
+    if (chars and chars[0].isalpha() and len(chars) == 1) or k in (OTHER_LATIN, RARE_LATIN, OTHER_SCRIPT):
         return KIND_LETTER
     if chars and chars[0].isdigit():
         return KIND_DIGIT
-    for kind, marks in enumerate(KINDS[5:-1], 5):
+    for kind, marks in enumerate(KINDS[5:KIND_SIGN], 5):
         if chars and all(c in marks for c in chars):
             return kind
     return KIND_SIGN
@@ -111,9 +122,9 @@ LANGUAGES = [
     ("English", ["English"], 20), ("Spanish", ["Spanish"], 16), ("Portuguese, Galician", ["Portuguese", "Galician"], 8), ("French", ["French"], 8), ("Italian", ["Italian"], 8),
     ("German", ["German"], 8), ("Dutch, Afrikaans", ["Dutch", "Afrikaans"], 5),
     ("Nordic", ["Swedish", "Norwegian", "Danish"], 5), ("Icelandic, Faroese", ["Icelandic", "Faroese"], 2),
-    ("Irish, Scots Gaelic", ["Irish", "Scots Gaelic"], 3), ("Welsh, Breton", ["Welsh", "Breton"], 2), ("Catalan", ["Catalan"], 3),
+    ("Irish, Scots Gaelic", ["Irish", "Scots Gaelic"], 3), ("Welsh, Breton", ["Welsh", "Breton"], 2), ("Catalan, Basque", ["Catalan", "Basque"], 4),
     ("Polish, Czech", ["Polish", "Czech"], 3), ("Hungarian, Estonian", ["Hungarian", "Estonian"], 3),
-    ("Turkish", ["Turkish"], 3), ("Albanian", ["Albanian"], 2),
+    ("Turkish", ["Turkish"], 3), ("Albanian, Romanian", ["Albanian", "Romanian"], 3),
 ]
 WORDS_PER_UNIT = 400_000
 # How many words of running text, in a hundred, have one letter, two ...,
@@ -141,7 +152,7 @@ ELIDED = {
 # clipped ones (Neapolitan songs' articles).
 APOSTROPHE_WORDS = {"Afrikaans": (["’n"], 0.06), "Dutch": (["’s", "’t", "zo’n"], 0.01),
                     "Scots Gaelic": (["a’", "’s"], 0.02), "Irish": (["a’"], 0.01),
-                    "Italian": (["po’", "’na", "’o", "’a", "’e"], 0.01)}
+                    "Italian": (["po’", "po’", "po’", "’na", "’o", "’a", "’e"], 0.02)}
 # Endings that follow an apostrophe: Welsh's article and pronouns after a
 # vowel (i’r, mae’n), Turkish case endings after a name (Ankara’da),
 # German's dropped e and its es (hab’, lieb’, geht’s).
@@ -168,7 +179,9 @@ def fold(c):
         return SYMBOL
     category = unicodedata.category(c)
     if category[0] in "LM":
-        return OTHER_LATIN if any(a <= u <= b for a, b in LATIN_ELSEWHERE) else OTHER_SCRIPT
+        if any(a <= u <= b for a, b in LATIN_IN_USE):
+            return OTHER_LATIN
+        return RARE_LATIN if any(a <= u <= b for a, b in LATIN_ELSEWHERE) else OTHER_SCRIPT
     return SYMBOL if category == "So" else OTHER
 
 
@@ -239,7 +252,8 @@ WRAPS_OF = {
     "Scots Gaelic": [("“", "”"), ("‘", "’")], "Welsh": [("‘", "’"), ("“", "”")], "Breton": [("«", "»"), ("“", "”")], "Catalan": [("«", "»"), ("“", "”")],
     "Galician": [("¿", "?"), ("¡", "!"), ("«", "»"), ("“", "”")], "Basque": [("¿", "?"), ("¡", "!"), ("«", "»")], "Polish": [("„", "”"), ("«", "»")],
     "Czech": [("„", "“"), ("»", "«")], "Hungarian": [("„", "”"), ("»", "«")], "Estonian": [("„", "“"), ("«", "»")],
-    "Turkish": [("“", "”"), ("«", "»")], "Albanian": [("«", "»"), ("„", "“")],
+    "Turkish": [("“", "”"), ("«", "»")], "Albanian": [("«", "»"), ("„", "“")], "Basque": [("«", "»"), ("“", "”")],
+    "Romanian": [("„", "”"), ("«", "»")],
 }
 
 
@@ -272,6 +286,8 @@ COMMON_WORDS = {
     "Estonian": "ja on ei see et kui ma sa ta oma mu su nii ka",
     "Turkish": "ve bir bu da de ne ben sen o için ile çok gibi ama mi",
     "Albanian": "e të në dhe një që me për unë ti ai ajo nuk është",
+    "Basque": "eta ez da bat hau hori zer nire zure ni zu gu bere baina ere bai oso",
+    "Romanian": "și în la de cu pe nu un o că se mai din pentru eu tu el ea îmi te sunt e",
 }
 COMMON = 0.15
 
@@ -342,7 +358,7 @@ def phrase(words, weights, language):
     text = parts[0]
     # American English sets its dashes closed, the others spaced (an en
     # dash now and then closed); titles seldom hold a closed one.
-    closed = 0.5 if language == "English" else 0.1
+    closed = 0.05 if language == "English" else 0.02
     for w in parts[1:]:
         text += rng.choices([" ", " – ", " - ", ", ", " & ", " / ", " • ", " — ", "—", "–", "-", ": ", " · ", "; "],
                             [60, 3, 3, 4, 1.5, 1, 1.5, 1, closed, 0.1, 1.5, 1, 0.2, 0.3])[0] + w
@@ -382,6 +398,10 @@ SYMBOLS = ["♥", "★", "☆", "♪", "♫", "✓", "☀", "\ud83c\udfb6", "\ud
 AS_UTF8 = 0.2          # the share of titles that keep every letter
 OTHER_SCRIPTS = 0.02   # the share of titles with a word of another script
 WITH_SYMBOL = 0.01     # the share of titles with a symbol
+# Signs that UTF-8 titles hold beyond the 8-bit sets (a formula's
+# subscripts, an arrow, a prime), and the share of titles with one.
+OTHER_SIGNS = ["H₂O", "CO₂", "O₂", "H₂SO₄", "C₆H₁₂O₆", "x₁", "→", "←", "№", "′", "″", "‐", "⁂"]
+WITH_OTHER_SIGN = 0.005
 
 
 def script_word():
@@ -400,6 +420,8 @@ def as_written(text):
         words.insert(rng.randint(0, len(words)), script_word())
     if rng.random() < WITH_SYMBOL / AS_UTF8:
         words.insert(rng.choice([0, len(words)]), rng.choice(SYMBOLS))
+    if rng.random() < WITH_OTHER_SIGN / AS_UTF8:
+        words.insert(rng.randint(0, len(words)), rng.choice(OTHER_SIGNS))
     return " ".join(words)
 
 
@@ -450,10 +472,13 @@ def pair_rows(pairs, below):
     rows = [mixed(pairs[a], below[a], 5.0) for a in range(len(CLASSES))]
     seen = [any(pairs[a][b] for a in range(len(CLASSES))) for b in range(len(CLASSES))]
     for row in rows:
-        letter = sum(p for b, p in enumerate(row) if CLASS_KINDS[b] == KIND_LETTER)
+        letter = sum(p for b, p in enumerate(row) if CLASS_KINDS[b] in (KIND_LETTER, KIND_VOWEL))
         for b in range(len(CLASSES)):
-            if CLASS_KINDS[b] == KIND_LETTER and not seen[b]:
+            if CLASS_KINDS[b] in (KIND_LETTER, KIND_VOWEL) and not seen[b]:
                 row[b] = max(row[b], letter / RARE_LETTER)
+        # The letters that no living language writes stand in no title: only
+        # an 8-bit text's bytes make one, read as UTF-8.
+        row[RARE_LATIN] = 2.0 ** -64
     return rows
 
 
@@ -467,7 +492,7 @@ def triple_rows(triples, below):
 # How much costlier at most three kinds in a row make their third than the
 # second alone does: what the made-up titles never hold (an opening quote
 # after a spaced dash) still stands in real ones.
-MOST_SHIFT = 16
+MOST_SHIFT = 24
 
 
 def kind_pairs(triples):

@@ -5,8 +5,10 @@ makes test files of them.
 
 Each word falls, by a seeded hash of its small form, into one of three
 parts: most go to learning; an eighth to the tuning set and an eighth to
-the test set, which learning never sees. People's names (NAMES) are the
-test files' alone, half for tuning and half for testing.
+the test set, which learning never sees. The test set takes its words from
+other dictionaries where Debian has them (HELD_OUT_SOURCES), so that it
+shares no source with learning and tuning either. People's names are the
+test files' alone: NAMES the tuning set's, FRESH_NAMES the test set's.
 
 Packages (Debian): wamerican wspanish wportuguese wfrench witalian wngerman
 wdutch wswedish wnorwegian wdanish wirish wgaelic wpolish wcatalan wfaroese
@@ -50,17 +52,26 @@ SOURCES = {
     "Afrikaans": [("hunspell", "af_ZA")],
     "Albanian": [("hunspell", "sq_AL")],
     "Breton": [("hunspell", "br_FR")],
-    # Languages the model does not learn: test files only.
     "Basque": [("hunspell", "eu")],
+    "Romanian": [("hunspell", "ro_RO")],
+    # Languages the model does not learn: test files only.
     "Manx": [("dict", "manx", "iso-8859-1")],
     "Occitan": [("hunspell", "oc_FR")],
     "Slovak": [("hunspell", "sk_SK")],
     "Slovenian": [("hunspell", "sl_SI")],
     "Croatian": [("hunspell", "hr_HR")],
-    "Romanian": [("hunspell", "ro_RO")],
     "Aragonese": [("hunspell", "an_ES")],
 }
-UNLEARNED = ["Basque", "Manx", "Occitan", "Slovak", "Slovenian", "Croatian", "Romanian", "Aragonese"]
+# The test set's word sources, where a language has a dictionary besides
+# the one learnt from.
+HELD_OUT_SOURCES = {
+    "English": [("hunspell", "en_US")], "Spanish": [("hunspell", "es_ES")], "Portuguese": [("hunspell", "pt_PT")],
+    "French": [("hunspell", "fr_FR")], "Italian": [("hunspell", "it_IT")], "German": [("hunspell", "de_DE")],
+    "Dutch": [("hunspell", "nl_NL")], "Swedish": [("hunspell", "sv_SE")], "Norwegian": [("hunspell", "nb_NO")],
+    "Danish": [("hunspell", "da_DK")], "Polish": [("hunspell", "pl_PL")], "Faroese": [("hunspell", "fo_FO")],
+    "Catalan": [("hunspell", "ca_ES")], "Galician": [("hunspell", "gl_ES")],
+}
+UNLEARNED = ["Manx", "Occitan", "Slovak", "Slovenian", "Croatian", "Aragonese"]
 
 LEARN, TUNE, TEST = "learn", "tune", "test"
 
@@ -137,17 +148,85 @@ NAMES = {
                   "Lacasta Cortés Sánchez Ibáñez Navarro Moliner Latre Lardiés Campo Gracia"),
 }
 
-NAMED = {n.replace("_", " ") for given, family in NAMES.values() for n in (given + " " + family).split()}
+# The test set's people: names that the tuning set never holds.
+FRESH_NAMES = {
+    "English": ("Siobhan Renée Zoë Naïs Joël Noël Desirée André Beyoncé Jessamyn Bartholomew",
+                "Brontë Doherty McCartney O’Hara Fitzgerald Delacroix Beaulieu Lockhart Whitmore Zoë_Smith"),
+    "Spanish": ("Begoña Maitane Ángela Íñigo Joaquín Nicolás Adrián Rocío Inés Dolores Azucena Leticia",
+                "Ordóñez Muñiz Carreño Castañeda Jiménez Gutiérrez Peñalver Quiñones Saldaña Velázquez Cortázar"),
+    "Portuguese": ("Márcio Vânia Fátima Sônia Cecília Débora Tânia Caetano Joaquim Valéria Júlio",
+                   "Veloso Gonçalves Brandão Assunção Lemos Cardoso Mourão Fontão Guimarães Loureiro Sobral"),
+    "French": ("Léa Maëlys Cécile Frédéric Géraldine Hervé Thaïs Raphaël Clément Ségolène Gérard Agnès",
+               "Bénard Lefèbvre Périgord Crémieux Dubé Thériault Gaudré Boucher Vézina Ménard Désiré"),
+    "Italian": ("Niccolò Nicolò Tommaso Gioele Raffaella Ludovica Beatrice Caterina Ettore Pasquale Noemi",
+                "Caruso Paternò Cefalù Vitale Marinò Giordano Sciarrà Mancuso Barbieri Ferraù Lombardo"),
+    "German": ("Jürgen Käthe Lutz Bärbel Wölfi Jörn Gisela Rüdiger Anneliese Günther Hölger Ilse",
+               "Böhm Kühn Gärtner Hübner Vogel Möller Dürr Süß Strauß Fußmann Wöhrle Grünewald"),
+    "Dutch": ("Sjoerd Daniëlle Noëlle Gerrit Joëlle Ruben Femke Siebe Arjen Anouk",
+              "Hoëbeke van_Eijk Kuiper de_Jong Brouwer Noëlrijk Pauwëls Smeets van_Leeuwen Dekker"),
+    "Swedish": ("Märit Örjan Björn Gösta Märta Kåre Sölve Åsa Ylva Tove Kjell",
+                "Wållberg Sjöberg Blomqvist Håkansson Nordström Lövgren Ekström Forsén Åström Söderlund"),
+    "Norwegian": ("Sjur Jørgen Kåre Ståle Gøran Åsmund Brynjar Sølvi Torill Målfrid",
+                  "Haugen Bjørnstad Løken Nesbø Sæther Bøe Ødegård Hagen Kvåle Grønli"),
+    "Danish": ("Søs Bjørn Æbeltoft Ærling Kjeld Bodil Torben Anja Grethe Søren",
+               "Bøgelund Kjærgaard Vestergård Mølgaard Sørup Ærenlund Krøyer Præstø Holm Løkke"),
+    "Irish": ("Séamus Éamonn Méabh Pádraic Ciarán Siún Ríona Líadan Clíodhna Cormac Daithí",
+              "Ó_Briain Mac_Cárthaigh Ní_Dhuibhir Ó_Muirí Ó_Dálaigh Ní_Cheallaigh Mac_Suibhne Ó_Dochartaigh"),
+    "Scots Gaelic": ("Mìcheal Seònaid Ciorstaidh Dùghall Ruairidh Eilidh Calum Sìleas Tòmas",
+                     "MacNèill NicNèill MacIllÌosa Mac_a’_Phearsain MacLeòid Dòmhnallach MacÌomhair"),
+    "Welsh": ("Siôn Gwenhwyfar Iolo Geraint Sioned Llinos Heledd Dyfrig Bethan Iestyn",
+              "ap_Siôn Tŷ_Mawr Elis Pŵel Roberts Gwynedd Môrgan Llewelyn Parri Dafydd"),
+    "Polish": ("Bożydar Łucja Józefina Grzegorz Stanisław Dorota Mirosław Jadwiga Wiesław Żaneta",
+               "Mickiewicz Sienkiewicz Wróblewski Kaczmarek Piątek Górski Nowicki Żurawski Sójka Kołodziej"),
+    "Czech": ("Přemysl Jiřina Bořivoj Růžena Lubomír Božena Vítězslav Dagmar Miloš Hana",
+              "Kovář Šimek Pokorný Růžička Marek Jelínek Kříž Dušek Čermák Hrubý"),
+    "Hungarian": ("Zsuzsa Gyöngyvér Sándor Árpád Gábor Zoltán Éva Piroska Lőrinc Bálint",
+                  "Bartók Kodály Fekete Szűts Pintér Vörös Lengyel Sárközi Gál Rácz"),
+    "Turkish": ("Sıla Oğuz Gökçe Şükrü Ömer Müge Ilgın Çiğdem Tülay Hülya",
+                "Gençoğlu Karakaş Soylu Türkmen Kaçar Uçar Gündüz Ateş Öztürk Kuşçu"),
+    "Icelandic": ("Þórunn Ástrós Hrafnhildur Sigríður Árni Kristján Bryndís Snæfríður Eiður",
+                  "Þórsdóttir Árnason Hákonardóttir Sveinsson Kristjánsdóttir Björnsson Jóhannesson"),
+    "Faroese": ("Bárður Sjúrður Turið Róland Marjun Jóhan Rannvá Eyðun Heðin",
+                "Dánjalsson Rasmussen Jákupsson Niclasen Hammershaimb Kjærbo Ólavsdóttir Thomsen"),
+    "Catalan": ("Aina Berenguer Arnau Mireia Jaume Txell Pere Sílvia Andreu Carme",
+                "Verdaguer Vallès Pàmies Casals Miró Pujol Dalí Ferrà Folch Rovira"),
+    "Galician": ("Uxío Antía Breixo Xiana Roi Olalla Fiz Noela Anxo Tareixa",
+                 "Otero Vilariño Regueiro Castro Outeiro Cotón Piñón Gómez Bouzas Eirís"),
+    "Basque": ("Jokin Ane Unai Maialen Ekaitz Oihana Asier Leire Xabat Amaia",
+               "Zabaleta Etxebarria Iriondo Ugarte Muñoa Arrizabalaga Otegi Agirre Larrañaga Lizarazu"),
+    "Estonian": ("Märt Ülo Tõnis Kärt Jüri Õnne Helgi Peeter Aino Mihkel",
+                 "Põder Kütt Hõbemägi Vähi Rüütel Õunapuu Jõesaar Tõnts Kivi Mölder"),
+    "Afrikaans": ("Liné Hannelie Mariëtte Chantél Jacques Dirk Sarel Gerrit Anré Rudi",
+                  "Steenkamp Cronjé Joubert Malan Smit de_Klerk Viljoen Gouws Swanepoel Mostert"),
+    "Albanian": ("Ardian Dëshira Mimoza Agron Bujar Erjona Shpëtim Valbona Fatbardh Lirie",
+                 "Berisha Krasniqi Gashi Çako Dibra Hysaj Lleshaj Përkola Bajraktari Mëhilli"),
+    "Manx": ("Juan Aalish Illiam Moirrey Breeshey Orry Ealee Tomase Chalse Vreeshey",
+             "Kermeen Kneale Quirk Cregeen Kelly Skillicorn Quine Costain Mylchreest Clucas"),
+    "Occitan": ("Joanet Guilhèm Amalia Miquèl Mirèlha Felip Nadalet Marçal Loïs Sèrgi",
+                "Fabrè Bòrd Lafargue Pèiregòrd Castanhièr Marèc Lafon Bousquet Roquièra"),
+    "Breton": ("Gwenn Maïna Tangi Morgane Youenn Katell Riwal Enora Goulven Annaïg",
+               "Le_Bris Kervran Le_Moal Guéguen Le_Dréau Ropars Le_Cam Tréguer Kerjean"),
+    "Slovak": ("Ľudovít Zdenka Milan Jarmila Ľubica Matúš Dušana Ivica Róbert Oľga",
+               "Šťastný Bačík Kmeť Ďurovič Čaplovič Urbánek Kollár Rázus Šulek Vrábeľ"),
+    "Slovenian": ("Žiga Anže Tadeja Urša Gašper Nejc Maruša Žan Špela Jure",
+                  "Šinkovec Kovač Jerič Žnidaršič Oblak Mlinar Hribar Bizjak Čuk Pečnik"),
+    "Croatian": ("Zvonimir Dubravka Krešimir Jasminka Božo Mirjana Vlatko Ružica Davor Nevenka",
+                 "Šimunović Kovačić Grgić Tomić Brkić Pavlović Čolak Jurić Radić Mažuranić"),
+    "Romanian": ("Ionuț Mădălina Cătălin Ștefania Irina Florin Dănuț Lavinia Sorin Aurelia",
+                 "Vlădescu Petrescu Mănescu Cârstea Bălan Constantinescu Rădulescu Oprea Ciobanu"),
+    "Aragonese": ("Chorche Chesús Chuaquín Loreto Mariano Nabor Ánchela Begoña Silvia Chulia",
+                  "Bielsa Ballarín Lafuente Nogués Fañanás Pardina Villacampa Artigas Andrés"),
+}
+
+NAMED = {n.replace("_", " ") for listed in (NAMES, FRESH_NAMES) for given, family in listed.values()
+         for n in (given + " " + family).split()}
 
 
 def names(language, part):
     """A language's given names and family names of the tuning or the test
     set."""
-    def half(listed):
-        chosen = [n.replace("_", " ") for n in listed.split()
-                  if (hashlib.blake2b(n.encode(), digest_size=1).digest()[0] % 2 == 0) == (part == TUNE)]
-        return chosen or [n.replace("_", " ") for n in listed.split()][:1]
-    return tuple(half(listed) for listed in NAMES[language])
+    listed = NAMES if part == TUNE else FRESH_NAMES
+    return tuple([n.replace("_", " ") for n in names.split()] for names in listed[language])
 
 
 def part_of(word):
@@ -225,7 +304,7 @@ def words(language, part):
     hyphens) only, as listed, each once."""
     seen = set()
     out = []
-    for source in SOURCES[language]:
+    for source in HELD_OUT_SOURCES.get(language, SOURCES[language]) if part == TEST else SOURCES[language]:
         for word in _read(source):
             word = word.replace("'", "’")
             if (word and word not in seen and word[0].isalpha() and word[-1].isalpha()

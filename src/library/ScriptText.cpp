@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace SongScript {
@@ -69,24 +70,44 @@ Decoding decoding(const std::vector<Piece>& pieces, char16_t (*eightBit)(unsigne
                   size_t to = SIZE_MAX)
 {
     to = std::min(to, pieces.size());
+    const auto wide = [](const Piece& piece) { return !piece.stray && QChar::requiresSurrogates(piece.c); };
     Decoding d;
-    d.text.reserve(static_cast<qsizetype>(to - from));
+    d.text.resize(static_cast<qsizetype>(to - from)
+                  + std::count_if(pieces.cbegin() + qsizetype(from), pieces.cbegin() + qsizetype(to), wide));
+    char16_t* const begin = reinterpret_cast<char16_t*>(d.text.data());
+    char16_t* out = begin;
     for (size_t k = from; k < to; ++k) {
         const Piece& piece = pieces[k];
         if (piece.stray) {
-            d.strays.push_back(d.text.size());
-            d.text += QChar(eightBit(static_cast<unsigned char>(piece.c)));
-        } else if (QChar::requiresSurrogates(piece.c)) {
-            d.text += QChar(QChar::highSurrogate(piece.c));
-            d.text += QChar(QChar::lowSurrogate(piece.c));
+            d.strays.push_back(out - begin);
+            *out++ = eightBit(static_cast<unsigned char>(piece.c));
+        } else if (wide(piece)) {
+            *out++ = QChar::highSurrogate(piece.c);
+            *out++ = QChar::lowSurrogate(piece.c);
         } else {
-            d.text += QChar(char16_t(piece.c));
+            *out++ = char16_t(piece.c);
         }
     }
     return d;
 }
 
 // ---- which encoding -----------------------------------------------------------
+
+// What a mark that a value opens and closes in pairs costs, in half bits,
+// where it stands unpaired: a stray byte's two readings may make a pair or
+// break one ("«Über»" or "«‹ber»", "Àcida" or "¿cida", "Bjørn" or "Bj¿rn").
+constexpr double kUnpaired = 12;
+
+bool isPairedMark(QChar c) { return c == u'«' || c == u'»' || c == u'‹' || c == u'›' || c == u'¿' || c == u'¡'; }
+
+// How many marks of a value stand unpaired: guillemets either way round,
+// and ¿ and ¡ without their ? and !, which a value may hold alone.
+int unpaired(QStringView value)
+{
+    const auto count = [&](char16_t c) { return int(value.count(QChar(c))); };
+    return std::abs(count(u'«') - count(u'»')) + std::abs(count(u'‹') - count(u'›'))
+        + std::max(0, count(u'¿') - count(u'?')) + std::max(0, count(u'¡') - count(u'!'));
+}
 
 // Where a value ends: a line end, or a TAB between a track line's values.
 bool isBreak(QChar c) { return c == u'\n' || c == u'\r' || c == u'\t' || c == u'\u2028'; }
@@ -193,6 +214,13 @@ public:
         return costs;
     }
 
+    // Whether a character is one that Western writing holds, a letter or
+    // sign that the tables list, or a space.
+    bool western(char32_t c) const
+    {
+        return c < 0x10000 && m_info[c].klass < WesternPairs::kClassCount - 5;
+    }
+
 private:
     // How far around a stray character the text tells its language.
     static constexpr qsizetype kReach = 32;
@@ -287,7 +315,8 @@ private:
     {
         using namespace WesternPairs;
         Q_ASSERT(kLanguageCount <= kMostLanguages);
-        const int otherLatin = kClassCount - 4;
+        const int otherLatin = kClassCount - 5;
+        const int rareLatin = kClassCount - 4;
         const int otherScript = kClassCount - 3;
         const int symbol = kClassCount - 2;
         const int other = kClassCount - 1;
@@ -299,9 +328,12 @@ private:
         const auto value = [](char digit) {
             return static_cast<quint8>(std::string_view(kDigits).find(digit));
         };
-        const auto latin = [](char32_t u) {
-            return std::any_of(std::cbegin(kLatinElsewhere), std::cend(kLatinElsewhere),
+        const auto within = [](const auto& ranges, char32_t u) {
+            return std::any_of(std::cbegin(ranges), std::cend(ranges),
                                [u](const char16_t* range) { return u >= range[0] && u <= range[1]; });
+        };
+        const auto latin = [&](char32_t u) {
+            return within(kLatinInUse, u) ? otherLatin : within(kLatinElsewhere, u) ? rareLatin : otherScript;
         };
         // Each character's class, kind and shape, looked up rather than
         // worked out at every position of a large file. A character not
@@ -314,7 +346,7 @@ private:
                 classes[u] = static_cast<quint8>(c.isSpace()          ? 0
                                                  : small != other     ? small
                                                  : c.isSurrogate()    ? symbol
-                                                 : c.isLetter() || c.isMark() ? (latin(u) ? otherLatin : otherScript)
+                                                 : c.isLetter() || c.isMark() ? latin(u)
                                                  : c.category() == QChar::Symbol_Other ? symbol
                                                                                         : other);
             }
@@ -388,17 +420,55 @@ private:
 // How far around a valid UTF-8 sequence its characters are weighed.
 constexpr size_t kAround = 16;
 
+// The line end most of a file's lines have.
+enum class LineEnd { Cr, CrLf, Lf };
+
+LineEnd lineEndOf(const QByteArray& content)
+{
+    const qsizetype crlf = content.count("\r\n");
+    const qsizetype cr = content.count('\r') - crlf;
+    const qsizetype lf = content.count('\n') - crlf;
+    if (cr > crlf && cr >= lf)
+        return LineEnd::Cr;
+    if (crlf > 0 && crlf >= lf)
+        return LineEnd::CrLf;
+    return LineEnd::Lf;
+}
+
+// How much likelier, in half bits, a valid UTF-8 sequence is to be a
+// character than 8-bit text's bytes, by what else the file holds, before
+// its letters are weighed: its bytes read as 8-bit text only where that
+// reading is likelier by more than this. In a file whose every byte makes
+// valid UTF-8, the sequences are likelier characters: this program writes
+// UTF-8 with LF, which transfers and editors on Windows make CR LF, while
+// an 8-bit file makes valid sequences only by chance. A file with stray
+// bytes is 8-bit text, or UTF-8 with 8-bit text pasted in: its letters
+// decide. But only the Mac copies wrote bare CR, in 8-bit text: a file with
+// bare CR and stray bytes, and no Western letter or sign in UTF-8, is the
+// Mac copy's.
+constexpr double kWholeUtf8Lf = 24;
+constexpr double kWholeUtf8CrLf = 16;
+constexpr double kWholeUtf8Cr = 0;
+constexpr double kMacText = -32;
+
+double utf8Margin(LineEnd end, bool strays, bool westernUtf8)
+{
+    if (strays)
+        return end == LineEnd::Cr && !westernUtf8 ? kMacText : 0;
+    return end == LineEnd::Lf ? kWholeUtf8Lf : end == LineEnd::CrLf ? kWholeUtf8CrLf : kWholeUtf8Cr;
+}
+
 // Whether the bytes of a valid UTF-8 sequence, the character c, read
-// likelier as 8-bit text than as c where they stand, between what was read
-// before them (before[from, end)) and the pieces after them (after[next,
-// to)), in either 8-bit encoding. An 8-bit text makes valid sequences only
-// by chance ("“Ärger”" in Mac OS Roman holds the bytes of "Ҁ", "’é" those
-// of "Վ"), and those give letters of another script amid Latin ones, or
-// controls; a UTF-8 character from another script is likelier than the
-// 8-bit signs and letters its bytes make ("Trương" as Windows-1252 is
-// "TrÆ°Æ¡ng").
+// likelier as 8-bit text than as c where they stand, by more than margin,
+// between what was read before them (before[from, end)) and the pieces after
+// them (after[next, to)), in either 8-bit encoding. An 8-bit text makes
+// valid sequences only by chance ("“Ärger”" in Mac OS Roman holds the bytes
+// of "Ҁ", "’é" those of "Վ"), and those give letters of another script amid
+// Latin ones, Latin letters that no living language writes, or controls; a
+// UTF-8 character from another script is likelier than the 8-bit signs and
+// letters its bytes make ("Trương" as Windows-1252 is "TrÆ°Æ¡ng").
 bool bytesLikelier(const Piece& c, QByteArrayView sequence, const std::vector<Piece>& before,
-                   const std::vector<Piece>& after, size_t from, size_t next, size_t to)
+                   const std::vector<Piece>& after, size_t from, size_t next, size_t to, double margin)
 {
     std::vector<Piece> bytes;
     for (const char byte : sequence)
@@ -416,8 +486,11 @@ bool bytesLikelier(const Piece& c, QByteArrayView sequence, const std::vector<Pi
         // readings of the bytes are weighed at once.
         if (eightBit == macRoman && !strayAround)
             continue;
-        const std::vector<double> costs = Likeness::instance().costs(
-            decoding(before, eightBit, from).text, middles, decoding(after, eightBit, next, to).text);
+        const QString left = decoding(before, eightBit, from).text;
+        const QString right = decoding(after, eightBit, next, to).text;
+        std::vector<double> costs = Likeness::instance().costs(left, middles, right);
+        for (size_t m = 0; m < middles.size(); ++m)
+            costs[m] += kUnpaired * unpaired(left + middles[m] + right) + (m > 0 ? margin : 0);
         if (std::any_of(costs.cbegin() + 1, costs.cend(), [&](double cost) { return cost < costs.front(); }))
             return true;
         middles.resize(1);
@@ -431,12 +504,14 @@ bool bytesLikelier(const Piece& c, QByteArrayView sequence, const std::vector<Pi
 // track line): each weighing is kept, by the pieces around the sequence.
 using Weighings = std::unordered_map<std::u32string, bool>;
 
-bool readsAsBytes(const Piece& c, QByteArrayView sequence, const std::vector<Piece>& before,
-                  const std::vector<Piece>& after, size_t next, Weighings& weighings)
+bool isBreakPiece(const Piece& piece)
 {
-    const auto isBreakPiece = [](const Piece& piece) {
-        return !piece.stray && piece.c < 0x80 && isBreak(QChar(char16_t(piece.c)));
-    };
+    return !piece.stray && piece.c < 0x80 && isBreak(QChar(char16_t(piece.c)));
+}
+
+bool readsAsBytes(const Piece& c, QByteArrayView sequence, const std::vector<Piece>& before,
+                  const std::vector<Piece>& after, size_t next, double margin, Weighings& weighings)
+{
     size_t from = before.size();
     while (from > 0 && before.size() - from < kAround && !isBreakPiece(before[from - 1]))
         --from;
@@ -456,17 +531,43 @@ bool readsAsBytes(const Piece& c, QByteArrayView sequence, const std::vector<Pie
     const auto weighed = weighings.find(key);
     if (weighed != weighings.cend())
         return weighed->second;
-    const bool asBytes = bytesLikelier(c, sequence, before, after, from, next, to);
+    const bool asBytes = bytesLikelier(c, sequence, before, after, from, next, to, margin);
     weighings.emplace(std::move(key), asBytes);
     return asBytes;
 }
 
+// Whether a valid UTF-8 sequence's character could be 8-bit text's bytes:
+// one that Western writing does not hold. The bytes of a Western letter or
+// sign, or of a control (U+0080 to U+009F), read as 8-bit text are signs no
+// writing sets so ("Ã©", "‚Äô", "Â”").
+bool foreign(char32_t c) { return c >= 0xA0 && !Likeness::instance().western(c); }
+
+bool hasForeign(const QString& text)
+{
+    const Likeness& likeness = Likeness::instance();
+    return std::any_of(text.cbegin(), text.cend(), [&](QChar c) {
+        return c.unicode() >= 0xA0 && (c.isSurrogate() || !likeness.western(c.unicode()));
+    });
+}
+
+// Whether two characters are of one kind: of one script, and for signs and
+// numbers that all scripts share, of one block ("₂" and "₅").
+bool sameKind(char32_t a, char32_t b)
+{
+    const QChar::Script script = QChar::script(a);
+    return script == QChar::script(b) && (script > QChar::Script_Common || (a >> 7) == (b >> 7));
+}
+
 // The file's characters: ASCII bytes, valid UTF-8 sequences and stray
-// bytes. A valid multi-byte sequence is a UTF-8 character unless its bytes
-// read likelier as 8-bit text where they stand (readsAsBytes); then they are
-// stray ones, and the UTF-8 text around them stays as it is. A file with a
-// byte order mark declares itself UTF-8 whatever its bytes: each valid
-// sequence is a character.
+// bytes. A valid multi-byte sequence of a foreign character is a UTF-8
+// character unless its bytes read likelier as 8-bit text where they stand
+// (readsAsBytes), by more than the rest of the file makes UTF-8 likelier
+// (utf8Margin); then they are stray ones, and the UTF-8 text
+// around them stays as it is. Yet a character that the file holds elsewhere
+// as a character, or that stands in a word beside another of its kind
+// read as a character ("C₇H₅NO₄"), is a character wherever it stands. A file
+// with a byte order mark declares itself UTF-8 whatever its bytes: each
+// valid sequence is a character.
 std::vector<Piece> piecesOf(const QByteArray& content)
 {
     std::vector<Piece> pieces;
@@ -474,6 +575,7 @@ std::vector<Piece> piecesOf(const QByteArray& content)
     const auto byteAt = [&](qsizetype k) { return static_cast<unsigned char>(content[k]); };
     const qsizetype bom = content.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     std::vector<qsizetype> starts;   // where each multi-byte sequence begins
+    bool strays = false;
     for (qsizetype k = bom; k < content.size();) {
         const unsigned char lead = byteAt(k);
         if (lead < 0x80) {
@@ -498,13 +600,21 @@ std::vector<Piece> piecesOf(const QByteArray& content)
         valid = valid && c >= least && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
         if (valid)
             starts.push_back(k);
+        strays = strays || !valid;
         pieces.push_back(valid ? Piece{c, false} : Piece{lead, true});
         k += valid ? length : 1;
     }
     if (bom > 0 || starts.empty())
         return pieces;
+    const bool westernUtf8 = std::any_of(pieces.cbegin(), pieces.cend(), [](const Piece& piece) {
+        return !piece.stray && piece.c >= 0x80 && !foreign(piece.c);
+    });
+    const double margin = utf8Margin(lineEndOf(content), strays, westernUtf8);
+    // First each foreign character by its letters, in the text read so far.
     std::vector<Piece> read;
     read.reserve(pieces.size());
+    std::vector<std::pair<size_t, qsizetype>> asBytes;   // the pieces read as bytes, and where their bytes begin
+    std::unordered_set<char32_t> characters;             // the foreign characters read as characters
     Weighings weighings;
     auto start = starts.cbegin();
     for (size_t k = 0; k < pieces.size(); ++k) {
@@ -515,12 +625,59 @@ std::vector<Piece> piecesOf(const QByteArray& content)
         }
         const qsizetype begin = *start++;
         const int length = piece.c < 0x800 ? 2 : piece.c < 0x10000 ? 3 : 4;
-        if (!readsAsBytes(piece, QByteArrayView(content).sliced(begin, length), read, pieces, k + 1, weighings)) {
+        // A character that the file holds as one already, or that follows
+        // one of its kind, is one here too (as below): it is not weighed.
+        const bool isForeign = foreign(piece.c);
+        const bool known = isForeign
+            && (characters.count(piece.c) > 0
+                || (!read.empty() && !read.back().stray && foreign(read.back().c)
+                    && sameKind(read.back().c, piece.c)));
+        if (!isForeign || known
+            || !readsAsBytes(piece, QByteArrayView(content).sliced(begin, length), read, pieces, k + 1, margin,
+                             weighings)) {
+            if (isForeign)
+                characters.insert(piece.c);
             read.push_back(piece);
             continue;
         }
+        asBytes.push_back({k, begin});
         for (qsizetype j = begin; j < begin + length; ++j)
             read.push_back({byteAt(j), true});
+    }
+    // Then the file's own: what it holds as characters elsewhere, or beside.
+    const auto readAsBytes = [&](size_t k) {
+        return std::binary_search(asBytes.cbegin(), asBytes.cend(), std::pair<size_t, qsizetype>{k, 0},
+                                  [](const auto& a, const auto& b) { return a.first < b.first; });
+    };
+    const auto besideItsKind = [&](size_t k) {
+        for (const int step : {-1, 1}) {
+            for (size_t j = k + step; j < pieces.size() && (j > k ? j - k : k - j) <= kAround; j += step) {
+                const Piece& other = pieces[j];
+                if (isBreakPiece(other) || (!other.stray && other.c == u' '))
+                    break;
+                if (!other.stray && foreign(other.c) && sameKind(other.c, pieces[k].c) && !readAsBytes(j))
+                    return true;
+            }
+        }
+        return false;
+    };
+    const auto kept = std::remove_if(asBytes.begin(), asBytes.end(), [&](const auto& sequence) {
+        return characters.count(pieces[sequence.first].c) > 0 || besideItsKind(sequence.first);
+    });
+    if (kept == asBytes.end())
+        return read;
+    asBytes.erase(kept, asBytes.end());
+    read.clear();
+    auto bytes = asBytes.cbegin();
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        if (bytes == asBytes.cend() || bytes->first != k) {
+            read.push_back(pieces[k]);
+            continue;
+        }
+        const int length = pieces[k].c < 0x800 ? 2 : pieces[k].c < 0x10000 ? 3 : 4;
+        for (qsizetype j = bytes->second; j < bytes->second + length; ++j)
+            read.push_back({byteAt(j), true});
+        ++bytes;
     }
     return read;
 }
@@ -531,20 +688,34 @@ std::vector<Piece> piecesOf(const QByteArray& content)
 // the Windows copies wrote, and transfers from the Mac made it too: it tells
 // less, the other way. LF came from transfers of either platform's files
 // (and this program writes it): it tells little.
-constexpr double kBareCr = 8;
-constexpr double kCrLf = -4;
+constexpr double kBareCr = 12;
+constexpr double kCrLf = -3;
 constexpr double kLf = -2;
 
 double lineEndsLeaning(const QByteArray& content)
 {
-    const qsizetype crlf = content.count("\r\n");
-    const qsizetype cr = content.count('\r') - crlf;
-    const qsizetype lf = content.count('\n') - crlf;
-    if (cr > crlf && cr >= lf)
-        return kBareCr;
-    if (crlf > 0 && crlf >= lf)
-        return kCrLf;
-    return kLf;
+    const LineEnd end = lineEndOf(content);
+    return end == LineEnd::Cr ? kBareCr : end == LineEnd::CrLf ? kCrLf : kLf;
+}
+
+// What a mark costs, in half bits, that stands against a word as no writing
+// sets it: a dash between two letters ("Bego–a"), an opening mark after a
+// letter ("Zo‘"), a closing one before a letter ("”yeme"). An em dash
+// stands closed between words, an apostrophe within them.
+constexpr double kMisplaced = 16;
+
+bool isMisplaced(const QString& text, qsizetype k)
+{
+    const QChar c = text[k];
+    const bool letterBefore = k > 0 && text[k - 1].isLetter();
+    const bool letterAfter = k + 1 < text.size() && text[k + 1].isLetter();
+    if (c == u'–')
+        return letterBefore && letterAfter;
+    if (c == u'‘' || c == u'“' || c == u'„' || c == u'‚' || c == u'«' || c == u'‹' || c == u'¿' || c == u'¡')
+        return letterBefore;
+    if (c == u'”' || c == u'»' || c == u'›')
+        return letterAfter;
+    return false;
 }
 
 // The two readings of a file's stray bytes; only the Mac OS Roman one where
@@ -554,9 +725,41 @@ struct Readings {
     std::optional<Decoding> windows;
 };
 
-Readings readingsOf(const QByteArray& content)
+// How much costlier, in half bits, the Mac OS Roman reading's stray
+// characters are than the Windows-1252 one's: as Western writing has its
+// letters and signs (Likeness), by the marks each sets against a word, and
+// where a stray reads as a paired mark in either, by the marks each leaves
+// unpaired in its value.
+double lettersLeaningOf(const Readings& readings)
+{
+    const Decoding& mac = readings.mac;
+    const Decoding& windows = *readings.windows;
+    double leaning = Likeness::instance().leaning(mac, windows);
+    for (const qsizetype at : mac.strays)
+        leaning += kMisplaced * ((isMisplaced(mac.text, at) ? 1 : 0) - (isMisplaced(windows.text, at) ? 1 : 0));
+    qsizetype weighed = 0;   // where the last value weighed ends
+    for (const qsizetype at : mac.strays) {
+        if (at < weighed || !(isPairedMark(mac.text[at]) || isPairedMark(windows.text[at])))
+            continue;
+        qsizetype begin = at;
+        while (begin > 0 && !isBreak(mac.text[begin - 1]))
+            --begin;
+        weighed = at;
+        while (weighed < mac.text.size() && !isBreak(mac.text[weighed]))
+            ++weighed;
+        leaning += kUnpaired * (unpaired(QStringView(mac.text).sliced(begin, weighed - begin))
+                                - unpaired(QStringView(windows.text).sliced(begin, weighed - begin)));
+    }
+    return leaning;
+}
+
+// The readings of a file's stray bytes; nothing where the file is UTF-8
+// after all, none of its bytes stray.
+std::optional<Readings> readingsOf(const QByteArray& content)
 {
     const std::vector<Piece> pieces = piecesOf(content);
+    if (std::none_of(pieces.cbegin(), pieces.cend(), [](const Piece& piece) { return piece.stray; }))
+        return std::nullopt;
     Readings readings{decoding(pieces, macRoman), std::nullopt};
     const bool macOnly = std::any_of(pieces.cbegin(), pieces.cend(), [](const Piece& piece) {
         return piece.stray && windows1252(static_cast<unsigned char>(piece.c)) == kUndefined;
@@ -633,26 +836,28 @@ std::optional<QString> textOf(const QByteArray& content, Undecodable* undecodabl
     {
         QStringDecoder utf8(QStringDecoder::Utf8);
         QString text = utf8.decode(content);
-        if (!utf8.hasError())
+        if (!utf8.hasError() && !hasForeign(text))
             return text;
-    }   // the UTF-8 reading, which failed, is let go before the others are made
-    Readings readings = readingsOf(content);
-    if (!readings.windows)
-        return std::move(readings.mac.text);
-    const double leaning = Likeness::instance().leaning(readings.mac, *readings.windows);
-    return std::move(leaning < lineEndsLeaning(content) ? readings.mac.text : readings.windows->text);
+    }   // the UTF-8 reading, which failed or holds what may be 8-bit text, is let go before the others are made
+    std::optional<Readings> readings = readingsOf(content);
+    if (!readings)
+        return QString::fromUtf8(content);
+    if (!readings->windows)
+        return std::move(readings->mac.text);
+    const double leaning = lettersLeaningOf(*readings);
+    return std::move(leaning < lineEndsLeaning(content) ? readings->mac.text : readings->windows->text);
 }
 
 std::optional<double> lettersLeaning(const QByteArray& content)
 {
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(content);
-    if (!utf8.hasError())
+    if (!utf8.hasError() && !hasForeign(text))
         return std::nullopt;
-    const Readings readings = readingsOf(content);
-    if (!readings.windows)
+    const std::optional<Readings> readings = readingsOf(content);
+    if (!readings || !readings->windows)
         return std::nullopt;
-    return Likeness::instance().leaning(readings.mac, *readings.windows);
+    return lettersLeaningOf(*readings);
 }
 
 } // namespace SongScript

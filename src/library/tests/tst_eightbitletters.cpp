@@ -184,6 +184,72 @@ private slots:
         QVERIFY2(reading.script, qPrintable(reading.problem));
         QCOMPARE(reading.script->song.at(0), meant);
     }
+    // Whole files as the older copies and transfers left them, each value
+    // written in the encoding named (UTF-8 for the file, and its notes pasted
+    // in as 8-bit text): a letter inside a word is not read as a dash or a
+    // quote mark; a byte pair that happens to make a valid UTF-8 character
+    // is read as the 8-bit text it plainly is, while a genuine UTF-8 file
+    // keeps every character, however foreign, that stands as writing has it.
+    void filesReadAsWritten_data()
+    {
+        QTest::addColumn<QByteArray>("encoding");
+        QTest::addColumn<QByteArray>("notesEncoding");
+        QTest::addColumn<QByteArray>("end");
+        QTest::addColumn<QStringList>("values");   // title, artist, notes
+        const QByteArray mac = "macintosh", windows = "windows-1252", utf8 = "UTF-8";
+        const auto row = [](const char* name, const QByteArray& encoding, const QByteArray& notesEncoding,
+                            const QByteArray& end, const QStringList& values) {
+            QTest::newRow(name) << encoding << notesEncoding << end << values;
+        };
+        row("Mac, CR: Sólrun", mac, mac, "\r", {"Crazy (feat. Sólrun)", "Test Artist", ""});
+        row("Mac, CR: Piñeiro", mac, mac, "\r", {"The Last Waltz (feat. Piñeiro)", "Test Artist", ""});
+        row("Mac, CR: Luís", mac, mac, "\r", {"Arranja (feat. Smith Luís)", "Test Artist", ""});
+        row("Mac, LF: Iñaki", mac, mac, "\n", {"Crazy (feat. Iñaki)", "Test Artist", ""});
+        row("Mac, CR LF: Zoë", mac, mac, "\r\n", {"Zoë", "Test Artist", ""});
+        row("Mac, CR LF: Chloë", mac, mac, "\r\n", {"Crazy", "Chloë", ""});
+        row("Windows, CR LF: Hora în sat", windows, windows, "\r\n", {"Hora în sat", "Test Artist", ""});
+        row("Windows, LF: Vals în zori", windows, windows, "\n", {"Vals în zori", "Test Artist", ""});
+        row("Windows, LF: Un po’ di tango", windows, windows, "\n", {"Un po’ di tango", "Test Artist", ""});
+        row("Windows, CR LF: Àcida", windows, windows, "\r\n", {"Àcida", "Test Artist", ""});
+        // 8-bit byte pairs that make valid UTF-8, beside other 8-bit text or
+        // alone in the file.
+        row("Mac, CR: «Ça ira»", mac, mac, "\r", {"«Ça ira» Java", "Hélène Lefèvre", ""});
+        row("Mac, CR: »Über den Wolken«", mac, mac, "\r", {"»Über den Wolken«", "Hélène Lefèvre", ""});
+        row("Mac, CR: «Über…»", mac, mac, "\r", {"«Über…»", "Hélène Lefèvre", ""});
+        row("Mac, CR: …Über", mac, mac, "\r", {"…Über", "Hélène Lefèvre", ""});
+        row("Mac, CR: l’île alone", mac, mac, "\r", {"Valse de l’île", "Test Artist", ""});
+        row("Mac, LF: L’Écho alone", mac, mac, "\n", {"L’Écho", "Test Artist", ""});
+        row("Mac, CR LF: dell’èra alone", mac, mac, "\r\n", {"Tango dell’èra", "Test Artist", ""});
+        row("Windows, CR LF: JOSÉ’S alone", windows, windows, "\r\n", {"JOSÉ’S TANGO", "Test Artist", ""});
+        row("Windows, LF: Fuß–Tango alone", windows, windows, "\n", {"Fuß–Tango", "Test Artist", ""});
+        // UTF-8 files with notes pasted in from Mac OS Roman text.
+        row("UTF-8, Mac notes: L’últim", utf8, mac, "\n", {"Dansa", "Test Artist", "L’últim ball"});
+        row("UTF-8, Mac notes: l’échauffement", utf8, mac, "\n", {"Valse", "Test Artist", "l’échauffement lent"});
+        row("UTF-8 F₂N₂O, Mac notes", utf8, mac, "\n", {"F₂N₂O", "Test Artist", "Café"});
+        row("UTF-8 C₇H₅NO₄, Mac notes", utf8, mac, "\n", {"Acid", "C₇H₅NO₄ Trio", "Dansé lentement"});
+        // Genuine UTF-8 files, whatever their line ends.
+        row("UTF-8, CR: Greek", utf8, utf8, "\r", {"Καλημέρα Tango", "Γιάννης", ""});
+        row("UTF-8, CR LF: Armenian", utf8, utf8, "\r\n", {"Երևան Waltz", "Test Artist", ""});
+        row("UTF-8, LF: Trương", utf8, utf8, "\n", {"Trương Waltz", "Test Artist", ""});
+        row("UTF-8, CR: CJK and emoji", utf8, utf8, "\r", {"Amor 愛 Eterno 🎶", "Test Artist", ""});
+        row("UTF-8, LF: subscripts", utf8, utf8, "\n", {"F₂N₂O", "Test Artist", "C₇H₅NO₄"});
+        row("UTF-8, CR LF: ǅemal", utf8, utf8, "\r\n", {"ǅemal Polka", "ǅenana Ǆ", ""});
+    }
+    void filesReadAsWritten()
+    {
+        QFETCH(QByteArray, encoding);
+        QFETCH(QByteArray, notesEncoding);
+        QFETCH(QByteArray, end);
+        QFETCH(QStringList, values);
+        QStringEncoder encoder(encoding.constData());
+        QStringEncoder notesEncoder(notesEncoding.constData());
+        const QByteArray content = songFile(encoder.encode(values[0]), encoder.encode(values[1]), end,
+                                            notesEncoder.encode(values[2]));
+        const SongScript::Reading reading = SongScript::parse(content);
+        QVERIFY2(reading.script, qPrintable(reading.problem));
+        const QStringList song = reading.script->song;
+        QCOMPARE(QStringList({song.at(0), song.at(1), song.at(6)}), values);
+    }
 };
 
 QTEST_GUILESS_MAIN(EightBitLettersTest)
