@@ -3,15 +3,15 @@
 // The editor of a multi-line edit field (private to the controls' files).
 // Its document holds lines, not line ends, and its plain text and its copy
 // to the clipboard give a no-break space as a plain one and a line separator
-// as a line break. So the field's own text is kept beside the document, and
-// each change the user makes is put into it where they make it: every
-// character they did not touch stays as it was given (a CR or CR LF line
-// end, a no-break space, a line separator), and a copy or a cut takes the
-// characters themselves.
+// as a line break. So each line of the document keeps the line end it began
+// after ("\r\n", "\r", "\n" or U+2029) in its own format, which the document
+// carries through every edit, an undo and a redo among them; the field's
+// text is its lines, each after its own line end, every other character as
+// the document holds it. What the user did not touch stays as it was given,
+// and a copy, a cut or a drag takes the characters themselves.
 
 #include <QPlainTextEdit>
 #include <QString>
-#include <optional>
 
 namespace fw {
 
@@ -27,14 +27,7 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
-    void changed(int position, int removed, int added);
-    // Whether the field's text is the document's, line ends aside.
-    bool inStep() const;
     void fitWrapping(QStringView text);
-
-    QString m_text;
-    bool m_setting = false;
-    std::optional<QString> m_pasting;   // what a paste puts in, while it does
 };
 
 } // namespace fw

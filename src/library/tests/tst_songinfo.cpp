@@ -135,8 +135,11 @@ private slots:
         QTest::newRow("typed at the end") << QStringList{"Ctrl+End", "!"} << notes + "!";
         QTest::newRow("typed at the start") << QStringList{"Ctrl+Home", "Return"} << "\n" + notes;
         QTest::newRow("typed and erased") << QStringList{"Down", "q", "Backspace"} << notes;
+        QTest::newRow("erased and undone") << QStringList{"Ctrl+End", "Backspace", "Ctrl+Shift+Home", "Backspace",
+                                                          "Ctrl+Z", "Ctrl+Z"} << notes;
         QTest::newRow("cut and pasted back") << QStringList{"Ctrl+Home", "Shift+Down", "Shift+Down", "Ctrl+X", "Ctrl+V"}
                                              << notes;
+        QTest::newRow("cut and undone") << QStringList{"Ctrl+A", "Ctrl+X", "Ctrl+Z"} << notes;
         QTest::newRow("copied") << QStringList{"Ctrl+A", "Ctrl+C", "Ctrl+End", "Ctrl+V"} << notes + notes;
     }
     void saveKeepsWhatTheUserDidNotChange()
