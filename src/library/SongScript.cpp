@@ -513,6 +513,28 @@ std::optional<QByteArray> contentOf(const QString& posixPath, QString* problem)
     return content;
 }
 
+// The line end of a file, in its encoding: the bytes that, repeated after
+// its end, leave it reading as it does, blank lines after its own. A
+// file without one takes LF, as the writer writes.
+QByteArray lineEndOf(const QString& posixPath)
+{
+    QFile file(posixPath);
+    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(64 * 1024) : QByteArray();
+    // UTF-16 and UTF-32 as their byte order mark declares; in UTF-8 and
+    // 8-bit text CR and LF are bytes of their own.
+    const QStringConverter::Encoding encoding
+        = QStringConverter::encodingForData(head).value_or(QStringConverter::Latin1);
+    const QString text = QStringDecoder(encoding)(head);
+    QString lineEnd = QStringLiteral("\n");
+    for (qsizetype k = 0; k + 1 < text.size(); ++k) {
+        if (text[k] == u'\r')
+            lineEnd = text[k + 1] == u'\n' ? QStringLiteral("\r\n") : QStringLiteral("\r");
+        if (text[k] == u'\r' || text[k] == u'\n')
+            break;
+    }
+    return QStringEncoder(encoding)(lineEnd);
+}
+
 } // namespace
 
 // ---- writing ---------------------------------------------------------------
@@ -520,7 +542,10 @@ std::optional<QByteArray> contentOf(const QString& posixPath, QString* problem)
 bool Writer::create(const QString& posixPath)
 {
     m_changedTabs = false;
-    return m_file.open(posixPath);
+    // Where the earlier file is written over, and the disk takes room only
+    // by writing, its own line ends pad it: blank lines, which leave it
+    // reading as it did if the run ends there.
+    return m_file.open(posixPath, lineEndOf);
 }
 
 void Writer::writeSong(const QStringList& values)
