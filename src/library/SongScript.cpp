@@ -668,44 +668,55 @@ Reading read(const QString& posixPath)
     return content ? parse(std::move(*content)) : reading;
 }
 
-bool isScriptOf(const QString& posixPath, const QStringList& song)
+QStringList identityOf(const QStringList& song)
+{
+    QStringList identity;
+    for (qsizetype k = 0; k < kIdentityLines; ++k)
+        identity << lineValue(song.value(k));
+    return identity;
+}
+
+std::optional<QStringList> identityIn(const QString& posixPath)
 {
     QFile file(posixPath);
     if (!QFileInfo(posixPath).isFile() || !file.open(QIODevice::ReadOnly))
-        return false;
-    // The song's lines as the writer writes them; in the file each takes at
-    // most four bytes a character and its end two more, in any encoding the
-    // reader reads, after a byte order mark.
-    QStringList identity;
-    qint64 most = 8;
-    for (qsizetype k = 0; k < kIdentityLines; ++k) {
-        identity << lineValue(song.value(k));
-        most += 4 * (identity.last().size() + 2);
-    }
-    QByteArray head = file.read(most);
+        return std::nullopt;
+    // The bytes up to the end of the identity lines, read in pieces: in the
+    // file each line takes what its encoding and line end make of it.
+    constexpr qint64 kChunkBytes = 64 * 1024;
+    QByteArray head = file.read(kChunkBytes);
     LineCount count(head);
     count.feed(head);
+    while (count.identityEnd() < 0 && head.size() <= kMaxFileBytes) {
+        const QByteArray chunk = file.read(kChunkBytes);
+        if (chunk.isEmpty())
+            return std::nullopt;
+        head += chunk;
+        count.feed(chunk);
+    }
     if (count.identityEnd() < 0)
-        return false;
+        return std::nullopt;
     head.truncate(count.identityEnd());
     const std::optional<QString> text = textOf(head);
     if (!text || text->contains(QChar(0)))
-        return false;
+        return std::nullopt;
     const std::vector<QStringView> lines = linesOf(*text);
-    for (qsizetype k = 0; k < kIdentityLines; ++k) {
-        if (static_cast<size_t>(k) >= lines.size() || lines[static_cast<size_t>(k)] != identity[k])
-            return false;
-    }
-    // A file of the song's lines alone is not one of its exports: the file
-    // goes on to the eleventh line, whose values are read no further.
-    constexpr qint64 kChunkBytes = 64 * 1024;
+    if (lines.size() < static_cast<size_t>(kIdentityLines))
+        return std::nullopt;
+    // A file of a song's first lines alone is not an export: the file goes
+    // on to the eleventh line, whose values are read no further.
     while (count.lines() < qsizetype(kSongLines) && !file.atEnd()) {
         const QByteArray chunk = file.read(kChunkBytes);
         if (chunk.isEmpty())
-            return false;
+            return std::nullopt;
         count.feed(chunk);
     }
-    return count.lines() >= qsizetype(kSongLines);
+    if (count.lines() < qsizetype(kSongLines))
+        return std::nullopt;
+    QStringList identity;
+    for (qsizetype k = 0; k < kIdentityLines; ++k)
+        identity << lines[static_cast<size_t>(k)].toString();
+    return identity;
 }
 
 } // namespace SongScript

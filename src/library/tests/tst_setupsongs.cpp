@@ -584,7 +584,9 @@ private slots:
                                           << QStringList({created + "Untitled.txt", kept("Untitled 2.txt", "Untitled.txt")});
         QTest::newRow("one title, three songs")
             << QStringList{"Tango", "Tango", "Tango"} << QList<int>{2, 0, 1, 0} << ""
-            << QStringList({created + "Tango.txt", kept("Tango 2.txt", "Tango.txt"), kept("Tango 3.txt", "Tango.txt"),
+            << QStringList({created + "Tango.txt", kept("Tango 2.txt", "Tango.txt"),
+                            created + "Tango 3.txt\nThe desktop already holds different files named Tango.txt and "
+                                      "Tango 2.txt, which were kept.",
                             kept("Tango 2.txt", "Tango.txt")});
         const QString a = "a" + QString(200, QChar(0xE9));
         QTest::newRow("long titles cut to one name")
@@ -636,7 +638,10 @@ private slots:
     }
 
     // The song's own earlier export, of any size and in any form the reader
-    // reads, is replaced; a file of its first lines alone is kept.
+    // reads, is replaced, and so is an empty file, or one of the song's title
+    // whose artist and album it had before they were edited, which no other
+    // song carries. A file of its first lines alone is kept, as is another
+    // song's of the same title.
     void exportKnowsTheSongsEarlierFile_data()
     {
         QTest::addColumn<QByteArray>("earlier");
@@ -649,6 +654,14 @@ private slots:
                                        << qint64(0) << true;
         QTest::newRow("Mac OS Roman, CR") << own.arg(QChar(0x83), QChar(0x8E)).replace("\n", "\r").toLatin1() << qint64(0) << true;
         QTest::newRow("its lines alone") << own.arg("É", "é").section('\n', 0, 2).toUtf8() + '\n' << qint64(0) << false;
+        QTest::newRow("empty") << QByteArray() << qint64(0) << true;
+        QTest::newRow("its artist since edited") << own.arg("É", "é").replace("Les Équipes", "The Teams").toUtf8()
+                                                 << qint64(0) << true;
+        QTest::newRow("its album since edited, in UTF-16")
+            << QByteArray(QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom)(QString(crlf).replace("Night", "Day")))
+            << qint64(0) << true;
+        QTest::newRow("another song's of its title") << own.arg("É", "é").replace("Les Équipes", "Other Teams").toUtf8()
+                                                     << qint64(0) << false;
     }
     void exportKnowsTheSongsEarlierFile()
     {
@@ -658,6 +671,8 @@ private slots:
         AppHarness h;
         SetupSongs& w = openSetup(h);
         execute(h, "Update Songs Set Artist='Les Équipes de Montréal' where Title='Copper Rooftops'");
+        execute(h, "Insert Into Songs (Title, Artist, CD) Values ('Copper Rooftops', 'Other Teams de Montréal', "
+                   "'Night Market Steps')");
         QFile file(h.env.desktopFolder() + "/Copper Rooftops.txt");
         QVERIFY(writeFile(file.fileName(), earlier) && (!grownTo || file.resize(grownTo)));
         w.List->setListIndex(0);
@@ -666,6 +681,35 @@ private slots:
         QCOMPARE(h.fake->messageTexts(), QStringList{replaced ? created + ".txt" : created + " 2.txt\nThe desktop already "
                                                      "holds a different file named Copper Rooftops.txt, which was kept."});
         QCOMPARE(file.size() != earlier.size() && file.size() != grownTo, replaced);
+    }
+
+    // Two songs of one title, each exported, and the first's artist edited:
+    // each export again replaces its own song's file, the second's kept by
+    // the first's, and the first's, which no song carries any more, by its.
+    void exportAfterAnArtistIsEdited()
+    {
+        AppHarness h;
+        const QString first = songID(h, "Copper Rooftops");
+        const QString second = songID(h, "Dancer's Lantern");
+        execute(h, "Update Songs Set Title='Tango', Artist='Ana' where ID=" + first);
+        execute(h, "Update Songs Set Title='Tango', Artist='Bea' where ID=" + second);
+        SetupSongs& w = openSetup(h);
+        const auto exportSong = [&](const QString& id) {
+            w.List->setListIndex(rowOf(w.List, id.toInt()));
+            w.pbExport->push();
+            return h.fake->lastMessage();
+        };
+        const QString created = "File created on desktop: ";
+        const QString kept = "\nThe desktop already holds a different file named Tango.txt, which was kept.";
+        QCOMPARE(exportSong(first), created + "Tango.txt");
+        QCOMPARE(exportSong(second), created + "Tango 2.txt" + kept);
+        execute(h, "Update Songs Set Artist='Cleo' where ID=" + first);
+        QCOMPARE(exportSong(second), created + "Tango 2.txt" + kept);
+        QCOMPARE(exportSong(first), created + "Tango.txt");
+        const QDir desktop(h.env.desktopFolder());
+        QCOMPARE(desktop.entryList(QDir::Files), QStringList({"Tango 2.txt", "Tango.txt"}));
+        QCOMPARE(SongScript::read(desktop.filePath("Tango.txt")).script.value().song.at(1), "Cleo");
+        QCOMPARE(SongScript::read(desktop.filePath("Tango 2.txt")).script.value().song.at(1), "Bea");
     }
 
     // What the earlier file has besides its bytes stays with the song's new
