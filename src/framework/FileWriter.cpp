@@ -2,17 +2,21 @@
 
 #include "framework/Platform.h"
 
-#include <QFile>
+#include <QAbstractEventDispatcher>
 #include <QCryptographicHash>
+#include <QFile>
 #include <QRandomGenerator>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
-#include <optional>
 #include <fcntl.h>
+#include <limits>
+#include <optional>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -37,6 +41,11 @@ constexpr int kLetterCount = int(sizeof kLetters) - 1;
 constexpr int kRandomLetters = 10;
 constexpr int kCheckLetters = 6;
 const QByteArray kHiddenKey = QByteArrayLiteral("Corvantis: a file not yet whole");
+// A hidden file unwritten for this long, and unlocked, is a killed run's
+// leftover; a run keeps its own fresher than that while it waits (an export
+// waits in the event loop, as long as a message box shown meanwhile is up).
+constexpr time_t kLeftoverSeconds = 10 * 60;
+constexpr int kFreshnessMs = 60 * 1000;
 
 // The system's randomness, not a generator's: a forked process, whose
 // generator is its parent's, makes other names.
@@ -139,9 +148,13 @@ int followLinks(QByteArray& path)
 // program's own names (isHiddenName), this user's, and without a writer. A
 // writer holds a lock (flock, which no other opening of the file shares, in
 // this program or another) on its file from its making to its rename or
-// removal, so a file that can be locked has no writer left. It is removed
-// while locked, and only while its name still names it, so no writer takes
-// it up meanwhile (createNamed).
+// removal, so a file that can be locked has no writer on this mount of the
+// folder. The lock does not reach a writer on another mount of it (another
+// path to the folder, a folder shared over the network), which keeps its
+// file's time of change fresh instead: a file is removed only once none has
+// written it for kLeftoverSeconds too. It is removed while locked, and only
+// while its name still names it, so no writer takes it up meanwhile
+// (createNamed).
 void removeLeftovers(const QByteArray& folderPath)
 {
     DIR* folder = ::opendir(folderPath.constData());
@@ -157,8 +170,9 @@ void removeLeftovers(const QByteArray& folderPath)
         struct stat opened {};
         struct stat named {};
         if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid()
-            && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstatat(at, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0
-            && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+            && opened.st_mtim.tv_sec <= ::time(nullptr) - kLeftoverSeconds && ::flock(fd, LOCK_EX | LOCK_NB) == 0
+            && ::fstatat(at, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == opened.st_dev
+            && named.st_ino == opened.st_ino)
             ::unlinkat(at, entry->d_name, 0);
         ::close(fd);
     }
@@ -213,37 +227,70 @@ void copyAttributes(const QByteArray& path, int fd)
     }
 }
 
+// Why no file can be made or named beside the earlier one, or made whole
+// there: the folder's permission, or the disk's room or inodes.
 bool refusedBeside(int error)
 {
     return error == EACCES || error == EPERM || error == ENOSPC || error == EDQUOT;
 }
 
+// The most bytes this run may write into a file (ulimit -f).
+qint64 largestFile()
+{
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return std::numeric_limits<qint64>::max();
+    return qint64(std::min<rlim_t>(limit.rlim_cur, rlim_t(std::numeric_limits<qint64>::max())));
+}
+
 } // namespace
+
+FileWriter::FileWriter() = default;
 
 FileWriter::~FileWriter()
 {
     discard();
 }
 
-bool FileWriter::open(const QString& posixPath)
+bool FileWriter::open(const QString& posixPath, Padding padding)
 {
     discard();
     m_error = 0;
+    m_padding = std::move(padding);
     m_target = QFile::encodeName(posixPath);
     if (const int error = followLinks(m_target)) {
         m_target.clear();
         return fail(error);
     }
     removeLeftovers(folderOf(m_target));
-    if (createBeside())
+    struct stat earlier {};
+    if (::stat(m_target.constData(), &earlier) == 0 && S_ISREG(earlier.st_mode)) {
+        // A file the user may not write (another user's, or one the user
+        // protected) is kept, whatever the folder allows, as older copies,
+        // which wrote over it, kept it.
+        if (::faccessat(AT_FDCWD, m_target.constData(), W_OK, AT_EACCESS) != 0) {
+            const int error = errno;
+            m_target.clear();
+            return fail(error);
+        }
+        m_replaces = true;
+    }
+    if (createBeside()) {
+        if (!m_replaces || takesOwner(earlier))
+            return true;
+        // The new file would be the user's where the earlier one is another's,
+        // or of another group: written over, the file keeps its own.
+        dropNew();
+        if (openInPlace())
+            return true;
+    } else if (m_replaces && refusedBeside(m_error) && openInPlace()) {
+        // No file can be made beside the earlier one: the folder takes none
+        // from this user, or the disk has no inode (or quota) left for one.
+        // The earlier file is written over, once the disk has taken room for
+        // every byte. Other failures (a read-only disk) are told, the
+        // earlier file kept.
         return true;
-    // No file can be made beside the earlier one: the folder takes none from
-    // this user, or the disk has no inode (or quota) left for one. The
-    // earlier file is written over, where the user may write it, once the
-    // disk has taken room for every byte. Other failures (a read-only disk)
-    // are told, the earlier file kept.
-    if (refusedBeside(m_error) && openInPlace())
-        return true;
+    }
     m_target.clear();
     return false;
 }
@@ -277,7 +324,35 @@ bool FileWriter::createBeside()
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
             return fail(errno);
     }
-    return createNamed([this] { return hiddenName(m_target); });
+    if (!createNamed([this] { return hiddenName(m_target); }))
+        return false;
+    keepFresh();
+    return true;
+}
+
+// Whether the new file has the earlier one's owner and group, or can be
+// given them: another user's only by root, a group only one of the user's.
+bool FileWriter::takesOwner(const struct stat& earlier)
+{
+    struct stat made {};
+    return ::fstat(m_fd, &made) == 0
+        && ((made.st_uid == earlier.st_uid && made.st_gid == earlier.st_gid)
+            || ::fchown(m_fd, earlier.st_uid, earlier.st_gid) == 0);
+}
+
+// The hidden file's time of change is kept fresh while it waits, in this
+// thread's event loop, so that no run on another mount of its folder takes
+// it for a leftover (removeLeftovers).
+void FileWriter::keepFresh()
+{
+    if (!QAbstractEventDispatcher::instance())
+        return;
+    m_freshness = std::make_unique<QTimer>();
+    QObject::connect(m_freshness.get(), &QTimer::timeout, [this] {
+        if (m_fd >= 0)
+            ::futimens(m_fd, nullptr);
+    });
+    m_freshness->start(kFreshnessMs);
 }
 
 // A new file under a name of name(), locked before anything is written to
@@ -302,46 +377,43 @@ bool FileWriter::createNamed(const std::function<QByteArray()>& name)
     return error == 0 || fail(error);
 }
 
-// The earlier file itself, open for writing over it, where the user may
-// write it. Its new bytes are all kept until commit().
+// The earlier file itself, open for writing over it. Its new bytes are all
+// held until commit(). A failure is told where none was before.
 bool FileWriter::openInPlace()
 {
     const int fd = ::open(m_target.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return fail(errno);
     struct stat info {};
-    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        if (fd >= 0)
-            ::close(fd);
-        return false;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return fail(EINVAL);
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     m_fd = fd;
     m_inPlace = true;
+    m_holding = true;
     m_error = 0;
     return true;
 }
 
 void FileWriter::write(QByteArrayView bytes)
 {
-    if (m_fd < 0 || m_error != 0)
+    if (m_fd < 0 || (m_error != 0 && !m_holding))
         return;
-    // Nothing is written over the earlier file before every byte is known.
-    if (!m_inPlace && m_buffer.size() + bytes.size() > kBlockBytes) {
-        if (!flush())
-            return;
-        if (bytes.size() >= kBlockBytes) {
-            put(bytes);
-            return;
-        }
-    }
-    m_buffer.append(bytes);
+    if (m_holding || m_buffer.size() + bytes.size() <= kBlockBytes)
+        m_buffer.append(bytes);
+    else
+        flush(bytes);
 }
 
 bool FileWriter::commit()
 {
     if (m_fd < 0)
         return m_error == 0 ? fail(EBADF) : false;
-    const bool written = m_error == 0
-        && (m_inPlace ? writeInPlace() : flush() && giveName() && sync() && closeChecked() && rename());
+    const bool written = m_inPlace
+        ? m_error == 0 && writeInPlace()
+        : (m_error == 0 && flush() && giveName() && sync() && closeChecked() && rename()) || overEarlier();
     if (!written) {
         discard();
         return false;
@@ -350,6 +422,7 @@ bool FileWriter::commit()
         ::close(m_lockFd);
     m_lockFd = -1;
     m_path.clear();
+    m_freshness.reset();
     return true;
 }
 
@@ -370,8 +443,9 @@ bool FileWriter::fail(int error)
     return false;
 }
 
-// Every byte, however few a write takes and however often it is interrupted.
-bool FileWriter::put(QByteArrayView bytes)
+// Every byte, however few a write takes and however often it is
+// interrupted; those not written stay in bytes.
+bool FileWriter::put(QByteArrayView& bytes)
 {
     while (!bytes.isEmpty()) {
         const qint64 taken = platform().writeFile(m_fd, bytes.data(), bytes.size());
@@ -384,11 +458,22 @@ bool FileWriter::put(QByteArrayView bytes)
     return true;
 }
 
-bool FileWriter::flush()
+// The bytes held, and then more, to the file. Where the disk has no room for
+// the new file beside an earlier one (or the folder refuses it), those it
+// did not take are held on, and every later one: commit() writes them all
+// over the earlier file instead (overEarlier).
+bool FileWriter::flush(QByteArrayView more)
 {
-    const bool done = put(m_buffer);
+    QByteArrayView held = m_buffer;
+    const bool written = put(held) && put(more);
+    if (!written && !m_inPlace && m_replaces && refusedBeside(m_error)) {
+        // A failed put leaves its own bytes untaken, and the later ones untried.
+        m_buffer = held.toByteArray() + more.toByteArray();
+        m_holding = true;
+        return false;
+    }
     m_buffer.clear();
-    return done;
+    return written;
 }
 
 // Some file systems take a file's room only when its bytes reach the disk,
@@ -412,10 +497,9 @@ bool FileWriter::closeChecked()
 }
 
 // The new file takes a name, an unnamed one a hidden name beside the
-// earlier file, and what the earlier one has besides its bytes (once named:
-// a file given to another user is no longer this user's to link). Its lock
-// is held on by a second descriptor through the close that follows, until
-// the rename.
+// earlier file, and what the earlier one has besides its bytes, owner and
+// group aside (takesOwner). Its lock is held on by a second descriptor
+// through the close that follows, until the rename.
 bool FileWriter::giveName()
 {
     if (m_path.isEmpty()) {
@@ -436,48 +520,50 @@ bool FileWriter::giveName()
     return m_lockFd >= 0 || fail(errno);
 }
 
-// The earlier file's owner and group, where this user may give them (root
-// either, another user a group of their own), its extended attributes, its
-// access control list among them, and its permissions. A file linked under
-// other names too is not one file with the new one after the rename: those
-// names keep the earlier bytes.
+// The earlier file's extended attributes, its access control list among
+// them, and its permissions.
 void FileWriter::takeOn(const struct stat& earlier)
 {
-    if (::fchown(m_fd, earlier.st_uid, earlier.st_gid) != 0)
-        ::fchown(m_fd, uid_t(-1), earlier.st_gid);
     copyAttributes(m_target, m_fd);
-    // Last: a change of owner drops the set-ID bits, and the mode sets the
-    // access list's mask.
+    // Last: the mode sets the access list's mask.
     ::fchmod(m_fd, earlier.st_mode & 07777);
 }
 
-// The hidden file takes the earlier one's name. Where the folder refuses
-// that (a shared folder keeps another user's file from being replaced), its
-// bytes are written over the earlier file, if the user may write it.
+// The new file takes the earlier one's name.
 bool FileWriter::rename()
 {
-    if (m_path == m_target || ::rename(m_path.constData(), m_target.constData()) == 0)
-        return true;
-    const int refused = errno;
-    if (!refusedBeside(refused) || !openInPlace())
-        return fail(refused);
-    struct stat hidden {};
-    if (::fstat(m_lockFd, &hidden) != 0)
-        return fail(errno);
-    m_buffer.resize(hidden.st_size);
-    for (qsizetype got = 0; got < m_buffer.size();) {
-        const ssize_t read = ::pread(m_lockFd, m_buffer.data() + got, size_t(m_buffer.size() - got), got);
+    return m_path == m_target || ::rename(m_path.constData(), m_target.constData()) == 0 || fail(errno);
+}
+
+// The new file could not be made whole beside the earlier one, or named
+// over it: the disk has no room for both (at a write, or at fsync where it
+// takes room only then), or the folder refuses the rename (a shared folder
+// keeps another user's file from being replaced). Its bytes, those it took
+// and those held, go over the earlier file instead, once its own room is
+// given back and the disk has taken room for every one of them; a disk
+// without that room still leaves the earlier file as it was.
+bool FileWriter::overEarlier()
+{
+    if (m_inPlace || !m_replaces || !refusedBeside(m_error))
+        return false;
+    const int fd = m_fd >= 0 ? m_fd : m_lockFd;
+    struct stat made {};
+    if (fd < 0 || ::fstat(fd, &made) != 0)
+        return false;
+    QByteArray bytes(made.st_size, Qt::Uninitialized);
+    for (qsizetype got = 0; got < bytes.size();) {
+        const ssize_t read = ::pread(fd, bytes.data() + got, size_t(bytes.size() - got), got);
         if (read < 0 && errno == EINTR)
             continue;
         if (read <= 0)
-            return fail(read == 0 ? EIO : errno);
+            return false;
         got += read;
     }
-    // Its room is free before room for the bytes is taken over the earlier file.
-    ::unlink(m_path.constData());
-    m_path.clear();
-    ::close(m_lockFd);
-    m_lockFd = -1;
+    bytes += m_buffer;
+    dropNew();
+    if (!openInPlace())
+        return false;
+    m_buffer = std::move(bytes);
     return writeInPlace();
 }
 
@@ -491,8 +577,7 @@ bool FileWriter::writeInPlace()
     const qint64 size = m_buffer.size();
     // A write past the file-size limit would fail mid-way: the disk's room
     // does not tell it.
-    rlimit limit {};
-    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && rlim_t(size) > limit.rlim_cur)
+    if (size > largestFile())
         return fail(EFBIG);
     if (!reserveInPlace(before, size))
         return false;
@@ -519,13 +604,15 @@ bool FileWriter::reserveInPlace(const struct stat& before, qint64 size)
     return false;
 }
 
-// Takes room by writing zeros: into the holes among the bytes to be written
-// over, which read as zeros already, and after the file's end up to the
-// new size, its own bytes untouched. Once synced the blocks are the file's,
-// and writing over them takes no more room on a file system that writes in
+// Takes room by writing: zeros into the holes among the bytes to be written
+// over, which read as zeros already, and after the file's end up to the new
+// size the padding, whole units of it, which leaves the file reading as it
+// did, its own bytes untouched. Once synced the blocks are the file's, and
+// writing over them takes no more room on a file system that writes in
 // place (Platform::reserveFile answers for those that do not).
 bool FileWriter::fill(const struct stat& before, qint64 size)
 {
+    const QByteArray zero(1, '\0');
     const off_t kept = std::min<off_t>(before.st_size, size);
     for (off_t at = 0; at < kept;) {
         const off_t hole = ::lseek(m_fd, at, SEEK_HOLE);
@@ -533,27 +620,38 @@ bool FileWriter::fill(const struct stat& before, qint64 size)
             break;   // none, or a file system that tells none
         const off_t data = ::lseek(m_fd, hole, SEEK_DATA);
         at = data < 0 ? kept : std::min(data, kept);
-        if (::lseek(m_fd, hole, SEEK_SET) < 0 || !putZeros(at - hole))
+        if (::lseek(m_fd, hole, SEEK_SET) < 0 || !putRepeated(at - hole, zero))
             return fail(errno);
     }
-    if (size > before.st_size && (::lseek(m_fd, before.st_size, SEEK_SET) < 0 || !putZeros(size - before.st_size)))
-        return fail(errno);
+    if (size > before.st_size) {
+        QByteArray unit = m_padding ? m_padding(QFile::decodeName(m_target)) : QByteArray();
+        if (unit.isEmpty())
+            unit = zero;
+        const qint64 count = size - before.st_size;
+        const qint64 whole = (count + unit.size() - 1) / unit.size() * unit.size();
+        if (::lseek(m_fd, before.st_size, SEEK_SET) < 0
+            || !putRepeated(before.st_size + whole <= largestFile() ? whole : count, unit))
+            return fail(errno);
+    }
     return sync() && (::lseek(m_fd, 0, SEEK_SET) == 0 || fail(errno));
 }
 
-bool FileWriter::putZeros(qint64 count)
+// count bytes of the unit over and over, in blocks of whole units.
+bool FileWriter::putRepeated(qint64 count, const QByteArray& unit)
 {
-    static const QByteArray zeros(kBlockBytes, '\0');
-    for (; count > 0; count -= kBlockBytes) {
-        if (!put(QByteArrayView(zeros).first(std::min<qint64>(count, kBlockBytes))))
+    const QByteArray block = unit.repeated(std::max<qsizetype>(kBlockBytes / unit.size(), 1));
+    for (; count > 0; count -= block.size()) {
+        QByteArrayView bytes = QByteArrayView(block).first(std::min<qint64>(count, block.size()));
+        if (!put(bytes))
             return false;
     }
     return true;
 }
 
-void FileWriter::discard()
+// The file written to goes, and with it its room; a new file's name goes
+// while the file is still locked, so it names no other's.
+void FileWriter::dropNew()
 {
-    // The name goes while the file is still locked, so it names no other's.
     if (!m_path.isEmpty())
         ::unlink(m_path.constData());
     if (m_fd >= 0)
@@ -563,9 +661,17 @@ void FileWriter::discard()
     m_fd = -1;
     m_lockFd = -1;
     m_path.clear();
+    m_freshness.reset();
+}
+
+void FileWriter::discard()
+{
+    dropNew();
     m_target.clear();
     m_buffer.clear();
+    m_replaces = false;
     m_inPlace = false;
+    m_holding = false;
 }
 
 } // namespace fw

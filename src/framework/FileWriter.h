@@ -14,41 +14,64 @@
 // close go through the platform (Platform.h), where tests make them fail as
 // a full or failing disk does.
 //
-// Where no file can be made or renamed beside the earlier one for want of
-// permission (a folder the user may not add to, a shared folder that keeps
-// other users' files) or of an inode, and the earlier file may be written,
-// the bytes are written over it instead, once the disk has taken room for
-// every one of them. A failure of the disk itself mid-way (or a run killed
-// then) leaves that file half written, so this is only the last road.
+// Where the earlier file cannot be replaced so, it is written over instead,
+// once the disk has taken room for every new byte: where no file can be made
+// or renamed beside it for want of permission (a folder the user may not add
+// to, a shared folder that keeps other users' files) or of an inode; where
+// the disk has no room for the new file beside it (both copies at once);
+// and where the new file could not take the earlier one's owner or group
+// (another user's file, a group the user is not in), so that the file keeps
+// its owner, group and permissions. A file the user may not write is never
+// replaced: the folder's permission does not decide that. Written over, the
+// file reads as it did until its new bytes go: where the file system takes
+// no room ahead, the room past its end is taken by writing bytes there that
+// the caller chooses to leave it reading as it did (open's padding; zeros
+// where it names none). But a failure of the disk, or a run killed, while
+// the new bytes go over it leaves it half written: that is the limit of this
+// road, and why it is only the last.
 //
 // The hidden files are named so that the program knows them for its own
-// (a name no user makes by chance), and those that killed runs left in a
-// folder are removed when the program next writes a file there.
+// (a name no user makes by chance). Those that killed runs left in a folder
+// are removed when the program next writes a file there, once no run holds
+// them and none has written them for ten minutes: a run reaching the folder
+// by another path (another mount of it) does not see the lock of a run still
+// writing one, so a run keeps its hidden file's time fresh while it waits.
+//
+// An earlier file linked under other names too is not one file with the new
+// one after the rename: those names keep the earlier bytes.
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class QTimer;
 struct stat;
 
 namespace fw {
 
 class FileWriter {
 public:
-    FileWriter() = default;
+    FileWriter();
     FileWriter(const FileWriter&) = delete;
     FileWriter& operator=(const FileWriter&) = delete;
     // A file not committed is removed.
     ~FileWriter();
 
+    // The bytes that pad an earlier file past its end where it is written
+    // over, given its name: repeated, they must leave it reading as it did.
+    // Empty: zeros.
+    using Padding = std::function<QByteArray(const QString& earlierPath)>;
+
     // Starts a file that is to replace the one at posixPath, if any (through
     // links, however many in a row, the file the last names), keeping its
-    // owner, group, permissions and extended attributes where the user may;
-    // hidden files that killed runs left in its folder are removed. False,
-    // with errorString(), when no file can be made.
-    bool open(const QString& posixPath);
+    // owner, group, permissions and extended attributes; hidden files that
+    // killed runs left in its folder are removed. False, with errorString(),
+    // when no file can be made, or the earlier file is one the user may not
+    // write.
+    bool open(const QString& posixPath, Padding padding = {});
     // Starts a new file whose name is the pattern's with its last "XXXXXX"
     // made into characters no file of the folder has there; it replaces
     // nothing and has its name (fileName()) from the start.
@@ -67,19 +90,23 @@ public:
 private:
     bool createBeside();
     bool createNamed(const std::function<QByteArray()>& name);
+    bool takesOwner(const struct stat& earlier);
+    void keepFresh();
     bool openInPlace();
     bool giveName();
     void takeOn(const struct stat& earlier);
     bool rename();
+    bool overEarlier();
     bool writeInPlace();
     bool reserveInPlace(const struct stat& before, qint64 size);
     bool fill(const struct stat& before, qint64 size);
-    bool putZeros(qint64 count);
+    bool putRepeated(qint64 count, const QByteArray& unit);
     bool fail(int error);
-    bool put(QByteArrayView bytes);
-    bool flush();
+    bool put(QByteArrayView& bytes);
+    bool flush(QByteArrayView more = {});
     bool sync();
     bool closeChecked();
+    void dropNew();
     void discard();
 
     int m_fd = -1;
@@ -87,8 +114,12 @@ private:
     QByteArray m_path;     // the name of the file written to; empty while it has none
     QByteArray m_target;   // its name once committed
     QByteArray m_buffer;
-    bool m_inPlace = false;   // m_fd is the earlier file itself
+    bool m_replaces = false;   // an earlier file the user may write is there
+    bool m_inPlace = false;    // m_fd is the earlier file itself
+    bool m_holding = false;    // no byte is written before commit(): all are held
     int m_error = 0;
+    Padding m_padding;
+    std::unique_ptr<QTimer> m_freshness;   // keeps a hidden file's time fresh
 };
 
 } // namespace fw

@@ -13,12 +13,15 @@
 #include "framework/Database.h"
 #include "framework/Platform.h"
 
+#include <QFileInfo>
 #include <QPointer>
 #include <QScopeGuard>
 
 #include <array>
 #include <charconv>
 #include <cstdlib>
+#include <optional>
+#include <vector>
 
 using ListCells::IDCell;
 
@@ -101,23 +104,66 @@ QString exportFileName(const QString& title, int copy)
     return name + ending;
 }
 
-// The desktop file a song's export writes. Titles that differ can make one
-// name ("AC/DC" and "AC-DC"), so a file already there is replaced only when
-// it is this song's own earlier export; anything else of that name is kept
-// and the export takes the next name free or its own. Not valid() when no
-// name can be made.
-fw::FolderItem exportFile(const QString& title, const QStringList& song)
+// Whether a song of the library other than the one of this ID carries these
+// title, artist and album lines. A library that cannot be read is taken to:
+// the file is kept.
+bool carriedByAnother(const QStringList& identity, const QString& id)
+{
+    const std::unique_ptr<fw::RecordSet> songs
+        = Code::db->SQLSelect(QStringLiteral("Select Title, Artist, CD From Songs Where ID <> ") + id);
+    if (!songs)
+        return true;
+    const QStringList columns = SongScript::kSongColumns.mid(0, 3);
+    for (; !songs->eof(); songs->MoveNext()) {
+        if (SongScript::identityOf(valuesOf(*songs, columns)) == identity)
+            return true;
+    }
+    return false;
+}
+
+// The desktop file a song's export writes, and the files of its name before
+// it that stay. Titles that differ can make one name ("AC/DC" and "AC-DC"),
+// so a file already there is replaced only when it is this song's earlier
+// export: one that carries its title, artist and album; else, where none
+// does, an empty one, or one of its title whose artist and album no song
+// carries any more (this song's, since edited). Anything else of that name
+// is kept and the export takes the next name free. Not valid() when no name
+// can be made.
+struct ExportTarget {
+    fw::FolderItem file;
+    QStringList kept;   // the names taken before it
+};
+ExportTarget exportFile(const QString& title, const QStringList& song, const QString& id)
 {
     constexpr int kMaxCopies = 999;
     const fw::FolderItem desktop = fw::SpecialFolder::Desktop();
+    const QStringList own = SongScript::identityOf(song);
+    std::vector<std::pair<fw::FolderItem, std::optional<QStringList>>> taken;
+    QStringList names;
+    fw::FolderItem free;
     for (int copy = 1; copy <= kMaxCopies; ++copy) {
         const fw::FolderItem file = desktop.child(exportFileName(title, copy));
-        if (!file.valid() || !file.exists())
-            return file;
-        if (!file.isDirectory() && SongScript::isScriptOf(file.posixPath(), song))
-            return file;
+        if (!file.valid())
+            return {};
+        if (!file.exists()) {
+            free = file;
+            break;
+        }
+        const std::optional<QStringList> identity
+            = file.isDirectory() ? std::nullopt : SongScript::identityIn(file.posixPath());
+        if (identity == own)
+            return {file, names};
+        taken.emplace_back(file, identity);
+        names << file.name();
     }
-    return fw::FolderItem();
+    for (size_t k = 0; k < taken.size(); ++k) {
+        const auto& [file, identity] = taken[k];
+        const QFileInfo info(file.posixPath());
+        const bool stale = identity && identity->first() == own.first() && !carriedByAnother(*identity, id);
+        if (info.isFile() && (info.size() == 0 || stale))
+            return {file, names.mid(0, qsizetype(k))};
+    }
+    return {free, names};
 }
 
 // The bytes the song's file takes, counted no further than past the largest
@@ -299,7 +345,7 @@ void SetupSongs::pbExport_Action()
         return;
     }
     const QString title = List->Cell(row, 0);
-    const fw::FolderItem file = exportFile(title, songValues);
+    const auto [file, kept] = exportFile(title, songValues, song->Field(QStringLiteral("ID")).StringValue());
     if (!file.valid()) {
         fw::MsgBox(QStringLiteral("Couldn't create the file."));
         return;
@@ -329,10 +375,12 @@ void SetupSongs::pbExport_Action()
         return;
     }
     QString told = QStringLiteral("File created on desktop: ") + file.name();
-    const QString firstName = exportFileName(title, 1);
-    if (file.name() != firstName)
-        told += QStringLiteral("\nThe desktop already holds a different file named ") + firstName
+    if (kept.size() == 1)
+        told += QStringLiteral("\nThe desktop already holds a different file named ") + kept.first()
             + QStringLiteral(", which was kept.");
+    else if (kept.size() > 1)
+        told += QStringLiteral("\nThe desktop already holds different files named ")
+            + kept.mid(0, kept.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + kept.last() + QStringLiteral(", which were kept.");
     if (writer.changedTabs())
         told += QStringLiteral("\nA TAB inside a value of the track was written as a space, since TABs "
                                "separate the values of a track line.");

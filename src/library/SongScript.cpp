@@ -513,6 +513,28 @@ std::optional<QByteArray> contentOf(const QString& posixPath, QString* problem)
     return content;
 }
 
+// The line end of a file, in its encoding: the bytes that, repeated after
+// its end, leave it reading as it does, blank lines after its own. A
+// file without one takes LF, as the writer writes.
+QByteArray lineEndOf(const QString& posixPath)
+{
+    QFile file(posixPath);
+    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(64 * 1024) : QByteArray();
+    // UTF-16 and UTF-32 as their byte order mark declares; in UTF-8 and
+    // 8-bit text CR and LF are bytes of their own.
+    const QStringConverter::Encoding encoding
+        = QStringConverter::encodingForData(head).value_or(QStringConverter::Latin1);
+    const QString text = QStringDecoder(encoding)(head);
+    QString lineEnd = QStringLiteral("\n");
+    for (qsizetype k = 0; k + 1 < text.size(); ++k) {
+        if (text[k] == u'\r')
+            lineEnd = text[k + 1] == u'\n' ? QStringLiteral("\r\n") : QStringLiteral("\r");
+        if (text[k] == u'\r' || text[k] == u'\n')
+            break;
+    }
+    return QStringEncoder(encoding)(lineEnd);
+}
+
 } // namespace
 
 // ---- writing ---------------------------------------------------------------
@@ -520,7 +542,10 @@ std::optional<QByteArray> contentOf(const QString& posixPath, QString* problem)
 bool Writer::create(const QString& posixPath)
 {
     m_changedTabs = false;
-    return m_file.open(posixPath);
+    // Where the earlier file is written over, and the disk takes room only
+    // by writing, its own line ends pad it: blank lines, which leave it
+    // reading as it did if the run ends there.
+    return m_file.open(posixPath, lineEndOf);
 }
 
 void Writer::writeSong(const QStringList& values)
@@ -643,44 +668,55 @@ Reading read(const QString& posixPath)
     return content ? parse(std::move(*content)) : reading;
 }
 
-bool isScriptOf(const QString& posixPath, const QStringList& song)
+QStringList identityOf(const QStringList& song)
+{
+    QStringList identity;
+    for (qsizetype k = 0; k < kIdentityLines; ++k)
+        identity << lineValue(song.value(k));
+    return identity;
+}
+
+std::optional<QStringList> identityIn(const QString& posixPath)
 {
     QFile file(posixPath);
     if (!QFileInfo(posixPath).isFile() || !file.open(QIODevice::ReadOnly))
-        return false;
-    // The song's lines as the writer writes them; in the file each takes at
-    // most four bytes a character and its end two more, in any encoding the
-    // reader reads, after a byte order mark.
-    QStringList identity;
-    qint64 most = 8;
-    for (qsizetype k = 0; k < kIdentityLines; ++k) {
-        identity << lineValue(song.value(k));
-        most += 4 * (identity.last().size() + 2);
-    }
-    QByteArray head = file.read(most);
+        return std::nullopt;
+    // The bytes up to the end of the identity lines, read in pieces: in the
+    // file each line takes what its encoding and line end make of it.
+    constexpr qint64 kChunkBytes = 64 * 1024;
+    QByteArray head = file.read(kChunkBytes);
     LineCount count(head);
     count.feed(head);
+    while (count.identityEnd() < 0 && head.size() <= kMaxFileBytes) {
+        const QByteArray chunk = file.read(kChunkBytes);
+        if (chunk.isEmpty())
+            return std::nullopt;
+        head += chunk;
+        count.feed(chunk);
+    }
     if (count.identityEnd() < 0)
-        return false;
+        return std::nullopt;
     head.truncate(count.identityEnd());
     const std::optional<QString> text = textOf(head);
     if (!text || text->contains(QChar(0)))
-        return false;
+        return std::nullopt;
     const std::vector<QStringView> lines = linesOf(*text);
-    for (qsizetype k = 0; k < kIdentityLines; ++k) {
-        if (static_cast<size_t>(k) >= lines.size() || lines[static_cast<size_t>(k)] != identity[k])
-            return false;
-    }
-    // A file of the song's lines alone is not one of its exports: the file
-    // goes on to the eleventh line, whose values are read no further.
-    constexpr qint64 kChunkBytes = 64 * 1024;
+    if (lines.size() < static_cast<size_t>(kIdentityLines))
+        return std::nullopt;
+    // A file of a song's first lines alone is not an export: the file goes
+    // on to the eleventh line, whose values are read no further.
     while (count.lines() < qsizetype(kSongLines) && !file.atEnd()) {
         const QByteArray chunk = file.read(kChunkBytes);
         if (chunk.isEmpty())
-            return false;
+            return std::nullopt;
         count.feed(chunk);
     }
-    return count.lines() >= qsizetype(kSongLines);
+    if (count.lines() < qsizetype(kSongLines))
+        return std::nullopt;
+    QStringList identity;
+    for (qsizetype k = 0; k < kIdentityLines; ++k)
+        identity << lines[static_cast<size_t>(k)].toString();
+    return identity;
 }
 
 } // namespace SongScript

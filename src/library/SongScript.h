@@ -117,11 +117,13 @@ struct Reading {
 
 Reading parse(QByteArray content);
 Reading read(const QString& posixPath);
-// Whether the file is a song-script of the song whose values (those of
-// kSongColumns) these are: its title, artist and album lines are the song's,
-// as the writer writes them, in any encoding and with any line ends the
-// reader reads, and a song's eleven lines follow. Of a file of any size it
-// reads no more than those lines.
-bool isScriptOf(const QString& posixPath, const QStringList& song);
+// The title, artist and album lines the writer writes for a song of these
+// values (those of kSongColumns).
+QStringList identityOf(const QStringList& song);
+// The title, artist and album lines of a song-script file, in any encoding
+// and with any line ends the reader reads, where a song's eleven lines
+// follow; nothing for any other file. Of a file of any size it reads no
+// more than those lines.
+std::optional<QStringList> identityIn(const QString& posixPath);
 
 } // namespace SongScript

@@ -1,6 +1,8 @@
 #include "support/FakePlatform.h"
 
 #include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace testing {
 
@@ -37,6 +39,14 @@ std::optional<QString> FakePlatform::popupMenu(const QStringList& rows, const QP
     return row;
 }
 
+namespace {
+qint64 sizeOf(int fd)
+{
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 ? info.st_size : 0;
+}
+} // namespace
+
 qint64 FakePlatform::writeFile(int fd, const char* data, qint64 size)
 {
     if (slowDisk) {
@@ -47,24 +57,38 @@ qint64 FakePlatform::writeFile(int fd, const char* data, qint64 size)
         }
         size = std::min<qint64>(size, 3);
     }
-    if (diskRoom && size > 0 && *diskRoom == 0) {
+    // Bytes over those the file holds, or has room reserved for, take none.
+    const qint64 at = ::lseek(fd, 0, SEEK_CUR);
+    const qint64 held = std::max(sizeOf(fd), m_reserved[fd]);
+    const qint64 fits = diskRoom ? std::max<qint64>(held - at, 0) + *diskRoom : size;
+    if (size > 0 && fits == 0) {
         errno = ENOSPC;
         return -1;
     }
-    const qint64 taken = Platform::writeFile(fd, data, diskRoom ? std::min(size, *diskRoom) : size);
+    const qint64 taken = Platform::writeFile(fd, data, std::min(size, fits));
+    const qint64 grown = std::max<qint64>(at + taken - std::max(held, at), 0);
     if (diskRoom && taken > 0)
-        *diskRoom -= taken;
+        *diskRoom -= grown;
+    m_taken[fd] += grown;
     return taken;
 }
 
 int FakePlatform::syncFile(int fd)
 {
-    errno = syncError;
-    return syncError != 0 ? -1 : Platform::syncFile(fd);
+    if (whileSyncing)
+        whileSyncing();
+    const bool reserved = m_reserved[fd] > 0 && (syncError == ENOSPC || syncError == EDQUOT);
+    errno = reserved ? 0 : syncError;
+    return errno != 0 ? -1 : Platform::syncFile(fd);
 }
 
 int FakePlatform::closeFile(int fd)
 {
+    struct stat info {};
+    if (diskRoom && ::fstat(fd, &info) == 0 && info.st_nlink == 0)
+        *diskRoom += m_taken[fd];
+    m_taken.erase(fd);
+    m_reserved.erase(fd);
     const int closed = Platform::closeFile(fd);
     errno = closed == 0 ? closeError : errno;
     return closeError != 0 ? -1 : closed;
@@ -78,10 +102,17 @@ int FakePlatform::createUnnamedFile(const char* folder)
 
 int FakePlatform::reserveFile(int fd, qint64 size)
 {
+    const qint64 grown = std::max(size - std::max(sizeOf(fd), m_reserved[fd]), qint64(0));
     errno = reserveError != 0 ? reserveError : ENOSPC;
-    if (reserveError != 0 || (diskRoom && size > *diskRoom))
+    if (reserveError != 0 || (diskRoom && grown > *diskRoom))
         return -1;
-    return Platform::reserveFile(fd, size);
+    const int reserved = Platform::reserveFile(fd, size);
+    if (reserved == 0) {
+        if (diskRoom)
+            *diskRoom -= grown;
+        m_reserved[fd] = std::max(m_reserved[fd], size);
+    }
+    return reserved;
 }
 
 QStringList FakePlatform::messageTexts() const
@@ -113,6 +144,7 @@ void FakePlatform::clear()
     slowDisk = false;
     reserveError = 0;
     unnamedError = 0;
+    whileSyncing = nullptr;
 }
 
 ScopedFakePlatform::ScopedFakePlatform()

@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <vector>
 
 namespace testing {
@@ -47,9 +48,12 @@ public:
     std::deque<QString> menuChoices;
 
     // The disk as the program's file writes meet it. diskRoom: the bytes it
-    // still takes (none: as many as the real disk); a write takes what fits,
-    // and one with no room left fails "No space left on device". syncError,
-    // closeError: the errno every fsync or close fails with (0: none); a
+    // still takes (none: as many as the real disk), which bytes written past
+    // a file's end or the room reserved for it take; a write takes what fits,
+    // and one with no room left fails "No space left on device"; a file
+    // closed without a name gives its room back. syncError, closeError: the
+    // errno every fsync or close fails with (0: none), but for an fsync of a
+    // file whose room was reserved when syncError is a want of room; a
     // failing close still closes. slowDisk: each write is first interrupted
     // (EINTR), then takes at most a few bytes. Room for more bytes than
     // diskRoom cannot be reserved either, and reserveError is the errno every
@@ -67,9 +71,14 @@ public:
     // Runs while a message box or question is up, before it is answered:
     // what the program meanwhile does (its timers run under a real box).
     std::function<void(const fw::MessageRequest&)> whileShown;
+    // Runs at each fsync, before it: what the disk holds if the run is
+    // killed then.
+    std::function<void()> whileSyncing;
 
 private:
-    bool m_interrupted = false;   // the slow disk's last write
+    bool m_interrupted = false;    // the slow disk's last write
+    std::map<int, qint64> m_taken;      // the room each open file's writes took
+    std::map<int, qint64> m_reserved;   // the room reserved for each open file
 };
 
 // Installs a FakePlatform for the lifetime of this object.

@@ -25,6 +25,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -497,13 +498,15 @@ private slots:
         QTest::addColumn<int>("sizeLimit");    // the bytes a file may hold (ulimit -f); 0: no limit
         QTest::addColumn<QString>("told");
         const QString full = "Couldn't write the file: No space left on device.";
-        QTest::newRow("full, an earlier file") << true << "" << 0 << 0 << 0 << false << 0 << full;
+        // Over the earlier file, the disk needs room for what the export grew by.
+        QTest::newRow("full, an earlier file, the export larger")
+            << true << "Update Track Set Note=Note||'++'" << 0 << 0 << 0 << false << 0 << full;
         QTest::newRow("room for part, cut in a track line, no earlier file")
             << false << "" << 1000 << 0 << 0 << false << 0 << full;
-        QTest::newRow("full when synced") << true << "" << -1 << ENOSPC << 0 << false << 0 << full;
+        QTest::newRow("full when synced, no earlier file") << false << "" << -1 << ENOSPC << 0 << false << 0 << full;
         QTest::newRow("failing when closed") << false << "" << -1 << 0 << EIO << false << 0
                                              << "Couldn't write the file: Input/output error.";
-        QTest::newRow("full, a song without a track") << true << "Delete from Track" << 0 << 0 << 0 << false << 0 << full;
+        QTest::newRow("full, a song without a track") << false << "Delete from Track" << 0 << 0 << 0 << false << 0 << full;
         QTest::newRow("slow") << true << "" << -1 << 0 << 0 << true << 0
                               << "File created on desktop: Midnight at the Velmora.txt";
         QTest::newRow("a file-size limit") << true << "" << -1 << 0 << 0 << false << 1000
@@ -581,7 +584,9 @@ private slots:
                                           << QStringList({created + "Untitled.txt", kept("Untitled 2.txt", "Untitled.txt")});
         QTest::newRow("one title, three songs")
             << QStringList{"Tango", "Tango", "Tango"} << QList<int>{2, 0, 1, 0} << ""
-            << QStringList({created + "Tango.txt", kept("Tango 2.txt", "Tango.txt"), kept("Tango 3.txt", "Tango.txt"),
+            << QStringList({created + "Tango.txt", kept("Tango 2.txt", "Tango.txt"),
+                            created + "Tango 3.txt\nThe desktop already holds different files named Tango.txt and "
+                                      "Tango 2.txt, which were kept.",
                             kept("Tango 2.txt", "Tango.txt")});
         const QString a = "a" + QString(200, QChar(0xE9));
         QTest::newRow("long titles cut to one name")
@@ -633,7 +638,10 @@ private slots:
     }
 
     // The song's own earlier export, of any size and in any form the reader
-    // reads, is replaced; a file of its first lines alone is kept.
+    // reads, is replaced, and so is an empty file, or one of the song's title
+    // whose artist and album it had before they were edited, which no other
+    // song carries. A file of its first lines alone is kept, as is another
+    // song's of the same title.
     void exportKnowsTheSongsEarlierFile_data()
     {
         QTest::addColumn<QByteArray>("earlier");
@@ -646,6 +654,14 @@ private slots:
                                        << qint64(0) << true;
         QTest::newRow("Mac OS Roman, CR") << own.arg(QChar(0x83), QChar(0x8E)).replace("\n", "\r").toLatin1() << qint64(0) << true;
         QTest::newRow("its lines alone") << own.arg("É", "é").section('\n', 0, 2).toUtf8() + '\n' << qint64(0) << false;
+        QTest::newRow("empty") << QByteArray() << qint64(0) << true;
+        QTest::newRow("its artist since edited") << own.arg("É", "é").replace("Les Équipes", "The Teams").toUtf8()
+                                                 << qint64(0) << true;
+        QTest::newRow("its album since edited, in UTF-16")
+            << QByteArray(QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom)(QString(crlf).replace("Night", "Day")))
+            << qint64(0) << true;
+        QTest::newRow("another song's of its title") << own.arg("É", "é").replace("Les Équipes", "Other Teams").toUtf8()
+                                                     << qint64(0) << false;
     }
     void exportKnowsTheSongsEarlierFile()
     {
@@ -655,6 +671,8 @@ private slots:
         AppHarness h;
         SetupSongs& w = openSetup(h);
         execute(h, "Update Songs Set Artist='Les Équipes de Montréal' where Title='Copper Rooftops'");
+        execute(h, "Insert Into Songs (Title, Artist, CD) Values ('Copper Rooftops', 'Other Teams de Montréal', "
+                   "'Night Market Steps')");
         QFile file(h.env.desktopFolder() + "/Copper Rooftops.txt");
         QVERIFY(writeFile(file.fileName(), earlier) && (!grownTo || file.resize(grownTo)));
         w.List->setListIndex(0);
@@ -663,6 +681,35 @@ private slots:
         QCOMPARE(h.fake->messageTexts(), QStringList{replaced ? created + ".txt" : created + " 2.txt\nThe desktop already "
                                                      "holds a different file named Copper Rooftops.txt, which was kept."});
         QCOMPARE(file.size() != earlier.size() && file.size() != grownTo, replaced);
+    }
+
+    // Two songs of one title, each exported, and the first's artist edited:
+    // each export again replaces its own song's file, the second's kept by
+    // the first's, and the first's, which no song carries any more, by its.
+    void exportAfterAnArtistIsEdited()
+    {
+        AppHarness h;
+        const QString first = songID(h, "Copper Rooftops");
+        const QString second = songID(h, "Dancer's Lantern");
+        execute(h, "Update Songs Set Title='Tango', Artist='Ana' where ID=" + first);
+        execute(h, "Update Songs Set Title='Tango', Artist='Bea' where ID=" + second);
+        SetupSongs& w = openSetup(h);
+        const auto exportSong = [&](const QString& id) {
+            w.List->setListIndex(rowOf(w.List, id.toInt()));
+            w.pbExport->push();
+            return h.fake->lastMessage();
+        };
+        const QString created = "File created on desktop: ";
+        const QString kept = "\nThe desktop already holds a different file named Tango.txt, which was kept.";
+        QCOMPARE(exportSong(first), created + "Tango.txt");
+        QCOMPARE(exportSong(second), created + "Tango 2.txt" + kept);
+        execute(h, "Update Songs Set Artist='Cleo' where ID=" + first);
+        QCOMPARE(exportSong(second), created + "Tango 2.txt" + kept);
+        QCOMPARE(exportSong(first), created + "Tango.txt");
+        const QDir desktop(h.env.desktopFolder());
+        QCOMPARE(desktop.entryList(QDir::Files), QStringList({"Tango 2.txt", "Tango.txt"}));
+        QCOMPARE(SongScript::read(desktop.filePath("Tango.txt")).script.value().song.at(1), "Cleo");
+        QCOMPARE(SongScript::read(desktop.filePath("Tango 2.txt")).script.value().song.at(1), "Bea");
     }
 
     // What the earlier file has besides its bytes stays with the song's new
@@ -776,13 +823,19 @@ private slots:
 
     // A desktop folder that takes no new file (one the user may not add to,
     // a shared one where another user's file may not be replaced, or a disk
-    // without an inode left): the song's earlier file is written over, whole,
-    // where the user may write it and the disk has taken room for every
-    // byte, ahead or, on a file system that takes none ahead, by writing;
-    // else it stays as it was, and the export says why.
+    // without an inode left), a disk without room for the new file beside
+    // the earlier one, or an earlier file whose owner or group the new file
+    // cannot take: the song's earlier file is written over, whole, keeping
+    // its owner and group, where the disk has taken room for every byte,
+    // ahead or, on a file system that takes none ahead, by writing; else it
+    // stays as it was, and the export says why. A file the user may not
+    // write is never replaced.
     void exportWhereNoFileCanBeAdded_data()
     {
-        QTest::addColumn<QString>("folder");   // "closed": mode 555; "shared": sticky, the file another user's; "full": no inode
+        QTest::addColumn<QString>("folder");   // "closed": mode 555; "shared": sticky, the file another user's;
+                                               // "full": no inode; "two": no room for two copies of the file;
+                                               // "open": mode 755, "open, owner", "open, group": the file another
+                                               // user's, or of a group the user is not in
         QTest::addColumn<int>("mode");         // the earlier file's; 0: there is none
         QTest::addColumn<int>("longer");       // characters the notes gain (fewer than 0: lose)
         QTest::addColumn<QString>("obstacle");
@@ -801,12 +854,18 @@ private slots:
                                                    << "Couldn't write the file: File too large.";
         QTest::newRow("shared, others may write") << "shared" << 0666 << -3000 << "" << created;
         QTest::newRow("shared, others may write, no room taken ahead") << "shared" << 0666 << 3000 << "none ahead" << created;
-        QTest::newRow("shared, others may not write") << "shared" << 0644 << 0 << ""
-                                                      << "Couldn't write the file: Operation not permitted.";
+        QTest::newRow("shared, others may not write") << "shared" << 0644 << 0 << "" << denied;
         QTest::newRow("no inode left") << "full" << 0644 << 3000 << "" << created;
         QTest::newRow("no inode left, too little room") << "full" << 0644 << 3000 << "none ahead, room" << full;
         QTest::newRow("no inode left, no earlier file") << "full" << 0 << 0 << ""
                                                         << "Couldn't create the file: No space left on device.";
+        QTest::newRow("no room for two, longer") << "two" << 0644 << 300 << "" << created;
+        QTest::newRow("no room for two, told when synced") << "two" << 0644 << 300 << "synced" << created;
+        QTest::newRow("no room for two, no room taken ahead") << "two" << 0644 << 300 << "none ahead" << created;
+        QTest::newRow("no room for two, too little room") << "two" << 0644 << 300 << "room" << full;
+        QTest::newRow("open, a file not to be written") << "open" << 0444 << 0 << "" << denied;
+        QTest::newRow("open, another user's file") << "open, owner" << 0666 << 3000 << "" << created;
+        QTest::newRow("open, a group not the user's") << "open, group" << 0664 << -3000 << "" << created;
     }
     void exportWhereNoFileCanBeAdded()
     {
@@ -815,7 +874,7 @@ private slots:
         QFETCH(int, longer);
         QFETCH(QString, obstacle);
         QFETCH(QString, told);
-        if (folder == "shared" && geteuid() != 0)
+        if ((folder == "shared" || folder.startsWith("open, ")) && geteuid() != 0)
             QSKIP("only root gives a file to another user");
         constexpr uid_t kOtherUser = 65534;
         AppHarness h;
@@ -835,14 +894,25 @@ private slots:
         setNotes(std::max(longer, 0));
         execute(h, "Update Track Set Note=Note||'+'");
         QVERIFY(mode ? setMode(path, mode) : file.remove());
+        const QByteArray encoded = QFile::encodeName(path);
         if (folder == "shared")
             for (const QString& owned : {path, desktop})
                 QVERIFY(::chown(QFile::encodeName(owned).constData(), kOtherUser, kOtherUser) == 0);
+        if (folder.startsWith("open, "))
+            QVERIFY(::chown(encoded, folder.endsWith("owner") ? kOtherUser : uid_t(-1), kOtherUser) == 0);
         QVERIFY(setMode(desktop, folder == "shared" ? 01777 : folder == "closed" ? 0555 : 0755));
         const auto reopened = qScopeGuard([&] { setMode(desktop, 0755); });
         const QDateTime modified = QFileInfo(path).lastModified();
+        struct stat owned {};
+        QVERIFY(!mode || ::stat(encoded, &owned) == 0);
         h.fake->clear();
-        h.fake->diskRoom = obstacle.endsWith("room") ? std::optional<qint64>(1000) : std::nullopt;
+        // Room for what the export grows by, not for all of it.
+        const qint64 growth = longer + 500;
+        QVERIFY(folder != "two" || growth < before.size());
+        h.fake->diskRoom = obstacle.endsWith("room") ? std::optional<qint64>(folder == "two" ? 100 : 1000)
+            : folder == "two"                        ? std::optional<qint64>(growth)
+                                                     : std::nullopt;
+        h.fake->syncError = obstacle == "synced" ? ENOSPC : 0;
         h.fake->reserveError = obstacle.startsWith("none ahead") ? EOPNOTSUPP : 0;
         h.fake->unnamedError = folder == "full" ? ENOSPC : 0;
         {
@@ -864,8 +934,11 @@ private slots:
             return;
         }
         // Whole, as an export writes it where it may make files, and still
-        // the other user's.
-        QCOMPARE(QFileInfo(path).ownerId(), folder == "shared" ? kOtherUser : geteuid());
+        // the owner's and group's it was.
+        struct stat written {};
+        QVERIFY(::stat(encoded, &written) == 0);
+        QCOMPARE(QList<uint>({written.st_uid, written.st_gid, written.st_mode}),
+                 QList<uint>({owned.st_uid, owned.st_gid, owned.st_mode}));
         QVERIFY(setMode(desktop, 0755));
         h.fake->clear();
         w.pbExport->push();
@@ -873,11 +946,73 @@ private slots:
         QCOMPARE(after, file.readAll());
     }
 
+    // A run killed while it takes room over the earlier file, by writing on
+    // a file system that takes none ahead, leaves it reading as it did: it is
+    // padded with its own line ends, in its own encoding.
+    void exportKilledWhileTakingRoomOverTheEarlierFile_data()
+    {
+        QTest::addColumn<QString>("lineEnd");
+        QTest::addColumn<int>("encoding");   // a QStringConverter::Encoding
+        QTest::newRow("LF") << "\n" << int(QStringConverter::Utf8);
+        QTest::newRow("CR") << "\r" << int(QStringConverter::Utf8);
+        QTest::newRow("CR LF") << "\r\n" << int(QStringConverter::Utf8);
+        QTest::newRow("UTF-16, CR LF") << "\r\n" << int(QStringConverter::Utf16LE);
+        QTest::newRow("UTF-16 big-endian, LF") << "\n" << int(QStringConverter::Utf16BE);
+    }
+    void exportKilledWhileTakingRoomOverTheEarlierFile()
+    {
+        QFETCH(QString, lineEnd);
+        QFETCH(int, encoding);
+        AppHarness h;
+        SetupSongs& w = openSetup(h);
+        w.List->setListIndex(3);
+        w.pbExport->push();
+        const QString desktop = h.env.desktopFolder();
+        const QString path = desktop + "/Midnight at the Velmora.txt";
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll()).replace("\n", lineEnd);
+        file.close();
+        const auto form = QStringConverter::Encoding(encoding);
+        QVERIFY(writeFile(path, QStringEncoder(form, form == QStringConverter::Utf8 ? QStringConverter::Flag::Default
+                                                                                    : QStringConverter::Flag::WriteBom)(text)));
+        const auto everything = [](const SongScript::Reading& reading) {
+            QStringList values = reading.script.value_or(SongScript::Script()).song;
+            for (size_t k = 0; reading.script && k < reading.script->trackRows(); ++k)
+                values << reading.script->trackRow(k);
+            return values;
+        };
+        const QStringList earlier = everything(SongScript::read(path));
+        QVERIFY(earlier.size() > 11);
+        // Larger than the earlier file in any form, so that it is padded.
+        const int longer = int(QFileInfo(path).size()) + 1000;
+        execute(h, "Update Songs Set Notes='" + QString(longer, 'n') + "' where Title='Midnight at the Velmora'");
+        // The disk as it stands at the first fsync, once the room is taken.
+        const QString killed = h.env.root() + "/killed.txt";
+        h.fake->clear();
+        h.fake->reserveError = EOPNOTSUPP;
+        h.fake->whileSyncing = [&] {
+            if (!QFile::exists(killed))
+                QFile::copy(path, killed);
+        };
+        QVERIFY(setMode(desktop, 0555));
+        const auto reopened = qScopeGuard([&] { setMode(desktop, 0755); });
+        {
+            const OwnPermissionsOnly asAnyUser;
+            w.pbExport->push();
+        }
+        QCOMPARE(h.fake->messageTexts(), QStringList{"File created on desktop: Midnight at the Velmora.txt"});
+        QVERIFY(QFileInfo(killed).size() >= QFileInfo(path).size());
+        QCOMPARE(everything(SongScript::read(killed)), earlier);
+    }
+
     // Runs of the program killed while they export leave nothing that stays:
     // a file without a name goes with its run; where the disk makes no such
-    // file, the hidden file a killed run left goes at the next export to its
-    // folder, whatever song it was, and the one a run still exporting writes
-    // is left to it. The user's own hidden files stay, whatever their names.
+    // file, the hidden file a killed run left goes at an export to its folder
+    // once unwritten for ten minutes, whatever song it was. The one a run
+    // still exporting writes is left to it: while it is locked, and while it
+    // is fresh, as a run's on another mount of the folder, whose lock does
+    // not reach here. The user's own hidden files stay, whatever their names.
     void killedExportsLeaveNothing_data()
     {
         QTest::addColumn<bool>("unnamedFiles");
@@ -907,9 +1042,17 @@ private slots:
                 files.removeAll(user);
             return files;
         };
+        const auto age = [&](const QStringList& files) {
+            const timespec times[2] = {{::time(nullptr) - 11 * 60, 0}, {::time(nullptr) - 11 * 60, 0}};
+            for (const QString& file : files)
+                QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(desktop.filePath(file)).constData(), times, 0) == 0);
+        };
         killRun(exportRun(desktop.filePath(killedName)));
         const QStringList killed = hidden();
         QCOMPARE(killed.size(), unnamedFiles ? 0 : 1);
+        w.pbExport->push();
+        QCOMPARE(hidden(), killed);
+        age(killed);
         pid_t running = exportRun(desktop.filePath(name));
         const auto stopped = qScopeGuard([&] { killRun(std::exchange(running, -1)); });
         QVERIFY(running > 0);
@@ -917,12 +1060,13 @@ private slots:
         const QStringList runningOn = hidden();
         QCOMPARE(runningOn.size(), unnamedFiles ? 0 : 1);
         QVERIFY(killed.isEmpty() || !runningOn.contains(killed.at(0)));
+        age(runningOn);
         w.pbExport->push();
         QCOMPARE(hidden(), runningOn);
         killRun(std::exchange(running, -1));
         w.pbExport->push();
         QCOMPARE(hidden(), QStringList());
-        QCOMPARE(h.fake->messageTexts(), QStringList(2, "File created on desktop: " + name));
+        QCOMPARE(h.fake->messageTexts(), QStringList(3, "File created on desktop: " + name));
         for (const QString& user : users)
             QVERIFY(QFile(desktop.filePath(user)).size() == 5);
     }
