@@ -216,10 +216,18 @@ public:
 
     // Whether a character is one that Western writing holds, a letter or
     // sign that the tables list, or a space.
-    bool western(char32_t c) const
-    {
-        return c < 0x10000 && m_info[c].klass < WesternPairs::kClassCount - 5;
-    }
+    bool western(char32_t c) const { return c < 0x10000 && (m_kinds[c] & Western); }
+
+    // Whether a character is a letter that the tables list.
+    bool westernLetter(char32_t c) const { return c < 0x10000 && (m_kinds[c] & WesternLetter); }
+
+    // Whether a character is a letter or mark of the Latin script that no
+    // 8-bit set has but living languages write (kLatinInUse).
+    bool latinInUse(char32_t c) const { return c < 0x10000 && (m_kinds[c] & LatinInUse); }
+
+    // Whether a character is a letter that no Western word holds: one of
+    // another script, or of the Latin script that no living language writes.
+    bool strangeLetter(char32_t c) const { return c < 0x10000 ? m_kinds[c] & StrangeLetter : QChar::isLetter(c); }
 
 private:
     // How far around a stray character the text tells its language.
@@ -352,6 +360,11 @@ private:
             }
             m_info[u] = {classes[u], isBreak(c) ? quint8(BreakKind) : value(kClassKinds[classes[u]]),
                          static_cast<quint8>(shapeOf(c) | (c.isLetter() && c.toLower() != c.toUpper() ? kCased : 0))};
+            const bool isWestern = classes[u] < otherLatin;
+            const bool strange = classes[u] == rareLatin || classes[u] == otherScript;
+            m_kinds[u] = static_cast<quint8>((isWestern ? Western : 0) | (isWestern && c.isLetter() ? WesternLetter : 0)
+                                             | (classes[u] == otherLatin ? LatinInUse : 0)
+                                             | (strange && c.isLetter() ? StrangeLetter : 0));
         }
         // Each language's cost in its lane; the case costs' first row is for
         // a character without a case.
@@ -410,6 +423,10 @@ private:
     }
 
     std::array<Info, 0x10000> m_info;
+    // What each character is, as the questions above ask it, in a table of
+    // a quarter the size, for a large UTF-8 file's every character.
+    enum : quint8 { Western = 1, WesternLetter = 2, LatinInUse = 4, StrangeLetter = 8 };
+    std::array<quint8, 0x10000> m_kinds;
     Costs m_priors{};
     std::array<double, 128> m_likelier;   // 2^(-k/2): how much less likely k half bits more make something
     std::vector<Bytes> m_pairs;
@@ -458,6 +475,34 @@ double utf8Margin(LineEnd end, bool strays, bool westernUtf8)
     return end == LineEnd::Lf ? kWholeUtf8Lf : end == LineEnd::CrLf ? kWholeUtf8CrLf : kWholeUtf8Cr;
 }
 
+// What a strange letter costs more, in half bits, glued to a Western one:
+// a word does not mix scripts, nor take a letter that no living language
+// writes, but 8-bit text makes such a character by chance where a mark meets
+// a letter ("Perché—è" holds "я", "«CAFÉ»" holds "ɻ").
+constexpr double kGlued = 24;
+
+bool gluedToWord(char32_t before, char32_t c, char32_t after)
+{
+    const Likeness& likeness = Likeness::instance();
+    return likeness.strangeLetter(c) && (likeness.westernLetter(before) || likeness.westernLetter(after));
+}
+
+// Whether a foreign character, between the characters before and after it
+// (0 where none is), may be 8-bit text's bytes in a file that is valid
+// UTF-8 throughout. Where 8-bit text makes a valid sequence by chance, a
+// mark meets a letter, and the character stands inside a word, between two
+// Western letters ("L’École" holds "Ճ", "JOSÉ’S" holds "ɒ"), or is a
+// strange letter that opens one ("«Ça" holds "ǂ", Albanian "Ç’kemi" holds
+// "ǒ"). A character that stands alone ("/Ж.mp3") or ends a word ("Wǒ"), or
+// a letter or accent that a living language writes ("Hồng", an accent
+// composed after its letter), is the writer's own.
+bool mayBeBytes(char32_t before, char32_t c, char32_t after)
+{
+    const Likeness& likeness = Likeness::instance();
+    return likeness.westernLetter(after) && !likeness.latinInUse(c)
+        && (likeness.westernLetter(before) || likeness.strangeLetter(c));
+}
+
 // Whether the bytes of a valid UTF-8 sequence, the character c, read
 // likelier as 8-bit text than as c where they stand, by more than margin,
 // between what was read before them (before[from, end)) and the pieces after
@@ -491,6 +536,8 @@ bool bytesLikelier(const Piece& c, QByteArrayView sequence, const std::vector<Pi
         std::vector<double> costs = Likeness::instance().costs(left, middles, right);
         for (size_t m = 0; m < middles.size(); ++m)
             costs[m] += kUnpaired * unpaired(left + middles[m] + right) + (m > 0 ? margin : 0);
+        if (gluedToWord(left.isEmpty() ? 0 : left.back().unicode(), c.c, right.isEmpty() ? 0 : right.front().unicode()))
+            costs.front() += kGlued;
         if (std::any_of(costs.cbegin() + 1, costs.cend(), [&](double cost) { return cost < costs.front(); }))
             return true;
         middles.resize(1);
@@ -542,12 +589,39 @@ bool readsAsBytes(const Piece& c, QByteArrayView sequence, const std::vector<Pie
 // writing sets so ("Ã©", "‚Äô", "Â”").
 bool foreign(char32_t c) { return c >= 0xA0 && !Likeness::instance().western(c); }
 
-bool hasForeign(const QString& text)
+// Whether a text that decodes whole as UTF-8 holds a foreign character
+// that may be 8-bit text's bytes where it stands (mayBeBytes), which
+// piecesOf weighs; every other character stays as it is, and the text is
+// read at once. A block of plain characters is passed over as a whole.
+bool foreignMayBeBytes(const QString& text)
 {
     const Likeness& likeness = Likeness::instance();
-    return std::any_of(text.cbegin(), text.cend(), [&](QChar c) {
-        return c.unicode() >= 0xA0 && (c.isSurrogate() || !likeness.western(c.unicode()));
-    });
+    const char16_t* const units = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype size = text.size();
+    constexpr qsizetype kBlock = 64;
+    for (qsizetype block = 0; block < size; block += kBlock) {
+        const qsizetype blockEnd = std::min(size, block + kBlock);
+        char16_t most = 0;
+        if (blockEnd - block == kBlock) {
+            for (qsizetype k = 0; k < kBlock; ++k)
+                most = std::max(most, units[block + k]);
+        } else {
+            most = *std::max_element(units + block, units + blockEnd);
+        }
+        if (most < 0xA0)
+            continue;
+        for (qsizetype k = block; k < blockEnd; ++k) {
+            const char16_t unit = units[k];
+            if (unit < 0xA0 || (!QChar::isSurrogate(unit) && likeness.western(unit)))
+                continue;
+            const bool pair = QChar::isHighSurrogate(unit);
+            const qsizetype after = k + (pair ? 2 : 1);
+            if (mayBeBytes(k > 0 ? units[k - 1] : 0, pair ? QChar::surrogateToUcs4(unit, units[k + 1]) : unit,
+                           after < size ? units[after] : 0))
+                return true;
+        }
+    }
+    return false;
 }
 
 // Whether two characters are of one kind: of one script, and for signs and
@@ -563,9 +637,11 @@ bool sameKind(char32_t a, char32_t b)
 // character unless its bytes read likelier as 8-bit text where they stand
 // (readsAsBytes), by more than the rest of the file makes UTF-8 likelier
 // (utf8Margin); then they are stray ones, and the UTF-8 text
-// around them stays as it is. Yet a character that the file holds elsewhere
-// as a character, or that stands in a word beside another of its kind
-// read as a character ("C₇H₅NO₄"), is a character wherever it stands. A file
+// around them stays as it is. In a file that is valid UTF-8 throughout,
+// only a character glued to a word is weighed so (mayBeBytes). Yet a
+// character that the file holds elsewhere as a character, or that stands in
+// a word beside another of its kind read as a character ("C₇H₅NO₄"), is a
+// character wherever it stands. A file
 // with a byte order mark declares itself UTF-8 whatever its bytes: each
 // valid sequence is a character.
 std::vector<Piece> piecesOf(const QByteArray& content)
@@ -610,6 +686,10 @@ std::vector<Piece> piecesOf(const QByteArray& content)
         return !piece.stray && piece.c >= 0x80 && !foreign(piece.c);
     });
     const double margin = utf8Margin(lineEndOf(content), strays, westernUtf8);
+    const auto mayBeBytesAt = [&](size_t k) {
+        const auto at = [&](size_t j) { return j < pieces.size() && !pieces[j].stray ? pieces[j].c : 0; };
+        return mayBeBytes(k > 0 ? at(k - 1) : 0, pieces[k].c, at(k + 1));
+    };
     // First each foreign character by its letters, in the text read so far.
     std::vector<Piece> read;
     read.reserve(pieces.size());
@@ -632,7 +712,7 @@ std::vector<Piece> piecesOf(const QByteArray& content)
             && (characters.count(piece.c) > 0
                 || (!read.empty() && !read.back().stray && foreign(read.back().c)
                     && sameKind(read.back().c, piece.c)));
-        if (!isForeign || known
+        if (!isForeign || known || (!strays && !mayBeBytesAt(k))
             || !readsAsBytes(piece, QByteArrayView(content).sliced(begin, length), read, pieces, k + 1, margin,
                              weighings)) {
             if (isForeign)
@@ -836,7 +916,7 @@ std::optional<QString> textOf(const QByteArray& content, Undecodable* undecodabl
     {
         QStringDecoder utf8(QStringDecoder::Utf8);
         QString text = utf8.decode(content);
-        if (!utf8.hasError() && !hasForeign(text))
+        if (!utf8.hasError() && !foreignMayBeBytes(text))
             return text;
     }   // the UTF-8 reading, which failed or holds what may be 8-bit text, is let go before the others are made
     std::optional<Readings> readings = readingsOf(content);
@@ -852,7 +932,7 @@ std::optional<double> lettersLeaning(const QByteArray& content)
 {
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(content);
-    if (!utf8.hasError() && !hasForeign(text))
+    if (!utf8.hasError() && !foreignMayBeBytes(text))
         return std::nullopt;
     const std::optional<Readings> readings = readingsOf(content);
     if (!readings || !readings->windows)
