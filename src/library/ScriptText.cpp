@@ -98,15 +98,21 @@ Decoding decoding(const std::vector<Piece>& pieces, char16_t (*eightBit)(unsigne
 // break one ("«Über»" or "«‹ber»", "Àcida" or "¿cida", "Bjørn" or "Bj¿rn").
 constexpr double kUnpaired = 12;
 
-bool isPairedMark(QChar c) { return c == u'«' || c == u'»' || c == u'‹' || c == u'›' || c == u'¿' || c == u'¡'; }
+bool isPairedMark(QChar c)
+{
+    return c == u'«' || c == u'»' || c == u'‹' || c == u'›' || c == u'¿' || c == u'¡' || c == u'„' || c == u'‚';
+}
 
 // How many marks of a value stand unpaired: guillemets either way round,
-// and ¿ and ¡ without their ? and !, which a value may hold alone.
+// ¿ and ¡ without their ? and !, which a value may hold alone, and the low
+// quote marks that open without a high one to close them ("„Live“", but
+// "‚hengey" is Mac OS Roman "Çhengey").
 int unpaired(QStringView value)
 {
     const auto count = [&](char16_t c) { return int(value.count(QChar(c))); };
     return std::abs(count(u'«') - count(u'»')) + std::abs(count(u'‹') - count(u'›'))
-        + std::max(0, count(u'¿') - count(u'?')) + std::max(0, count(u'¡') - count(u'!'));
+        + std::max(0, count(u'¿') - count(u'?')) + std::max(0, count(u'¡') - count(u'!'))
+        + std::max(0, count(u'„') - count(u'“') - count(u'”')) + std::max(0, count(u'‚') - count(u'‘') - count(u'’'));
 }
 
 // Where a value ends: a line end, or a TAB between a track line's values.

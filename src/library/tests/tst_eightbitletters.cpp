@@ -156,6 +156,9 @@ private slots:
         QTest::newRow("Mac, LF: Jozef Wojcik") << QByteArray("J\x97zef W\x97jcik") << QByteArray("\n")
                                                << "Józef Wójcik";
         QTest::newRow("Mac, LF: Qeme") << QByteArray("Qem\x91") << QByteArray("\n") << "Qemë";
+        QTest::newRow("Mac, LF: Chalse Kermode") << QByteArray("\x82halse Kermode") << QByteArray("\n")
+                                                 << "Çhalse Kermode";
+        QTest::newRow("Mac, CR LF: Yn Chengey") << QByteArray("Yn \x82hengey") << QByteArray("\r\n") << "Yn Çhengey";
         QTest::newRow("Mac, LF: Mnaoi-sidh") << QByteArray("Mnaoi-s\x93" "dh ghuilbeirneach") << QByteArray("\n")
                                              << "Mnaoi-sìdh ghuilbeirneach";
         QTest::newRow("Windows, LF: Domhnall MacCoinnich") << QByteArray("D\xF2mhnall MacCoinnich") << QByteArray("\n")
