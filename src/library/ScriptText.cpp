@@ -448,8 +448,11 @@ enum class LineEnd { Cr, CrLf, Lf };
 
 LineEnd lineEndOf(const QByteArray& content)
 {
+    const qsizetype crs = content.count('\r');
+    if (crs == 0)
+        return LineEnd::Lf;   // as most files are: the slower counts are spared
     const qsizetype crlf = content.count("\r\n");
-    const qsizetype cr = content.count('\r') - crlf;
+    const qsizetype cr = crs - crlf;
     const qsizetype lf = content.count('\n') - crlf;
     if (cr > crlf && cr >= lf)
         return LineEnd::Cr;
@@ -595,15 +598,19 @@ bool readsAsBytes(const Piece& c, QByteArrayView sequence, const std::vector<Pie
 // writing sets so ("Ã©", "‚Äô", "Â”").
 bool foreign(char32_t c) { return c >= 0xA0 && !Likeness::instance().western(c); }
 
-// Whether a text that decodes whole as UTF-8 holds a foreign character
-// that may be 8-bit text's bytes where it stands (mayBeBytes), which
-// piecesOf weighs; every other character stays as it is, and the text is
-// read at once. A block of plain characters is passed over as a whole.
-bool foreignMayBeBytes(const QString& text)
+// The lines of a text that decodes whole as UTF-8 that hold a foreign
+// character that may be 8-bit text's bytes where it stands (mayBeBytes),
+// which piecesOf weighs, counted from 0 at each CR and each LF; every other
+// character stays as it is. A block of plain characters is passed over as
+// a whole.
+std::vector<qsizetype> linesMayBeBytes(const QString& text)
 {
     const Likeness& likeness = Likeness::instance();
     const char16_t* const units = reinterpret_cast<const char16_t*>(text.constData());
     const qsizetype size = text.size();
+    std::vector<qsizetype> lines;
+    qsizetype line = 0;
+    qsizetype counted = 0;   // where the line count stands
     constexpr qsizetype kBlock = 64;
     for (qsizetype block = 0; block < size; block += kBlock) {
         const qsizetype blockEnd = std::min(size, block + kBlock);
@@ -622,12 +629,16 @@ bool foreignMayBeBytes(const QString& text)
                 continue;
             const bool pair = QChar::isHighSurrogate(unit);
             const qsizetype after = k + (pair ? 2 : 1);
-            if (mayBeBytes(k > 0 ? units[k - 1] : 0, pair ? QChar::surrogateToUcs4(unit, units[k + 1]) : unit,
-                           after < size ? units[after] : 0))
-                return true;
+            if (!mayBeBytes(k > 0 ? units[k - 1] : 0, pair ? QChar::surrogateToUcs4(unit, units[k + 1]) : unit,
+                            after < size ? units[after] : 0))
+                continue;
+            line += std::count_if(units + counted, units + k, [](char16_t c) { return c == u'\n' || c == u'\r'; });
+            counted = k;
+            if (lines.empty() || lines.back() != line)
+                lines.push_back(line);
         }
     }
-    return false;
+    return lines;
 }
 
 // Whether two characters are of one kind: of one script, and for signs and
@@ -641,16 +652,16 @@ bool sameKind(char32_t a, char32_t b)
 // The file's characters: ASCII bytes, valid UTF-8 sequences and stray
 // bytes. A valid multi-byte sequence of a foreign character is a UTF-8
 // character unless its bytes read likelier as 8-bit text where they stand
-// (readsAsBytes), by more than the rest of the file makes UTF-8 likelier
-// (utf8Margin); then they are stray ones, and the UTF-8 text
-// around them stays as it is. In a file that is valid UTF-8 throughout,
-// only a character glued to a word is weighed so (mayBeBytes). Yet a
-// character that the file holds elsewhere as a character, or that stands in
-// a word beside another of its kind read as a character ("C₇H₅NO₄"), is a
-// character wherever it stands. A file
-// with a byte order mark declares itself UTF-8 whatever its bytes: each
-// valid sequence is a character.
-std::vector<Piece> piecesOf(const QByteArray& content)
+// (readsAsBytes), by more than the rest of the file, whose line end is
+// given, makes UTF-8 likelier (utf8Margin); then they are stray ones, and
+// the UTF-8 text around them stays as it is. In a file that is valid UTF-8
+// throughout, only a character glued to a word is weighed so (mayBeBytes).
+// Yet a character that the file holds elsewhere as a character, or that
+// stands in a word beside another of its kind read as a character
+// ("C₇H₅NO₄"), is a character wherever it stands. A file with a byte order
+// mark declares itself UTF-8 whatever its bytes: each valid sequence is a
+// character.
+std::vector<Piece> piecesOf(const QByteArray& content, LineEnd lineEnd)
 {
     std::vector<Piece> pieces;
     pieces.reserve(static_cast<size_t>(content.size()));
@@ -691,7 +702,7 @@ std::vector<Piece> piecesOf(const QByteArray& content)
     const bool westernUtf8 = std::any_of(pieces.cbegin(), pieces.cend(), [](const Piece& piece) {
         return !piece.stray && piece.c >= 0x80 && !foreign(piece.c);
     });
-    const double margin = utf8Margin(lineEndOf(content), strays, westernUtf8);
+    const double margin = utf8Margin(lineEnd, strays, westernUtf8);
     const auto mayBeBytesAt = [&](size_t k) {
         const auto at = [&](size_t j) { return j < pieces.size() && !pieces[j].stray ? pieces[j].c : 0; };
         return mayBeBytes(k > 0 ? at(k - 1) : 0, pieces[k].c, at(k + 1));
@@ -766,6 +777,34 @@ std::vector<Piece> piecesOf(const QByteArray& content)
         ++bytes;
     }
     return read;
+}
+
+// Whether a file that decodes whole as UTF-8 is read so, every character
+// itself, by the lines of it that may say otherwise (linesMayBeBytes),
+// weighed alone. Their characters weigh as they would in the whole file,
+// which only adds characters it holds as such: where these lines read as
+// UTF-8, so does the file, and a large file is not weighed whole for a
+// word or two.
+bool readAsUtf8(const QByteArray& content, const std::vector<qsizetype>& lines)
+{
+    if (lines.empty() || content.startsWith("\xEF\xBB\xBF"))
+        return true;
+    QByteArray held;
+    qsizetype line = 0;
+    auto wanted = lines.cbegin();
+    for (qsizetype begin = 0; begin < content.size() && wanted != lines.cend(); ++line) {
+        qsizetype end = begin;
+        while (end < content.size() && content[end] != '\n' && content[end] != '\r')
+            ++end;
+        if (line == *wanted) {
+            held += QByteArrayView(content).sliced(begin, end - begin);
+            held += '\n';
+            ++wanted;
+        }
+        begin = end + 1;
+    }
+    const std::vector<Piece> pieces = piecesOf(held, lineEndOf(content));
+    return std::none_of(pieces.cbegin(), pieces.cend(), [](const Piece& piece) { return piece.stray; });
 }
 
 // What a file's line ends tell, in half bits: how much likelier they make
@@ -843,7 +882,7 @@ double lettersLeaningOf(const Readings& readings)
 // after all, none of its bytes stray.
 std::optional<Readings> readingsOf(const QByteArray& content)
 {
-    const std::vector<Piece> pieces = piecesOf(content);
+    const std::vector<Piece> pieces = piecesOf(content, lineEndOf(content));
     if (std::none_of(pieces.cbegin(), pieces.cend(), [](const Piece& piece) { return piece.stray; }))
         return std::nullopt;
     Readings readings{decoding(pieces, macRoman), std::nullopt};
@@ -922,7 +961,7 @@ std::optional<QString> textOf(const QByteArray& content, Undecodable* undecodabl
     {
         QStringDecoder utf8(QStringDecoder::Utf8);
         QString text = utf8.decode(content);
-        if (!utf8.hasError() && !foreignMayBeBytes(text))
+        if (!utf8.hasError() && readAsUtf8(content, linesMayBeBytes(text)))
             return text;
     }   // the UTF-8 reading, which failed or holds what may be 8-bit text, is let go before the others are made
     std::optional<Readings> readings = readingsOf(content);
@@ -938,7 +977,7 @@ std::optional<double> lettersLeaning(const QByteArray& content)
 {
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(content);
-    if (!utf8.hasError() && !foreignMayBeBytes(text))
+    if (!utf8.hasError() && readAsUtf8(content, linesMayBeBytes(text)))
         return std::nullopt;
     const std::optional<Readings> readings = readingsOf(content);
     if (!readings || !readings->windows)
