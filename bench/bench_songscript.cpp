@@ -196,6 +196,23 @@ int main(int argc, char* argv[])
                     eightBit.size() / 1048576.0, median(ms), percentile(ms, 1.0),
                     reading.script ? qPrintable(reading.script->song.at(0)) : qPrintable(reading.problem),
                     median(utf8Ms), percentile(utf8Ms, 1.0));
+        // UTF-8 with letters of other scripts on every line, standing as
+        // words; with one glued inside a Latin word, which the reader weighs
+        // as possible 8-bit bytes, in the title; and, at worst, on every line.
+        struct Foreign {
+            const char* what;
+            QByteArray from;
+            QByteArray to;
+        };
+        for (const Foreign& form : {Foreign{"words of other scripts", "doucement", "Καλημέρα, Тёте а тёте, 愛 Trương"},
+                                    Foreign{"a character inside a word in the title", "Café", "H₂O Тёте"},
+                                    Foreign{"a character inside a word on every line", "doucement", "H₂O Тёте"}}) {
+            QByteArray foreign = utf8;
+            foreign.replace(form.from, form.to);
+            const std::vector<double> foreignMs = bench::timed(5, [&] { SongScript::parse(foreign); });
+            std::printf("the same in UTF-8 with %s: median %.0f ms, worst %.0f ms\n", form.what, median(foreignMs),
+                        percentile(foreignMs, 1.0));
+        }
     }
     std::vector<double> imports;
     std::vector<double> exports;

@@ -98,15 +98,21 @@ Decoding decoding(const std::vector<Piece>& pieces, char16_t (*eightBit)(unsigne
 // break one ("«Über»" or "«‹ber»", "Àcida" or "¿cida", "Bjørn" or "Bj¿rn").
 constexpr double kUnpaired = 12;
 
-bool isPairedMark(QChar c) { return c == u'«' || c == u'»' || c == u'‹' || c == u'›' || c == u'¿' || c == u'¡'; }
+bool isPairedMark(QChar c)
+{
+    return c == u'«' || c == u'»' || c == u'‹' || c == u'›' || c == u'¿' || c == u'¡' || c == u'„' || c == u'‚';
+}
 
 // How many marks of a value stand unpaired: guillemets either way round,
-// and ¿ and ¡ without their ? and !, which a value may hold alone.
+// ¿ and ¡ without their ? and !, which a value may hold alone, and the low
+// quote marks that open without a high one to close them ("„Live“", but
+// "‚hengey" is Mac OS Roman "Çhengey").
 int unpaired(QStringView value)
 {
     const auto count = [&](char16_t c) { return int(value.count(QChar(c))); };
     return std::abs(count(u'«') - count(u'»')) + std::abs(count(u'‹') - count(u'›'))
-        + std::max(0, count(u'¿') - count(u'?')) + std::max(0, count(u'¡') - count(u'!'));
+        + std::max(0, count(u'¿') - count(u'?')) + std::max(0, count(u'¡') - count(u'!'))
+        + std::max(0, count(u'„') - count(u'“') - count(u'”')) + std::max(0, count(u'‚') - count(u'‘') - count(u'’'));
 }
 
 // Where a value ends: a line end, or a TAB between a track line's values.
@@ -216,10 +222,18 @@ public:
 
     // Whether a character is one that Western writing holds, a letter or
     // sign that the tables list, or a space.
-    bool western(char32_t c) const
-    {
-        return c < 0x10000 && m_info[c].klass < WesternPairs::kClassCount - 5;
-    }
+    bool western(char32_t c) const { return c < 0x10000 && (m_kinds[c] & Western); }
+
+    // Whether a character is a letter that the tables list.
+    bool westernLetter(char32_t c) const { return c < 0x10000 && (m_kinds[c] & WesternLetter); }
+
+    // Whether a character is a letter or mark of the Latin script that no
+    // 8-bit set has but living languages write (kLatinInUse).
+    bool latinInUse(char32_t c) const { return c < 0x10000 && (m_kinds[c] & LatinInUse); }
+
+    // Whether a character is a letter that no Western word holds: one of
+    // another script, or of the Latin script that no living language writes.
+    bool strangeLetter(char32_t c) const { return c < 0x10000 ? m_kinds[c] & StrangeLetter : QChar::isLetter(c); }
 
 private:
     // How far around a stray character the text tells its language.
@@ -352,6 +366,11 @@ private:
             }
             m_info[u] = {classes[u], isBreak(c) ? quint8(BreakKind) : value(kClassKinds[classes[u]]),
                          static_cast<quint8>(shapeOf(c) | (c.isLetter() && c.toLower() != c.toUpper() ? kCased : 0))};
+            const bool isWestern = classes[u] < otherLatin;
+            const bool strange = classes[u] == rareLatin || classes[u] == otherScript;
+            m_kinds[u] = static_cast<quint8>((isWestern ? Western : 0) | (isWestern && c.isLetter() ? WesternLetter : 0)
+                                             | (classes[u] == otherLatin ? LatinInUse : 0)
+                                             | (strange && c.isLetter() ? StrangeLetter : 0));
         }
         // Each language's cost in its lane; the case costs' first row is for
         // a character without a case.
@@ -410,6 +429,10 @@ private:
     }
 
     std::array<Info, 0x10000> m_info;
+    // What each character is, as the questions above ask it, in a table of
+    // a quarter the size, for a large UTF-8 file's every character.
+    enum : quint8 { Western = 1, WesternLetter = 2, LatinInUse = 4, StrangeLetter = 8 };
+    std::array<quint8, 0x10000> m_kinds;
     Costs m_priors{};
     std::array<double, 128> m_likelier;   // 2^(-k/2): how much less likely k half bits more make something
     std::vector<Bytes> m_pairs;
@@ -425,8 +448,11 @@ enum class LineEnd { Cr, CrLf, Lf };
 
 LineEnd lineEndOf(const QByteArray& content)
 {
+    const qsizetype crs = content.count('\r');
+    if (crs == 0)
+        return LineEnd::Lf;   // as most files are: the slower counts are spared
     const qsizetype crlf = content.count("\r\n");
-    const qsizetype cr = content.count('\r') - crlf;
+    const qsizetype cr = crs - crlf;
     const qsizetype lf = content.count('\n') - crlf;
     if (cr > crlf && cr >= lf)
         return LineEnd::Cr;
@@ -456,6 +482,34 @@ double utf8Margin(LineEnd end, bool strays, bool westernUtf8)
     if (strays)
         return end == LineEnd::Cr && !westernUtf8 ? kMacText : 0;
     return end == LineEnd::Lf ? kWholeUtf8Lf : end == LineEnd::CrLf ? kWholeUtf8CrLf : kWholeUtf8Cr;
+}
+
+// What a strange letter costs more, in half bits, glued to a Western one:
+// a word does not mix scripts, nor take a letter that no living language
+// writes, but 8-bit text makes such a character by chance where a mark meets
+// a letter ("Perché—è" holds "я", "«CAFÉ»" holds "ɻ").
+constexpr double kGlued = 24;
+
+bool gluedToWord(char32_t before, char32_t c, char32_t after)
+{
+    const Likeness& likeness = Likeness::instance();
+    return likeness.strangeLetter(c) && (likeness.westernLetter(before) || likeness.westernLetter(after));
+}
+
+// Whether a foreign character, between the characters before and after it
+// (0 where none is), may be 8-bit text's bytes in a file that is valid
+// UTF-8 throughout. Where 8-bit text makes a valid sequence by chance, a
+// mark meets a letter, and the character stands inside a word, between two
+// Western letters ("L’École" holds "Ճ", "JOSÉ’S" holds "ɒ"), or is a
+// strange letter that opens one ("«Ça" holds "ǂ", Albanian "Ç’kemi" holds
+// "ǒ"). A character that stands alone ("/Ж.mp3") or ends a word ("Wǒ"), or
+// a letter or accent that a living language writes ("Hồng", an accent
+// composed after its letter), is the writer's own.
+bool mayBeBytes(char32_t before, char32_t c, char32_t after)
+{
+    const Likeness& likeness = Likeness::instance();
+    return likeness.westernLetter(after) && !likeness.latinInUse(c)
+        && (likeness.westernLetter(before) || likeness.strangeLetter(c));
 }
 
 // Whether the bytes of a valid UTF-8 sequence, the character c, read
@@ -491,6 +545,8 @@ bool bytesLikelier(const Piece& c, QByteArrayView sequence, const std::vector<Pi
         std::vector<double> costs = Likeness::instance().costs(left, middles, right);
         for (size_t m = 0; m < middles.size(); ++m)
             costs[m] += kUnpaired * unpaired(left + middles[m] + right) + (m > 0 ? margin : 0);
+        if (gluedToWord(left.isEmpty() ? 0 : left.back().unicode(), c.c, right.isEmpty() ? 0 : right.front().unicode()))
+            costs.front() += kGlued;
         if (std::any_of(costs.cbegin() + 1, costs.cend(), [&](double cost) { return cost < costs.front(); }))
             return true;
         middles.resize(1);
@@ -542,12 +598,47 @@ bool readsAsBytes(const Piece& c, QByteArrayView sequence, const std::vector<Pie
 // writing sets so ("Ã©", "‚Äô", "Â”").
 bool foreign(char32_t c) { return c >= 0xA0 && !Likeness::instance().western(c); }
 
-bool hasForeign(const QString& text)
+// The lines of a text that decodes whole as UTF-8 that hold a foreign
+// character that may be 8-bit text's bytes where it stands (mayBeBytes),
+// which piecesOf weighs, counted from 0 at each CR and each LF; every other
+// character stays as it is. A block of plain characters is passed over as
+// a whole.
+std::vector<qsizetype> linesMayBeBytes(const QString& text)
 {
     const Likeness& likeness = Likeness::instance();
-    return std::any_of(text.cbegin(), text.cend(), [&](QChar c) {
-        return c.unicode() >= 0xA0 && (c.isSurrogate() || !likeness.western(c.unicode()));
-    });
+    const char16_t* const units = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype size = text.size();
+    std::vector<qsizetype> lines;
+    qsizetype line = 0;
+    qsizetype counted = 0;   // where the line count stands
+    constexpr qsizetype kBlock = 64;
+    for (qsizetype block = 0; block < size; block += kBlock) {
+        const qsizetype blockEnd = std::min(size, block + kBlock);
+        char16_t most = 0;
+        if (blockEnd - block == kBlock) {
+            for (qsizetype k = 0; k < kBlock; ++k)
+                most = std::max(most, units[block + k]);
+        } else {
+            most = *std::max_element(units + block, units + blockEnd);
+        }
+        if (most < 0xA0)
+            continue;
+        for (qsizetype k = block; k < blockEnd; ++k) {
+            const char16_t unit = units[k];
+            if (unit < 0xA0 || (!QChar::isSurrogate(unit) && likeness.western(unit)))
+                continue;
+            const bool pair = QChar::isHighSurrogate(unit);
+            const qsizetype after = k + (pair ? 2 : 1);
+            if (!mayBeBytes(k > 0 ? units[k - 1] : 0, pair ? QChar::surrogateToUcs4(unit, units[k + 1]) : unit,
+                            after < size ? units[after] : 0))
+                continue;
+            line += std::count_if(units + counted, units + k, [](char16_t c) { return c == u'\n' || c == u'\r'; });
+            counted = k;
+            if (lines.empty() || lines.back() != line)
+                lines.push_back(line);
+        }
+    }
+    return lines;
 }
 
 // Whether two characters are of one kind: of one script, and for signs and
@@ -561,14 +652,16 @@ bool sameKind(char32_t a, char32_t b)
 // The file's characters: ASCII bytes, valid UTF-8 sequences and stray
 // bytes. A valid multi-byte sequence of a foreign character is a UTF-8
 // character unless its bytes read likelier as 8-bit text where they stand
-// (readsAsBytes), by more than the rest of the file makes UTF-8 likelier
-// (utf8Margin); then they are stray ones, and the UTF-8 text
-// around them stays as it is. Yet a character that the file holds elsewhere
-// as a character, or that stands in a word beside another of its kind
-// read as a character ("C₇H₅NO₄"), is a character wherever it stands. A file
-// with a byte order mark declares itself UTF-8 whatever its bytes: each
-// valid sequence is a character.
-std::vector<Piece> piecesOf(const QByteArray& content)
+// (readsAsBytes), by more than the rest of the file, whose line end is
+// given, makes UTF-8 likelier (utf8Margin); then they are stray ones, and
+// the UTF-8 text around them stays as it is. In a file that is valid UTF-8
+// throughout, only a character glued to a word is weighed so (mayBeBytes).
+// Yet a character that the file holds elsewhere as a character, or that
+// stands in a word beside another of its kind read as a character
+// ("C₇H₅NO₄"), is a character wherever it stands. A file with a byte order
+// mark declares itself UTF-8 whatever its bytes: each valid sequence is a
+// character.
+std::vector<Piece> piecesOf(const QByteArray& content, LineEnd lineEnd)
 {
     std::vector<Piece> pieces;
     pieces.reserve(static_cast<size_t>(content.size()));
@@ -609,7 +702,11 @@ std::vector<Piece> piecesOf(const QByteArray& content)
     const bool westernUtf8 = std::any_of(pieces.cbegin(), pieces.cend(), [](const Piece& piece) {
         return !piece.stray && piece.c >= 0x80 && !foreign(piece.c);
     });
-    const double margin = utf8Margin(lineEndOf(content), strays, westernUtf8);
+    const double margin = utf8Margin(lineEnd, strays, westernUtf8);
+    const auto mayBeBytesAt = [&](size_t k) {
+        const auto at = [&](size_t j) { return j < pieces.size() && !pieces[j].stray ? pieces[j].c : 0; };
+        return mayBeBytes(k > 0 ? at(k - 1) : 0, pieces[k].c, at(k + 1));
+    };
     // First each foreign character by its letters, in the text read so far.
     std::vector<Piece> read;
     read.reserve(pieces.size());
@@ -632,7 +729,7 @@ std::vector<Piece> piecesOf(const QByteArray& content)
             && (characters.count(piece.c) > 0
                 || (!read.empty() && !read.back().stray && foreign(read.back().c)
                     && sameKind(read.back().c, piece.c)));
-        if (!isForeign || known
+        if (!isForeign || known || (!strays && !mayBeBytesAt(k))
             || !readsAsBytes(piece, QByteArrayView(content).sliced(begin, length), read, pieces, k + 1, margin,
                              weighings)) {
             if (isForeign)
@@ -680,6 +777,34 @@ std::vector<Piece> piecesOf(const QByteArray& content)
         ++bytes;
     }
     return read;
+}
+
+// Whether a file that decodes whole as UTF-8 is read so, every character
+// itself, by the lines of it that may say otherwise (linesMayBeBytes),
+// weighed alone. Their characters weigh as they would in the whole file,
+// which only adds characters it holds as such: where these lines read as
+// UTF-8, so does the file, and a large file is not weighed whole for a
+// word or two.
+bool readAsUtf8(const QByteArray& content, const std::vector<qsizetype>& lines)
+{
+    if (lines.empty() || content.startsWith("\xEF\xBB\xBF"))
+        return true;
+    QByteArray held;
+    qsizetype line = 0;
+    auto wanted = lines.cbegin();
+    for (qsizetype begin = 0; begin < content.size() && wanted != lines.cend(); ++line) {
+        qsizetype end = begin;
+        while (end < content.size() && content[end] != '\n' && content[end] != '\r')
+            ++end;
+        if (line == *wanted) {
+            held += QByteArrayView(content).sliced(begin, end - begin);
+            held += '\n';
+            ++wanted;
+        }
+        begin = end + 1;
+    }
+    const std::vector<Piece> pieces = piecesOf(held, lineEndOf(content));
+    return std::none_of(pieces.cbegin(), pieces.cend(), [](const Piece& piece) { return piece.stray; });
 }
 
 // What a file's line ends tell, in half bits: how much likelier they make
@@ -757,7 +882,7 @@ double lettersLeaningOf(const Readings& readings)
 // after all, none of its bytes stray.
 std::optional<Readings> readingsOf(const QByteArray& content)
 {
-    const std::vector<Piece> pieces = piecesOf(content);
+    const std::vector<Piece> pieces = piecesOf(content, lineEndOf(content));
     if (std::none_of(pieces.cbegin(), pieces.cend(), [](const Piece& piece) { return piece.stray; }))
         return std::nullopt;
     Readings readings{decoding(pieces, macRoman), std::nullopt};
@@ -836,7 +961,7 @@ std::optional<QString> textOf(const QByteArray& content, Undecodable* undecodabl
     {
         QStringDecoder utf8(QStringDecoder::Utf8);
         QString text = utf8.decode(content);
-        if (!utf8.hasError() && !hasForeign(text))
+        if (!utf8.hasError() && readAsUtf8(content, linesMayBeBytes(text)))
             return text;
     }   // the UTF-8 reading, which failed or holds what may be 8-bit text, is let go before the others are made
     std::optional<Readings> readings = readingsOf(content);
@@ -852,7 +977,7 @@ std::optional<double> lettersLeaning(const QByteArray& content)
 {
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(content);
-    if (!utf8.hasError() && !hasForeign(text))
+    if (!utf8.hasError() && readAsUtf8(content, linesMayBeBytes(text)))
         return std::nullopt;
     const std::optional<Readings> readings = readingsOf(content);
     if (!readings || !readings->windows)

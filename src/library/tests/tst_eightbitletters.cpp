@@ -13,9 +13,9 @@ namespace {
 // A song of plain values and two track lines, the title, artist and notes as
 // given, each line followed by the line end.
 QByteArray songFile(const QByteArray& title, const QByteArray& artist, const QByteArray& end,
-                    const QByteArray& notes = "")
+                    const QByteArray& notes = "", const QByteArray& path = "")
 {
-    const QList<QByteArray> lines = {title, artist, "Test CD", "http://example.com/a", "120", "", notes,
+    const QList<QByteArray> lines = {title, artist, "Test CD", "http://example.com/a", "120", path, notes,
                                      "10.5", "40.25", "", "", "1\t2.00\t1\t120\t\t\t\t", "2\t2.50\t2\t120\t\t\t\t"};
     QByteArray content;
     for (const QByteArray& line : lines)
@@ -156,6 +156,9 @@ private slots:
         QTest::newRow("Mac, LF: Jozef Wojcik") << QByteArray("J\x97zef W\x97jcik") << QByteArray("\n")
                                                << "Józef Wójcik";
         QTest::newRow("Mac, LF: Qeme") << QByteArray("Qem\x91") << QByteArray("\n") << "Qemë";
+        QTest::newRow("Mac, LF: Chalse Kermode") << QByteArray("\x82halse Kermode") << QByteArray("\n")
+                                                 << "Çhalse Kermode";
+        QTest::newRow("Mac, CR LF: Yn Chengey") << QByteArray("Yn \x82hengey") << QByteArray("\r\n") << "Yn Çhengey";
         QTest::newRow("Mac, LF: Mnaoi-sidh") << QByteArray("Mnaoi-s\x93" "dh ghuilbeirneach") << QByteArray("\n")
                                              << "Mnaoi-sìdh ghuilbeirneach";
         QTest::newRow("Windows, LF: Domhnall MacCoinnich") << QByteArray("D\xF2mhnall MacCoinnich") << QByteArray("\n")
@@ -196,10 +199,11 @@ private slots:
         QTest::addColumn<QByteArray>("notesEncoding");
         QTest::addColumn<QByteArray>("end");
         QTest::addColumn<QStringList>("values");   // title, artist, notes
+        QTest::addColumn<QString>("path");
         const QByteArray mac = "macintosh", windows = "windows-1252", utf8 = "UTF-8";
         const auto row = [](const char* name, const QByteArray& encoding, const QByteArray& notesEncoding,
-                            const QByteArray& end, const QStringList& values) {
-            QTest::newRow(name) << encoding << notesEncoding << end << values;
+                            const QByteArray& end, const QStringList& values, const QString& path = "") {
+            QTest::newRow(name) << encoding << notesEncoding << end << values << path;
         };
         row("Mac, CR: Sólrun", mac, mac, "\r", {"Crazy (feat. Sólrun)", "Test Artist", ""});
         row("Mac, CR: Piñeiro", mac, mac, "\r", {"The Last Waltz (feat. Piñeiro)", "Test Artist", ""});
@@ -234,6 +238,25 @@ private slots:
         row("UTF-8, CR: CJK and emoji", utf8, utf8, "\r", {"Amor 愛 Eterno 🎶", "Test Artist", ""});
         row("UTF-8, LF: subscripts", utf8, utf8, "\n", {"F₂N₂O", "Test Artist", "C₇H₅NO₄"});
         row("UTF-8, CR LF: ǅemal", utf8, utf8, "\r\n", {"ǅemal Polka", "ǅenana Ǆ", ""});
+        // A letter standing alone, or ending a word, whose bytes read as a
+        // letter and a dash or quote mark at a word's end.
+        row("UTF-8, LF: Cyrillic file name", utf8, utf8, "\n", {"Song", "Test Artist", ""}, "/Users/x/Music/Ж.mp3");
+        row("UTF-8, CR LF: Cyrillic file name", utf8, utf8, "\r\n", {"Song", "Test Artist", ""},
+            "/Users/x/Music/Ж.mp3");
+        row("UTF-8, CR LF: Ukrainian file name", utf8, utf8, "\r\n", {"Song", "Test Artist", ""},
+            "/Users/x/Music/і.mp3");
+        row("UTF-8, LF: pinyin file name", utf8, utf8, "\n", {"Song", "Test Artist", ""}, "/Users/x/Music/Wǒ.mp3");
+        row("UTF-8, CR LF: pinyin in a title", utf8, utf8, "\r\n", {"Tango Wǒ Night", "Nǚ Trio", ""});
+        row("UTF-8, LF: pinyin alone in a word", utf8, utf8, "\n", {"Step ǒ?", "Test Artist", "ǒ"});
+        row("UTF-8, CR LF: pinyin alone", utf8, utf8, "\r\n", {"ǒ", "Я", ""});
+        // 8-bit files with a byte that no UTF-8 sequence takes, where a mark
+        // and a letter make a letter of another script, or one no living
+        // language writes, glued to a word.
+        row("Mac, LF: Perché—è", mac, mac, "\n", {"Perché—è tardi", "Test Artist", "Café"});
+        row("Mac, CR LF: Perché—è", mac, mac, "\r\n", {"Perché—è tardi", "Test Artist", "Café"});
+        row("Mac, LF: Ça—é", mac, mac, "\n", {"Ça—é", "Test Artist", "Café"});
+        row("Mac, CR LF: Señor—ñ", mac, mac, "\r\n", {"Señor—ñ", "Test Artist", "Café"});
+        row("Mac, LF: Rendez-vous…à", mac, mac, "\n", {"Rendez-vous…à", "Test Artist", "Café"});
     }
     void filesReadAsWritten()
     {
@@ -241,14 +264,16 @@ private slots:
         QFETCH(QByteArray, notesEncoding);
         QFETCH(QByteArray, end);
         QFETCH(QStringList, values);
+        QFETCH(QString, path);
         QStringEncoder encoder(encoding.constData());
         QStringEncoder notesEncoder(notesEncoding.constData());
         const QByteArray content = songFile(encoder.encode(values[0]), encoder.encode(values[1]), end,
-                                            notesEncoder.encode(values[2]));
+                                            notesEncoder.encode(values[2]), encoder.encode(path));
         const SongScript::Reading reading = SongScript::parse(content);
         QVERIFY2(reading.script, qPrintable(reading.problem));
         const QStringList song = reading.script->song;
         QCOMPARE(QStringList({song.at(0), song.at(1), song.at(6)}), values);
+        QCOMPARE(song.at(5), path);
     }
 };
 
