@@ -1,5 +1,6 @@
 #include "framework/TextBox.h"
 
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -11,8 +12,11 @@ namespace fw {
 
 namespace {
 
-// The line end a line of the document began after, as the text had it. A
-// line the user begins (Return) takes the one of the line it splits.
+// The line end a line of the document began after, as the text had it, in
+// the format of the separator that begins the line (the block's character
+// format): the document removes and restores that separator, format and
+// all, with whatever edit takes or gives back the line break, where a
+// block's own format stays with whichever block the edit keeps.
 constexpr int kLineEnd = QTextFormat::UserProperty + 1;
 
 // A word longer than this wraps anywhere: wrapped at word boundaries, the
@@ -39,13 +43,21 @@ void insertLines(QTextCursor& cursor, QStringView text)
         if (end == 0)
             continue;
         cursor.insertText(text.sliced(begin, k - begin).toString());
-        QTextBlockFormat format = cursor.blockFormat();
+        QTextCharFormat format = cursor.charFormat();
         format.setProperty(kLineEnd, text.sliced(k, end).toString());
-        cursor.insertBlock(format);
+        cursor.insertBlock(cursor.blockFormat(), format);
         k += end - 1;
         begin = k + 1;
     }
     cursor.insertText(text.sliced(begin).toString());
+}
+
+// The line end a line the user begins in this one takes: the one this line
+// began after, so that a text keeps the line ends it has.
+QString lineEndFor(const QTextBlock& line)
+{
+    const QVariant end = line.position() > 0 ? line.charFormat().property(kLineEnd) : QVariant();
+    return end.isValid() ? end.toString() : QStringLiteral("\n");
 }
 
 // The document's text from one place to another, each line end as it came.
@@ -55,7 +67,7 @@ QString textBetween(const QTextDocument& document, int from, int to)
     for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() <= to;
          block = block.next()) {
         if (block.position() > from) {
-            const QVariant end = block.blockFormat().property(kLineEnd);
+            const QVariant end = block.charFormat().property(kLineEnd);
             text += end.isValid() ? end.toString() : QStringLiteral("\n");
         }
         const int start = std::max(from - block.position(), 0);
@@ -87,6 +99,23 @@ void TextBox::setText(const QString& text)
     cursor.endEditBlock();
     lines->setUndoRedoEnabled(true);
     moveCursor(QTextCursor::Start);
+}
+
+void TextBox::keyPressEvent(QKeyEvent* event)
+{
+    if (event != QKeySequence::InsertParagraphSeparator || isReadOnly()) {
+        QPlainTextEdit::keyPressEvent(event);
+        return;
+    }
+    // Return, done here: the editor's own would reset the format of an
+    // empty line instead of beginning one.
+    QTextCursor cursor = textCursor();
+    QTextCharFormat format = cursor.charFormat();
+    format.setProperty(kLineEnd, lineEndFor(cursor.block()));
+    cursor.insertBlock(cursor.blockFormat(), format);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    event->accept();
 }
 
 QMimeData* TextBox::createMimeDataFromSelection() const

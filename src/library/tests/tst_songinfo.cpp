@@ -130,7 +130,8 @@ private slots:
     {
         QTest::addColumn<QStringList>("keys");   // typed into the notes after the title
         QTest::addColumn<QString>("notesSaved");
-        const QString notes = "Attention\u00a0: slow intro\u2028then\tturn\r\nsecond\rthird\u2029fourth";
+        const QString head = "Attention\u00a0: slow intro\u2028then\tturn";
+        const QString notes = head + "\r\nsecond\rthird\u2029fourth\r\n";
         QTest::newRow("title only") << QStringList() << notes;
         QTest::newRow("typed at the end") << QStringList{"Ctrl+End", "!"} << notes + "!";
         QTest::newRow("typed at the start") << QStringList{"Ctrl+Home", "Return"} << "\n" + notes;
@@ -141,6 +142,15 @@ private slots:
                                              << notes;
         QTest::newRow("cut and undone") << QStringList{"Ctrl+A", "Ctrl+X", "Ctrl+Z"} << notes;
         QTest::newRow("copied") << QStringList{"Ctrl+A", "Ctrl+C", "Ctrl+End", "Ctrl+V"} << notes + notes;
+        // Whole lines taken away with their ends: the line before keeps its own.
+        QTest::newRow("a line deleted") << QStringList{"Ctrl+Home", "Down", "Down", "Home", "Shift+Down", "Delete"}
+                                        << head + "\r\nthird\u2029fourth\r\n";
+        QTest::newRow("two lines cut") << QStringList{"Ctrl+Home", "Down", "Down", "Home", "Shift+Down", "Shift+Down",
+                                                      "Ctrl+X"} << head + "\r\nfourth\r\n";
+        // A line the user begins takes the line end of the one it begins in.
+        QTest::newRow("a line begun after the last") << QStringList{"Ctrl+End", "Return", "x"} << notes + "\r\nx";
+        QTest::newRow("a line begun inside") << QStringList{"Ctrl+Home", "Down", "Down", "End", "Return", "x"}
+                                             << head + "\r\nsecond\r\nx\rthird\u2029fourth\r\n";
     }
     void saveKeepsWhatTheUserDidNotChange()
     {
@@ -150,7 +160,8 @@ private slots:
         const int id = openLibrary(h);
         const QString longLink = "https://example.org/?" + QString(40000, u'x');
         execute(h, QString("Update Songs Set Notes='Attention' || char(160) || ': slow intro' || char(8232) || "
-                           "'then\tturn' || char(13, 10) || 'second' || char(13) || 'third' || char(8233) || 'fourth', "
+                           "'then\tturn' || char(13, 10) || 'second' || char(13) || 'third' || char(8233) || "
+                           "'fourth' || char(13, 10), "
                            "Install='Buy' || char(160) || 'it\tnow', Synch='a' || char(8232) || 'b' || char(13) || 'c', "
                            "Link='%1', TestStart=0.1+0.2, TestEnd=1.7976931348623157e308, BPM=-0.0 where ID=%2")
                        .arg(longLink).arg(id));
