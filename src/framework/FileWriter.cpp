@@ -46,6 +46,11 @@ const QByteArray kHiddenKey = QByteArrayLiteral("Corvantis: a file not yet whole
 // waits in the event loop, as long as a message box shown meanwhile is up).
 constexpr time_t kLeftoverSeconds = 10 * 60;
 constexpr int kFreshnessMs = 60 * 1000;
+// The zeros that open a file written over until all its other bytes are in
+// place: four, so that no byte order mark is left (UTF-32's begins with two
+// zeros), and no reading as UTF-16 or UTF-32 that would hide them.
+constexpr qsizetype kMarkBytes = 4;
+const QByteArray kZeros(kMarkBytes, '\0');
 
 // The system's randomness, not a generator's: a forked process, whose
 // generator is its parent's, makes other names.
@@ -426,6 +431,12 @@ bool FileWriter::commit()
     return true;
 }
 
+bool FileWriter::cutShort(const QString& posixPath)
+{
+    QFile file(posixPath);
+    return file.open(QIODevice::ReadOnly) && file.read(kMarkBytes) == kZeros;
+}
+
 QString FileWriter::fileName() const
 {
     return QFile::decodeName(m_target);
@@ -581,7 +592,36 @@ bool FileWriter::writeInPlace()
         return fail(EFBIG);
     if (!reserveInPlace(before, size))
         return false;
-    return flush() && (::ftruncate(m_fd, size) == 0 || fail(errno)) && sync() && closeChecked();
+    // Bytes written over a file do not all change at once: a run killed, or
+    // a disk failing, mid-way leaves the file part new, part earlier, which
+    // could read as a file it never was. So its first bytes are made zeros,
+    // which no reader takes for text, and synced; then the rest is written
+    // and the file cut to its length, and synced; then the first bytes go,
+    // and are synced. Wherever it stops, the file reads as it did, as the
+    // new one, or not at all.
+    const QByteArrayView bytes = m_buffer;
+    const qsizetype marked = std::min(kMarkBytes, bytes.size());
+    QByteArrayView mark = QByteArrayView(kZeros).first(marked);
+    QByteArrayView rest = bytes.sliced(marked);
+    QByteArrayView first = bytes.first(marked);
+    const bool written = seek(0) && put(mark) && sync() && put(rest) && truncate(size) && sync() && seek(0)
+        && put(first) && sync();
+    m_buffer.clear();
+    return written && closeChecked();
+}
+
+bool FileWriter::seek(qint64 offset)
+{
+    return ::lseek(m_fd, off_t(offset), SEEK_SET) == off_t(offset) || fail(errno);
+}
+
+bool FileWriter::truncate(qint64 size)
+{
+    int cut;
+    do
+        cut = platform().truncateFile(m_fd, size);
+    while (cut != 0 && errno == EINTR);
+    return cut == 0 || fail(errno);
 }
 
 // Room on the disk for the earlier file's first size bytes. Where the file
@@ -598,7 +638,7 @@ bool FileWriter::reserveInPlace(const struct stat& before, qint64 size)
         return true;
     struct stat after {};
     if (::fstat(m_fd, &after) == 0 && (after.st_size != before.st_size || after.st_blocks > before.st_blocks))
-        ::ftruncate(m_fd, before.st_size);
+        truncate(before.st_size);
     const timespec times[2] = {before.st_atim, before.st_mtim};
     ::futimens(m_fd, times);
     return false;

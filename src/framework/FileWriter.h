@@ -26,9 +26,12 @@
 // file reads as it did until its new bytes go: where the file system takes
 // no room ahead, the room past its end is taken by writing bytes there that
 // the caller chooses to leave it reading as it did (open's padding; zeros
-// where it names none). But a failure of the disk, or a run killed, while
-// the new bytes go over it leaves it half written: that is the limit of this
-// road, and why it is only the last.
+// where it names none). Its first bytes are then made zeros, which no
+// reader takes for text, and synced before the rest goes over it, and its
+// new first bytes go last: a failure of the disk, or a run killed, while the
+// new bytes go over it leaves a file that reads as it did, as the new one,
+// or not at all (cutShort), never one part new and part earlier. A file that
+// reads as neither is the limit of this road, and why it is only the last.
 //
 // The hidden files are named so that the program knows them for its own
 // (a name no user makes by chance). Those that killed runs left in a folder
@@ -82,6 +85,11 @@ public:
     // errorString(), when any of it failed: the new file is then gone.
     bool commit();
 
+    // Whether the file is one that a run writing over it left unfinished
+    // (killed, or its disk failing): it begins with the zeros such a run
+    // writes first.
+    static bool cutShort(const QString& posixPath);
+
     // The name the file has once committed.
     QString fileName() const;
     // The system's words for what failed; empty when nothing has.
@@ -101,6 +109,8 @@ private:
     bool reserveInPlace(const struct stat& before, qint64 size);
     bool fill(const struct stat& before, qint64 size);
     bool putRepeated(qint64 count, const QByteArray& unit);
+    bool seek(qint64 offset);
+    bool truncate(qint64 size);
     bool fail(int error);
     bool put(QByteArrayView& bytes);
     bool flush(QByteArrayView more = {});

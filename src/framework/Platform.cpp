@@ -105,6 +105,11 @@ int Platform::syncFile(int fd)
     return ::fsync(fd);
 }
 
+int Platform::truncateFile(int fd, qint64 size)
+{
+    return ::ftruncate(fd, off_t(size));
+}
+
 int Platform::closeFile(int fd)
 {
     return ::close(fd);

@@ -42,6 +42,8 @@ public:
     // (FileWriter), answering as they do: -1 with errno on failure.
     virtual qint64 writeFile(int fd, const char* data, qint64 size);
     virtual int syncFile(int fd);
+    // The system's ftruncate of such a file.
+    virtual int truncateFile(int fd, qint64 size);
     virtual int closeFile(int fd);
     // A new file without a name in the folder, open for reading and writing
     // (O_TMPFILE): its descriptor, or -1 with errno, EOPNOTSUPP where the

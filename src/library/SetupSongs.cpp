@@ -125,7 +125,8 @@ bool carriedByAnother(const QStringList& identity, const QString& id)
 // it that stay. Titles that differ can make one name ("AC/DC" and "AC-DC"),
 // so a file already there is replaced only when it is this song's earlier
 // export: one that carries its title, artist and album; else, where none
-// does, an empty one, or one of its title whose artist and album no song
+// does, an empty one, one that an export writing over it left cut short
+// (which nothing reads), or one of its title whose artist and album no song
 // carries any more (this song's, since edited). Anything else of that name
 // is kept and the export takes the next name free. Not valid() when no name
 // can be made.
@@ -160,7 +161,7 @@ ExportTarget exportFile(const QString& title, const QStringList& song, const QSt
         const auto& [file, identity] = taken[k];
         const QFileInfo info(file.posixPath());
         const bool stale = identity && identity->first() == own.first() && !carriedByAnother(*identity, id);
-        if (info.isFile() && (info.size() == 0 || stale))
+        if (info.isFile() && (info.size() == 0 || stale || fw::FileWriter::cutShort(file.posixPath())))
             return {file, names.mid(0, qsizetype(k))};
     }
     return {free, names};

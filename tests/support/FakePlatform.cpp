@@ -49,6 +49,10 @@ qint64 sizeOf(int fd)
 
 qint64 FakePlatform::writeFile(int fd, const char* data, qint64 size)
 {
+    if (whileWriting)
+        whileWriting();
+    if (pieceBytes > 0)
+        size = std::min(size, pieceBytes);
     if (slowDisk) {
         m_interrupted = !m_interrupted;
         if (m_interrupted) {
@@ -80,6 +84,13 @@ int FakePlatform::syncFile(int fd)
     const bool reserved = m_reserved[fd] > 0 && (syncError == ENOSPC || syncError == EDQUOT);
     errno = reserved ? 0 : syncError;
     return errno != 0 ? -1 : Platform::syncFile(fd);
+}
+
+int FakePlatform::truncateFile(int fd, qint64 size)
+{
+    if (whileWriting)
+        whileWriting();
+    return Platform::truncateFile(fd, size);
 }
 
 int FakePlatform::closeFile(int fd)
@@ -145,6 +156,8 @@ void FakePlatform::clear()
     reserveError = 0;
     unnamedError = 0;
     whileSyncing = nullptr;
+    whileWriting = nullptr;
+    pieceBytes = 0;
 }
 
 ScopedFakePlatform::ScopedFakePlatform()

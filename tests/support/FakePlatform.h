@@ -24,6 +24,7 @@ public:
     std::optional<QString> popupMenu(const QStringList& rows, const QPoint& globalPos) override;
     qint64 writeFile(int fd, const char* data, qint64 size) override;
     int syncFile(int fd) override;
+    int truncateFile(int fd, qint64 size) override;
     int closeFile(int fd) override;
     int createUnnamedFile(const char* folder) override;
     int reserveFile(int fd, qint64 size) override;
@@ -74,6 +75,11 @@ public:
     // Runs at each fsync, before it: what the disk holds if the run is
     // killed then.
     std::function<void()> whileSyncing;
+    // Runs at each write and ftruncate, before it: the same.
+    std::function<void()> whileWriting;
+    // The most bytes a write takes (0: all it is given), as a file system
+    // that splits a large write into pieces.
+    qint64 pieceBytes = 0;
 
 private:
     bool m_interrupted = false;    // the slow disk's last write

@@ -946,25 +946,42 @@ private slots:
         QCOMPARE(after, file.readAll());
     }
 
-    // A run killed while it takes room over the earlier file, by writing on
-    // a file system that takes none ahead, leaves it reading as it did: it is
-    // padded with its own line ends, in its own encoding.
-    void exportKilledWhileTakingRoomOverTheEarlierFile_data()
+    // A run killed at any write, cut or fsync while it writes over the
+    // earlier file, on a file system that splits a write into pieces, leaves
+    // a file that Import reads as the earlier song or as the new one, or
+    // refuses: never one part new and part earlier, nor one cut short. While
+    // room is taken by writing, on a file system that takes none ahead, the
+    // file is padded with its own line ends, in its own encoding, and reads
+    // as it did.
+    void exportKilledOverTheEarlierFile_data()
     {
         QTest::addColumn<QString>("lineEnd");
         QTest::addColumn<int>("encoding");   // a QStringConverter::Encoding
-        QTest::newRow("LF") << "\n" << int(QStringConverter::Utf8);
-        QTest::newRow("CR") << "\r" << int(QStringConverter::Utf8);
-        QTest::newRow("CR LF") << "\r\n" << int(QStringConverter::Utf8);
-        QTest::newRow("UTF-16, CR LF") << "\r\n" << int(QStringConverter::Utf16LE);
-        QTest::newRow("UTF-16 big-endian, LF") << "\n" << int(QStringConverter::Utf16BE);
+        QTest::addColumn<bool>("grows");
+        QTest::addColumn<bool>("roomAhead");   // the file system takes room ahead
+        const int utf8 = QStringConverter::Utf8;
+        QTest::newRow("LF") << "\n" << utf8 << true << false;
+        QTest::newRow("CR") << "\r" << utf8 << true << false;
+        QTest::newRow("CR LF") << "\r\n" << utf8 << true << false;
+        QTest::newRow("UTF-16, CR LF") << "\r\n" << int(QStringConverter::Utf16LE) << true << false;
+        QTest::newRow("UTF-16 big-endian, LF") << "\n" << int(QStringConverter::Utf16BE) << true << false;
+        QTest::newRow("LF, room taken ahead") << "\n" << utf8 << true << true;
+        QTest::newRow("LF, shrinks") << "\n" << utf8 << false << true;
+        QTest::newRow("UTF-16, CR LF, shrinks") << "\r\n" << int(QStringConverter::Utf16LE) << false << true;
+        QTest::newRow("UTF-32 big-endian, LF, shrinks") << "\n" << int(QStringConverter::Utf32BE) << false << false;
     }
-    void exportKilledWhileTakingRoomOverTheEarlierFile()
+    void exportKilledOverTheEarlierFile()
     {
         QFETCH(QString, lineEnd);
         QFETCH(int, encoding);
+        QFETCH(bool, grows);
+        QFETCH(bool, roomAhead);
         AppHarness h;
         SetupSongs& w = openSetup(h);
+        const auto setNotes = [&](int length) {
+            execute(h, "Update Songs Set Notes='" + QString(length, 'n') + "' where Title='Midnight at the Velmora'");
+        };
+        setNotes(grows ? 0 : 3000);
         w.List->setListIndex(3);
         w.pbExport->push();
         const QString desktop = h.env.desktopFolder();
@@ -974,27 +991,25 @@ private slots:
         const QString text = QString::fromUtf8(file.readAll()).replace("\n", lineEnd);
         file.close();
         const auto form = QStringConverter::Encoding(encoding);
-        QVERIFY(writeFile(path, QStringEncoder(form, form == QStringConverter::Utf8 ? QStringConverter::Flag::Default
-                                                                                    : QStringConverter::Flag::WriteBom)(text)));
-        const auto everything = [](const SongScript::Reading& reading) {
-            QStringList values = reading.script.value_or(SongScript::Script()).song;
-            for (size_t k = 0; reading.script && k < reading.script->trackRows(); ++k)
-                values << reading.script->trackRow(k);
-            return values;
+        const QByteArray earlier = QStringEncoder(form, form == QStringConverter::Utf8 ? QStringConverter::Flag::Default
+                                                                                      : QStringConverter::Flag::WriteBom)(text);
+        QVERIFY(writeFile(path, earlier));
+        // Larger than the earlier file in any form, or smaller.
+        setNotes(grows ? int(earlier.size()) + 1000 : 0);
+        execute(h, "Update Track Set Note=Note||'+'");
+        // The file as each write, cut and fsync finds it: as a run killed then leaves it.
+        QList<QByteArray> killed;
+        const auto keep = [&] {
+            QFile now(path);
+            const QByteArray bytes = now.open(QIODevice::ReadOnly) ? now.readAll() : QByteArray();
+            if (killed.isEmpty() || killed.last() != bytes)
+                killed << bytes;
         };
-        const QStringList earlier = everything(SongScript::read(path));
-        QVERIFY(earlier.size() > 11);
-        // Larger than the earlier file in any form, so that it is padded.
-        const int longer = int(QFileInfo(path).size()) + 1000;
-        execute(h, "Update Songs Set Notes='" + QString(longer, 'n') + "' where Title='Midnight at the Velmora'");
-        // The disk as it stands at the first fsync, once the room is taken.
-        const QString killed = h.env.root() + "/killed.txt";
         h.fake->clear();
-        h.fake->reserveError = EOPNOTSUPP;
-        h.fake->whileSyncing = [&] {
-            if (!QFile::exists(killed))
-                QFile::copy(path, killed);
-        };
+        h.fake->reserveError = roomAhead ? 0 : EOPNOTSUPP;
+        h.fake->pieceBytes = 96;   // whole UTF-16 and UTF-32 code units, as blocks are
+        h.fake->whileWriting = keep;
+        h.fake->whileSyncing = keep;
         QVERIFY(setMode(desktop, 0555));
         const auto reopened = qScopeGuard([&] { setMode(desktop, 0755); });
         {
@@ -1002,8 +1017,42 @@ private slots:
             w.pbExport->push();
         }
         QCOMPARE(h.fake->messageTexts(), QStringList{"File created on desktop: Midnight at the Velmora.txt"});
-        QVERIFY(QFileInfo(killed).size() >= QFileInfo(path).size());
-        QCOMPARE(everything(SongScript::read(killed)), earlier);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        file.close();
+        const auto imported = [&](const QByteArray& content) {
+            h.fake->clear();
+            h.fake->answers = {fw::MsgAnswer::Ok};
+            importBytes(h, w, content);
+            return h.fake->lastMessage() == kImported ? songText(h, h.queryValue("Select max(ID) from Songs"))
+                                                      : h.fake->lastMessage();
+        };
+        const QString earlierSong = imported(earlier);
+        const QString newSong = imported(written);
+        QVERIFY(earlierSong.contains('#') && newSong.contains('#') && earlierSong != newSong);
+        qint64 padded = 0;
+        QByteArray cut;
+        for (qsizetype k = 0; k < killed.size(); ++k) {
+            const QString song = imported(killed[k]);
+            if (song == earlierSong)
+                padded = std::max<qint64>(padded, killed[k].size());
+            else if (song != newSong) {
+                QVERIFY2(song == "This file is not a song-script file: it holds binary data, not text.",
+                         qPrintable(QString("killed at step %1 of %2: %3").arg(k).arg(killed.size()).arg(song.left(300))));
+                cut = killed[k];
+            }
+        }
+        QVERIFY(roomAhead || padded >= written.size());
+        // The next export writes over a file left cut short, as over its own.
+        QVERIFY(!cut.isEmpty() && writeFile(path, cut));
+        h.fake->clear();
+        {
+            const OwnPermissionsOnly asAnyUser;
+            w.pbExport->push();
+        }
+        QCOMPARE(h.fake->messageTexts(), QStringList{"File created on desktop: Midnight at the Velmora.txt"});
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), written);
     }
 
     // Runs of the program killed while they export leave nothing that stays:
