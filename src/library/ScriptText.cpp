@@ -235,6 +235,11 @@ public:
     // another script, or of the Latin script that no living language writes.
     bool strangeLetter(char32_t c) const { return c < 0x10000 ? m_kinds[c] & StrangeLetter : QChar::isLetter(c); }
 
+    // Whether a character is a letter or mark that living languages write
+    // after a Latin letter: those in use (latinInUse), and the tone letters
+    // of pinyin ("Wǒ", "Xiǎomíng"), which otherwise stand in no language.
+    bool writtenAfterLetter(char32_t c) const { return c < 0x10000 && (m_kinds[c] & AfterLetter); }
+
 private:
     // How far around a stray character the text tells its language.
     static constexpr qsizetype kReach = 32;
@@ -369,7 +374,8 @@ private:
             const bool isWestern = classes[u] < otherLatin;
             const bool strange = classes[u] == rareLatin || classes[u] == otherScript;
             m_kinds[u] = static_cast<quint8>((isWestern ? Western : 0) | (isWestern && c.isLetter() ? WesternLetter : 0)
-                                             | (classes[u] == otherLatin ? LatinInUse : 0)
+                                             | (classes[u] == otherLatin ? LatinInUse | AfterLetter : 0)
+                                             | (within(kPinyinTones, u) ? AfterLetter : 0)
                                              | (strange && c.isLetter() ? StrangeLetter : 0));
         }
         // Each language's cost in its lane; the case costs' first row is for
@@ -431,7 +437,9 @@ private:
     std::array<Info, 0x10000> m_info;
     // What each character is, as the questions above ask it, in a table of
     // a quarter the size, for a large UTF-8 file's every character.
-    enum : quint8 { Western = 1, WesternLetter = 2, LatinInUse = 4, StrangeLetter = 8 };
+    enum : quint8 { Western = 1, WesternLetter = 2, LatinInUse = 4, StrangeLetter = 8, AfterLetter = 16 };
+    // The tone letters of pinyin, Ǎ to ǜ.
+    static constexpr char16_t kPinyinTones[][2] = {{0x1CD, 0x1DC}};
     std::array<quint8, 0x10000> m_kinds;
     Costs m_priors{};
     std::array<double, 128> m_likelier;   // 2^(-k/2): how much less likely k half bits more make something
@@ -503,13 +511,26 @@ bool gluedToWord(char32_t before, char32_t c, char32_t after)
 // Western letters ("L’École" holds "Ճ", "JOSÉ’S" holds "ɒ"), or is a
 // strange letter that opens one ("«Ça" holds "ǂ", Albanian "Ç’kemi" holds
 // "ǒ"). A character that stands alone ("/Ж.mp3") or ends a word ("Wǒ"), or
-// a letter or accent that a living language writes ("Hồng", an accent
-// composed after its letter), is the writer's own.
+// a letter or accent that a living language writes after a letter ("Hồng",
+// pinyin "Xiǎomíng", an accent composed after its letter), is the writer's
+// own.
 bool mayBeBytes(char32_t before, char32_t c, char32_t after)
 {
     const Likeness& likeness = Likeness::instance();
-    return likeness.westernLetter(after) && !likeness.latinInUse(c)
-        && (likeness.westernLetter(before) || likeness.strangeLetter(c));
+    return likeness.westernLetter(after)
+        && (likeness.westernLetter(before) ? !likeness.writtenAfterLetter(c) : likeness.strangeLetter(c));
+}
+
+// Whether a foreign character after the character before it is a letter or
+// mark that living languages write there, after a Latin letter ("Trương",
+// pinyin "Wǒ", "Xiǎomíng"): the writer's own in any file. 8-bit text makes
+// such a character where a capital meets a mark ("Ç’" of Windows-1252) or a
+// mark meets a letter ("«é" of Mac OS Roman), which seldom follows a letter
+// within a word; at a word's start (Albanian "Ç’kemi") it is weighed.
+bool writtenAfterLetter(char32_t before, char32_t c)
+{
+    const Likeness& likeness = Likeness::instance();
+    return likeness.westernLetter(before) && likeness.writtenAfterLetter(c);
 }
 
 // Whether the bytes of a valid UTF-8 sequence, the character c, read
@@ -730,6 +751,7 @@ std::vector<Piece> piecesOf(const QByteArray& content, LineEnd lineEnd)
                 || (!read.empty() && !read.back().stray && foreign(read.back().c)
                     && sameKind(read.back().c, piece.c)));
         if (!isForeign || known || (!strays && !mayBeBytesAt(k))
+            || (k > 0 && !pieces[k - 1].stray && writtenAfterLetter(pieces[k - 1].c, piece.c))
             || !readsAsBytes(piece, QByteArrayView(content).sliced(begin, length), read, pieces, k + 1, margin,
                              weighings)) {
             if (isForeign)

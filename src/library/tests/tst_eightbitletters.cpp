@@ -75,6 +75,14 @@ private slots:
                                                      << "Café con leche";
         QTest::newRow("Chinese, Windows-1252 notes") << QByteArray("Amor \xE6\x84\x9B Eterno") << windowsDont
                                                      << "Don’t stop";
+        // Pinyin tone letters after a Latin letter, inside or ending a word,
+        // whose bytes read as a capital and a mark ("WÇ’") or a mark and a
+        // letter ("Xi«éomíng").
+        for (const char* pinyin : {"Tri Martolod W\xC7\x92 \xC3\xA0i n\xC7\x90", "L\xC7\x9A Xi\xC7\x8Eom\xC3\xADng",
+                                   "GU\xC7\x91 Ch\xC7\x94 H\xC7\x8Ei"}) {
+            QTest::addRow("%s, Mac OS Roman notes", pinyin) << QByteArray(pinyin) << macCafe << "Café con leche";
+            QTest::addRow("%s, Windows-1252 notes", pinyin) << QByteArray(pinyin) << windowsDont << "Don’t stop";
+        }
         QTest::newRow("Greek, Mac OS Roman notes with a valid pair")
             << QByteArray("Jazz \xCE\xA9 Club") << QByteArray("L\xD5\x8Et\x8E indien") << "L’été indien";
     }
@@ -257,6 +265,9 @@ private slots:
         row("Mac, LF: Ça—é", mac, mac, "\n", {"Ça—é", "Test Artist", "Café"});
         row("Mac, CR LF: Señor—ñ", mac, mac, "\r\n", {"Señor—ñ", "Test Artist", "Café"});
         row("Mac, LF: Rendez-vous…à", mac, mac, "\n", {"Rendez-vous…à", "Test Artist", "Café"});
+        // Windows-1252 Ç’ opening an Albanian word is pinyin ǒ's bytes.
+        row("Windows, CR LF: Ç’kemi", windows, windows, "\r\n", {"Ç’kemi bërë", "Test Artist", ""});
+        row("Windows, LF: Ç’kemi alone", windows, windows, "\n", {"Ç’kemi", "Test Artist", ""});
     }
     void filesReadAsWritten()
     {
