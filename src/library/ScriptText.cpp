@@ -865,6 +865,50 @@ bool isMisplaced(const QString& text, qsizetype k)
     return false;
 }
 
+// What a mark costs, in half bits, that stands against a word as writing
+// seldom sets it: an apostrophe glued to a word on one side only that
+// closes no quotation opened before it in its value ("Dal’", "’ie Rebane"),
+// or a dash glued to a word on one side only ("Ildik— ") or to a word of
+// one letter ("T—rshavn"). An apostrophe may end a word ("un po’",
+// "Jesus’", and always where it stands for an English g, "Dancin’") and a
+// dash may join two words ("word—word"): this costs less than a mark that
+// no writing sets so.
+constexpr double kStrayMark = 8;
+
+// The costs of the marks of a text at the places given in rising order,
+// which knows, walking on, where a value's quotation opened.
+class StrayMarks {
+public:
+    explicit StrayMarks(const QString& text) : m_text(text) {}
+
+    double cost(qsizetype k)
+    {
+        for (; m_walked < k; ++m_walked) {
+            if (isBreak(m_text[m_walked]))
+                m_opened = false;
+            else if (m_text[m_walked] == u'‘')
+                m_opened = true;
+        }
+        const QChar c = m_text[k];
+        if (c != u'’' && c != u'—')
+            return 0;
+        const auto letterAt = [&](qsizetype j) { return j >= 0 && j < m_text.size() && m_text[j].isLetter(); };
+        const bool letterBefore = letterAt(k - 1);
+        const bool letterAfter = letterAt(k + 1);
+        if (c == u'—')
+            return letterBefore != letterAfter || (letterBefore && (!letterAt(k - 2) || !letterAt(k + 2))) ? kStrayMark
+                                                                                                            : 0;
+        // An English word ending in -ing drops its g so ("Dancin’").
+        const bool droppedG = k >= 2 && m_text[k - 1].toLower() == u'n' && m_text[k - 2].toLower() == u'i';
+        return letterBefore != letterAfter && !(letterBefore && (m_opened || droppedG)) ? kStrayMark : 0;
+    }
+
+private:
+    const QString& m_text;
+    qsizetype m_walked = 0;
+    bool m_opened = false;
+};
+
 // The two readings of a file's stray bytes; only the Mac OS Roman one where
 // a byte that Windows-1252 leaves undefined tells that it can only be that.
 struct Readings {
@@ -882,8 +926,11 @@ double lettersLeaningOf(const Readings& readings)
     const Decoding& mac = readings.mac;
     const Decoding& windows = *readings.windows;
     double leaning = Likeness::instance().leaning(mac, windows);
+    StrayMarks macMarks(mac.text);
+    StrayMarks windowsMarks(windows.text);
     for (const qsizetype at : mac.strays)
-        leaning += kMisplaced * ((isMisplaced(mac.text, at) ? 1 : 0) - (isMisplaced(windows.text, at) ? 1 : 0));
+        leaning += kMisplaced * ((isMisplaced(mac.text, at) ? 1 : 0) - (isMisplaced(windows.text, at) ? 1 : 0))
+            + macMarks.cost(at) - windowsMarks.cost(at);
     qsizetype weighed = 0;   // where the last value weighed ends
     for (const qsizetype at : mac.strays) {
         if (at < weighed || !(isPairedMark(mac.text[at]) || isPairedMark(windows.text[at])))

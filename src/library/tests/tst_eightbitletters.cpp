@@ -175,6 +175,16 @@ private slots:
                                                     << "Pluja d’estiu";
         QTest::newRow("Windows, LF: Skoda") << QByteArray("\x8Akoda Swing") << QByteArray("\n") << "Škoda Swing";
         QTest::newRow("Windows, LF: Tonu Koiv") << QByteArray("T\xF5nu K\xF5iv") << QByteArray("\n") << "Tõnu Kõiv";
+        // A Mac file re-ended, one 8-bit word among English ones: a letter
+        // read as an apostrophe ending a word that no quotation opened, or
+        // as a dash glued to a word of one letter.
+        QTest::newRow("Mac, CR LF: Marti Joan") << QByteArray("Mart\x92 Joan") << QByteArray("\r\n") << "Martí Joan";
+        QTest::newRow("Mac, CR LF: Reznictvi") << QByteArray("Reznictv\x92 Sway") << QByteArray("\r\n")
+                                               << "Reznictví Sway";
+        QTest::newRow("Mac, LF: Seoane Noemi") << QByteArray("Seoane Noem\x92") << QByteArray("\n")
+                                               << "Seoane Noemí";
+        QTest::newRow("Mac, CR LF: domarasedlarnir") << QByteArray("Hgni Mortensen! d\x97marasedlarnir")
+                                                     << QByteArray("\r\n") << "Hgni Mortensen! dómarasedlarnir";
         // Crossed line ends: the letters alone decide.
         QTest::newRow("Mac, CR LF: Zoe danst") << QByteArray("Zo\x91 danst") << QByteArray("\r\n") << "Zoë danst";
         QTest::newRow("Mac, CR LF: El Dia") << QByteArray("El D\x92" "a Que Me Quieras") << QByteArray("\r\n")
