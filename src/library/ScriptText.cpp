@@ -504,6 +504,21 @@ bool gluedToWord(char32_t before, char32_t c, char32_t after)
     return likeness.strangeLetter(c) && (likeness.westernLetter(before) || likeness.westernLetter(after));
 }
 
+// Whether 8-bit characters between the characters before and after them
+// break a word with a sign: one that is neither a letter, an apostrophe nor
+// a dash, inside a word ("Parisâ†’Rome", "Ma–¥rid"). The 8-bit text that
+// makes valid UTF-8 by chance sets a mark against a letter ("L’École",
+// "JOSÉ’S", "Fuß–Tango"), seldom a sign within a word: such a reading costs
+// as a strange letter glued to a word does.
+bool breaksWord(QChar before, const QString& middle, QChar after)
+{
+    const auto breaks = [](QChar c) {
+        return !c.isLetter() && !c.isMark() && c != u'\'' && c != u'’' && c != u'‘' && c != u'–' && c != u'—'
+            && c != u'-';
+    };
+    return before.isLetter() && after.isLetter() && std::any_of(middle.cbegin(), middle.cend(), breaks);
+}
+
 // Whether a foreign character, between the characters before and after it
 // (0 where none is), may be 8-bit text's bytes in a file that is valid
 // UTF-8 throughout. Where 8-bit text makes a valid sequence by chance, a
@@ -564,8 +579,12 @@ bool bytesLikelier(const Piece& c, QByteArrayView sequence, const std::vector<Pi
         const QString left = decoding(before, eightBit, from).text;
         const QString right = decoding(after, eightBit, next, to).text;
         std::vector<double> costs = Likeness::instance().costs(left, middles, right);
-        for (size_t m = 0; m < middles.size(); ++m)
-            costs[m] += kUnpaired * unpaired(left + middles[m] + right) + (m > 0 ? margin : 0);
+        const QChar leftEnd = left.isEmpty() ? QChar(u'\n') : left.back();
+        const QChar rightEnd = right.isEmpty() ? QChar(u'\n') : right.front();
+        for (size_t m = 0; m < middles.size(); ++m) {
+            costs[m] += kUnpaired * unpaired(left + middles[m] + right) + (m > 0 ? margin : 0)
+                + (m > 0 && breaksWord(leftEnd, middles[m], rightEnd) ? kGlued : 0);
+        }
         if (gluedToWord(left.isEmpty() ? 0 : left.back().unicode(), c.c, right.isEmpty() ? 0 : right.front().unicode()))
             costs.front() += kGlued;
         if (std::any_of(costs.cbegin() + 1, costs.cend(), [&](double cost) { return cost < costs.front(); }))
@@ -875,20 +894,13 @@ bool isMisplaced(const QString& text, qsizetype k)
 // no writing sets so.
 constexpr double kStrayMark = 8;
 
-// The costs of the marks of a text at the places given in rising order,
-// which knows, walking on, where a value's quotation opened.
+// The costs of the marks of a text at the places given in rising order.
 class StrayMarks {
 public:
     explicit StrayMarks(const QString& text) : m_text(text) {}
 
     double cost(qsizetype k)
     {
-        for (; m_walked < k; ++m_walked) {
-            if (isBreak(m_text[m_walked]))
-                m_opened = false;
-            else if (m_text[m_walked] == u'‘')
-                m_opened = true;
-        }
         const QChar c = m_text[k];
         if (c != u'’' && c != u'—')
             return 0;
@@ -898,14 +910,28 @@ public:
         if (c == u'—')
             return letterBefore != letterAfter || (letterBefore && (!letterAt(k - 2) || !letterAt(k + 2))) ? kStrayMark
                                                                                                             : 0;
+        if (letterBefore == letterAfter)
+            return 0;
         // An English word ending in -ing drops its g so ("Dancin’").
         const bool droppedG = k >= 2 && m_text[k - 1].toLower() == u'n' && m_text[k - 2].toLower() == u'i';
-        return letterBefore != letterAfter && !(letterBefore && (m_opened || droppedG)) ? kStrayMark : 0;
+        return letterBefore && (droppedG || opened(k)) ? 0 : kStrayMark;
     }
 
 private:
+    // Whether a quotation opened before k in its value: looked for back to
+    // the value's start, or to the last place asked about.
+    bool opened(qsizetype k)
+    {
+        qsizetype j = k - 1;
+        while (j >= 0 && j != m_asked && !isBreak(m_text[j]) && m_text[j] != u'‘')
+            --j;
+        m_opened = j >= 0 && (j == m_asked ? m_opened || m_text[j] == u'‘' : m_text[j] == u'‘');
+        m_asked = k;
+        return m_opened;
+    }
+
     const QString& m_text;
-    qsizetype m_walked = 0;
+    qsizetype m_asked = -1;
     bool m_opened = false;
 };
 

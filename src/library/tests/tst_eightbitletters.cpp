@@ -83,6 +83,12 @@ private slots:
             QTest::addRow("%s, Mac OS Roman notes", pinyin) << QByteArray(pinyin) << macCafe << "Café con leche";
             QTest::addRow("%s, Windows-1252 notes", pinyin) << QByteArray(pinyin) << windowsDont << "Don’t stop";
         }
+        // A sign or a letter of another script inside a word, whose bytes
+        // break the word with signs ("Parisâ†’Rome", "Ma–¥rid").
+        for (const char* word : {"Paris\xE2\x86\x92Rome Tango", "Paris\xE2\x86\x92rome", "Ma\xD0\xB4rid"}) {
+            QTest::addRow("%s, Mac OS Roman notes", word) << QByteArray(word) << macCafe << "Café con leche";
+            QTest::addRow("%s, Windows-1252 notes", word) << QByteArray(word) << windowsDont << "Don’t stop";
+        }
         QTest::newRow("Greek, Mac OS Roman notes with a valid pair")
             << QByteArray("Jazz \xCE\xA9 Club") << QByteArray("L\xD5\x8Et\x8E indien") << "L’été indien";
     }
