@@ -235,6 +235,11 @@ public:
     // another script, or of the Latin script that no living language writes.
     bool strangeLetter(char32_t c) const { return c < 0x10000 ? m_kinds[c] & StrangeLetter : QChar::isLetter(c); }
 
+    // Whether a character is a letter or mark that living languages write
+    // after a Latin letter: those in use (latinInUse), and the tone letters
+    // of pinyin ("Wǒ", "Xiǎomíng"), which otherwise stand in no language.
+    bool writtenAfterLetter(char32_t c) const { return c < 0x10000 && (m_kinds[c] & AfterLetter); }
+
 private:
     // How far around a stray character the text tells its language.
     static constexpr qsizetype kReach = 32;
@@ -369,7 +374,8 @@ private:
             const bool isWestern = classes[u] < otherLatin;
             const bool strange = classes[u] == rareLatin || classes[u] == otherScript;
             m_kinds[u] = static_cast<quint8>((isWestern ? Western : 0) | (isWestern && c.isLetter() ? WesternLetter : 0)
-                                             | (classes[u] == otherLatin ? LatinInUse : 0)
+                                             | (classes[u] == otherLatin ? LatinInUse | AfterLetter : 0)
+                                             | (within(kPinyinTones, u) ? AfterLetter : 0)
                                              | (strange && c.isLetter() ? StrangeLetter : 0));
         }
         // Each language's cost in its lane; the case costs' first row is for
@@ -431,7 +437,9 @@ private:
     std::array<Info, 0x10000> m_info;
     // What each character is, as the questions above ask it, in a table of
     // a quarter the size, for a large UTF-8 file's every character.
-    enum : quint8 { Western = 1, WesternLetter = 2, LatinInUse = 4, StrangeLetter = 8 };
+    enum : quint8 { Western = 1, WesternLetter = 2, LatinInUse = 4, StrangeLetter = 8, AfterLetter = 16 };
+    // The tone letters of pinyin, Ǎ to ǜ.
+    static constexpr char16_t kPinyinTones[][2] = {{0x1CD, 0x1DC}};
     std::array<quint8, 0x10000> m_kinds;
     Costs m_priors{};
     std::array<double, 128> m_likelier;   // 2^(-k/2): how much less likely k half bits more make something
@@ -496,6 +504,21 @@ bool gluedToWord(char32_t before, char32_t c, char32_t after)
     return likeness.strangeLetter(c) && (likeness.westernLetter(before) || likeness.westernLetter(after));
 }
 
+// Whether 8-bit characters between the characters before and after them
+// break a word with a sign: one that is neither a letter, an apostrophe nor
+// a dash, inside a word ("Parisâ†’Rome", "Ma–¥rid"). The 8-bit text that
+// makes valid UTF-8 by chance sets a mark against a letter ("L’École",
+// "JOSÉ’S", "Fuß–Tango"), seldom a sign within a word: such a reading costs
+// as a strange letter glued to a word does.
+bool breaksWord(QChar before, const QString& middle, QChar after)
+{
+    const auto breaks = [](QChar c) {
+        return !c.isLetter() && !c.isMark() && c != u'\'' && c != u'’' && c != u'‘' && c != u'–' && c != u'—'
+            && c != u'-';
+    };
+    return before.isLetter() && after.isLetter() && std::any_of(middle.cbegin(), middle.cend(), breaks);
+}
+
 // Whether a foreign character, between the characters before and after it
 // (0 where none is), may be 8-bit text's bytes in a file that is valid
 // UTF-8 throughout. Where 8-bit text makes a valid sequence by chance, a
@@ -503,13 +526,26 @@ bool gluedToWord(char32_t before, char32_t c, char32_t after)
 // Western letters ("L’École" holds "Ճ", "JOSÉ’S" holds "ɒ"), or is a
 // strange letter that opens one ("«Ça" holds "ǂ", Albanian "Ç’kemi" holds
 // "ǒ"). A character that stands alone ("/Ж.mp3") or ends a word ("Wǒ"), or
-// a letter or accent that a living language writes ("Hồng", an accent
-// composed after its letter), is the writer's own.
+// a letter or accent that a living language writes after a letter ("Hồng",
+// pinyin "Xiǎomíng", an accent composed after its letter), is the writer's
+// own.
 bool mayBeBytes(char32_t before, char32_t c, char32_t after)
 {
     const Likeness& likeness = Likeness::instance();
-    return likeness.westernLetter(after) && !likeness.latinInUse(c)
-        && (likeness.westernLetter(before) || likeness.strangeLetter(c));
+    return likeness.westernLetter(after)
+        && (likeness.westernLetter(before) ? !likeness.writtenAfterLetter(c) : likeness.strangeLetter(c));
+}
+
+// Whether a foreign character after the character before it is a letter or
+// mark that living languages write there, after a Latin letter ("Trương",
+// pinyin "Wǒ", "Xiǎomíng"): the writer's own in any file. 8-bit text makes
+// such a character where a capital meets a mark ("Ç’" of Windows-1252) or a
+// mark meets a letter ("«é" of Mac OS Roman), which seldom follows a letter
+// within a word; at a word's start (Albanian "Ç’kemi") it is weighed.
+bool writtenAfterLetter(char32_t before, char32_t c)
+{
+    const Likeness& likeness = Likeness::instance();
+    return likeness.westernLetter(before) && likeness.writtenAfterLetter(c);
 }
 
 // Whether the bytes of a valid UTF-8 sequence, the character c, read
@@ -543,8 +579,12 @@ bool bytesLikelier(const Piece& c, QByteArrayView sequence, const std::vector<Pi
         const QString left = decoding(before, eightBit, from).text;
         const QString right = decoding(after, eightBit, next, to).text;
         std::vector<double> costs = Likeness::instance().costs(left, middles, right);
-        for (size_t m = 0; m < middles.size(); ++m)
-            costs[m] += kUnpaired * unpaired(left + middles[m] + right) + (m > 0 ? margin : 0);
+        const QChar leftEnd = left.isEmpty() ? QChar(u'\n') : left.back();
+        const QChar rightEnd = right.isEmpty() ? QChar(u'\n') : right.front();
+        for (size_t m = 0; m < middles.size(); ++m) {
+            costs[m] += kUnpaired * unpaired(left + middles[m] + right) + (m > 0 ? margin : 0)
+                + (m > 0 && breaksWord(leftEnd, middles[m], rightEnd) ? kGlued : 0);
+        }
         if (gluedToWord(left.isEmpty() ? 0 : left.back().unicode(), c.c, right.isEmpty() ? 0 : right.front().unicode()))
             costs.front() += kGlued;
         if (std::any_of(costs.cbegin() + 1, costs.cend(), [&](double cost) { return cost < costs.front(); }))
@@ -730,6 +770,7 @@ std::vector<Piece> piecesOf(const QByteArray& content, LineEnd lineEnd)
                 || (!read.empty() && !read.back().stray && foreign(read.back().c)
                     && sameKind(read.back().c, piece.c)));
         if (!isForeign || known || (!strays && !mayBeBytesAt(k))
+            || (k > 0 && !pieces[k - 1].stray && writtenAfterLetter(pieces[k - 1].c, piece.c))
             || !readsAsBytes(piece, QByteArrayView(content).sliced(begin, length), read, pieces, k + 1, margin,
                              weighings)) {
             if (isForeign)
@@ -843,6 +884,57 @@ bool isMisplaced(const QString& text, qsizetype k)
     return false;
 }
 
+// What a mark costs, in half bits, that stands against a word as writing
+// seldom sets it: an apostrophe glued to a word on one side only that
+// closes no quotation opened before it in its value ("Dal’", "’ie Rebane"),
+// or a dash glued to a word on one side only ("Ildik— ") or to a word of
+// one letter ("T—rshavn"). An apostrophe may end a word ("un po’",
+// "Jesus’", and always where it stands for an English g, "Dancin’") and a
+// dash may join two words ("word—word"): this costs less than a mark that
+// no writing sets so.
+constexpr double kStrayMark = 8;
+
+// The costs of the marks of a text at the places given in rising order.
+class StrayMarks {
+public:
+    explicit StrayMarks(const QString& text) : m_text(text) {}
+
+    double cost(qsizetype k)
+    {
+        const QChar c = m_text[k];
+        if (c != u'’' && c != u'—')
+            return 0;
+        const auto letterAt = [&](qsizetype j) { return j >= 0 && j < m_text.size() && m_text[j].isLetter(); };
+        const bool letterBefore = letterAt(k - 1);
+        const bool letterAfter = letterAt(k + 1);
+        if (c == u'—')
+            return letterBefore != letterAfter || (letterBefore && (!letterAt(k - 2) || !letterAt(k + 2))) ? kStrayMark
+                                                                                                            : 0;
+        if (letterBefore == letterAfter)
+            return 0;
+        // An English word ending in -ing drops its g so ("Dancin’").
+        const bool droppedG = k >= 2 && m_text[k - 1].toLower() == u'n' && m_text[k - 2].toLower() == u'i';
+        return letterBefore && (droppedG || opened(k)) ? 0 : kStrayMark;
+    }
+
+private:
+    // Whether a quotation opened before k in its value: looked for back to
+    // the value's start, or to the last place asked about.
+    bool opened(qsizetype k)
+    {
+        qsizetype j = k - 1;
+        while (j >= 0 && j != m_asked && !isBreak(m_text[j]) && m_text[j] != u'‘')
+            --j;
+        m_opened = j >= 0 && (j == m_asked ? m_opened || m_text[j] == u'‘' : m_text[j] == u'‘');
+        m_asked = k;
+        return m_opened;
+    }
+
+    const QString& m_text;
+    qsizetype m_asked = -1;
+    bool m_opened = false;
+};
+
 // The two readings of a file's stray bytes; only the Mac OS Roman one where
 // a byte that Windows-1252 leaves undefined tells that it can only be that.
 struct Readings {
@@ -860,8 +952,11 @@ double lettersLeaningOf(const Readings& readings)
     const Decoding& mac = readings.mac;
     const Decoding& windows = *readings.windows;
     double leaning = Likeness::instance().leaning(mac, windows);
+    StrayMarks macMarks(mac.text);
+    StrayMarks windowsMarks(windows.text);
     for (const qsizetype at : mac.strays)
-        leaning += kMisplaced * ((isMisplaced(mac.text, at) ? 1 : 0) - (isMisplaced(windows.text, at) ? 1 : 0));
+        leaning += kMisplaced * ((isMisplaced(mac.text, at) ? 1 : 0) - (isMisplaced(windows.text, at) ? 1 : 0))
+            + macMarks.cost(at) - windowsMarks.cost(at);
     qsizetype weighed = 0;   // where the last value weighed ends
     for (const qsizetype at : mac.strays) {
         if (at < weighed || !(isPairedMark(mac.text[at]) || isPairedMark(windows.text[at])))

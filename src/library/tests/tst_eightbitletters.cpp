@@ -75,6 +75,20 @@ private slots:
                                                      << "Café con leche";
         QTest::newRow("Chinese, Windows-1252 notes") << QByteArray("Amor \xE6\x84\x9B Eterno") << windowsDont
                                                      << "Don’t stop";
+        // Pinyin tone letters after a Latin letter, inside or ending a word,
+        // whose bytes read as a capital and a mark ("WÇ’") or a mark and a
+        // letter ("Xi«éomíng").
+        for (const char* pinyin : {"Tri Martolod W\xC7\x92 \xC3\xA0i n\xC7\x90", "L\xC7\x9A Xi\xC7\x8Eom\xC3\xADng",
+                                   "GU\xC7\x91 Ch\xC7\x94 H\xC7\x8Ei"}) {
+            QTest::addRow("%s, Mac OS Roman notes", pinyin) << QByteArray(pinyin) << macCafe << "Café con leche";
+            QTest::addRow("%s, Windows-1252 notes", pinyin) << QByteArray(pinyin) << windowsDont << "Don’t stop";
+        }
+        // A sign or a letter of another script inside a word, whose bytes
+        // break the word with signs ("Parisâ†’Rome", "Ma–¥rid").
+        for (const char* word : {"Paris\xE2\x86\x92Rome Tango", "Paris\xE2\x86\x92rome", "Ma\xD0\xB4rid"}) {
+            QTest::addRow("%s, Mac OS Roman notes", word) << QByteArray(word) << macCafe << "Café con leche";
+            QTest::addRow("%s, Windows-1252 notes", word) << QByteArray(word) << windowsDont << "Don’t stop";
+        }
         QTest::newRow("Greek, Mac OS Roman notes with a valid pair")
             << QByteArray("Jazz \xCE\xA9 Club") << QByteArray("L\xD5\x8Et\x8E indien") << "L’été indien";
     }
@@ -167,6 +181,16 @@ private slots:
                                                     << "Pluja d’estiu";
         QTest::newRow("Windows, LF: Skoda") << QByteArray("\x8Akoda Swing") << QByteArray("\n") << "Škoda Swing";
         QTest::newRow("Windows, LF: Tonu Koiv") << QByteArray("T\xF5nu K\xF5iv") << QByteArray("\n") << "Tõnu Kõiv";
+        // A Mac file re-ended, one 8-bit word among English ones: a letter
+        // read as an apostrophe ending a word that no quotation opened, or
+        // as a dash glued to a word of one letter.
+        QTest::newRow("Mac, CR LF: Marti Joan") << QByteArray("Mart\x92 Joan") << QByteArray("\r\n") << "Martí Joan";
+        QTest::newRow("Mac, CR LF: Reznictvi") << QByteArray("Reznictv\x92 Sway") << QByteArray("\r\n")
+                                               << "Reznictví Sway";
+        QTest::newRow("Mac, LF: Seoane Noemi") << QByteArray("Seoane Noem\x92") << QByteArray("\n")
+                                               << "Seoane Noemí";
+        QTest::newRow("Mac, CR LF: domarasedlarnir") << QByteArray("Hgni Mortensen! d\x97marasedlarnir")
+                                                     << QByteArray("\r\n") << "Hgni Mortensen! dómarasedlarnir";
         // Crossed line ends: the letters alone decide.
         QTest::newRow("Mac, CR LF: Zoe danst") << QByteArray("Zo\x91 danst") << QByteArray("\r\n") << "Zoë danst";
         QTest::newRow("Mac, CR LF: El Dia") << QByteArray("El D\x92" "a Que Me Quieras") << QByteArray("\r\n")
@@ -257,6 +281,9 @@ private slots:
         row("Mac, LF: Ça—é", mac, mac, "\n", {"Ça—é", "Test Artist", "Café"});
         row("Mac, CR LF: Señor—ñ", mac, mac, "\r\n", {"Señor—ñ", "Test Artist", "Café"});
         row("Mac, LF: Rendez-vous…à", mac, mac, "\n", {"Rendez-vous…à", "Test Artist", "Café"});
+        // Windows-1252 Ç’ opening an Albanian word is pinyin ǒ's bytes.
+        row("Windows, CR LF: Ç’kemi", windows, windows, "\r\n", {"Ç’kemi bërë", "Test Artist", ""});
+        row("Windows, LF: Ç’kemi alone", windows, windows, "\n", {"Ç’kemi", "Test Artist", ""});
     }
     void filesReadAsWritten()
     {
