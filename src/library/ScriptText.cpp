@@ -888,8 +888,9 @@ bool isMisplaced(const QString& text, qsizetype k)
 // seldom sets it: an apostrophe glued to a word on one side only that
 // closes no quotation opened before it in its value ("Dal’", "’ie Rebane"),
 // or a dash glued to a word on one side only ("Ildik— ") or to a word of
-// one letter ("T—rshavn"). An apostrophe may end a word ("un po’",
-// "Jesus’", and always where it stands for an English g, "Dancin’") and a
+// one letter ("T—rshavn"). An apostrophe may end a word ("Jesus’", and
+// always where it stands for an English g, "Dancin’"), and cut a word of
+// one or two letters short at either end ("un po’", "’e"); and a
 // dash may join two words ("word—word"): this costs less than a mark that
 // no writing sets so.
 constexpr double kStrayMark = 8;
@@ -912,7 +913,12 @@ public:
                                                                                                             : 0;
         if (letterBefore == letterAfter)
             return 0;
-        // An English word ending in -ing drops its g so ("Dancin’").
+        // A word of one or two letters may be cut short so at either end
+        // ("un po’", Maltese "ta’", Frisian "’e"), and an English word ending
+        // in -ing drops its g so ("Dancin’").
+        const int side = letterBefore ? -1 : 1;
+        if (!letterAt(k + 2 * side) || !letterAt(k + 3 * side))
+            return 0;
         const bool droppedG = k >= 2 && m_text[k - 1].toLower() == u'n' && m_text[k - 2].toLower() == u'i';
         return letterBefore && (droppedG || opened(k)) ? 0 : kStrayMark;
     }

@@ -238,6 +238,7 @@ private slots:
         row("Windows, CR LF: Hora în sat", windows, windows, "\r\n", {"Hora în sat", "Test Artist", ""});
         row("Windows, LF: Vals în zori", windows, windows, "\n", {"Vals în zori", "Test Artist", ""});
         row("Windows, LF: Un po’ di tango", windows, windows, "\n", {"Un po’ di tango", "Test Artist", ""});
+        row("Windows, CR LF: ta’ Malta", windows, windows, "\r\n", {"Il-Kanzunetta ta’ Malta", "Test Artist", ""});
         row("Windows, CR LF: Àcida", windows, windows, "\r\n", {"Àcida", "Test Artist", ""});
         // 8-bit byte pairs that make valid UTF-8, beside other 8-bit text or
         // alone in the file.
