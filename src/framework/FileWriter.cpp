@@ -491,11 +491,7 @@ bool FileWriter::flush(QByteArrayView more)
 // and some tell a failed write only at fsync or close: both are asked.
 bool FileWriter::sync()
 {
-    int synced;
-    do
-        synced = platform().syncFile(m_fd);
-    while (synced != 0 && errno == EINTR);
-    return synced == 0 || fail(errno);
+    return uninterrupted([this] { return platform().syncFile(m_fd); }) == 0 || fail(errno);
 }
 
 bool FileWriter::closeChecked()
@@ -617,11 +613,7 @@ bool FileWriter::seek(qint64 offset)
 
 bool FileWriter::truncate(qint64 size)
 {
-    int cut;
-    do
-        cut = platform().truncateFile(m_fd, size);
-    while (cut != 0 && errno == EINTR);
-    return cut == 0 || fail(errno);
+    return uninterrupted([&] { return platform().truncateFile(m_fd, size); }) == 0 || fail(errno);
 }
 
 // Room on the disk for the earlier file's first size bytes. Where the file

@@ -140,10 +140,7 @@ int Platform::reserveFile(int fd, qint64 size)
     // Blocks the file shares with a copy of it (a reflink) are made its own
     // first, where the file system shares blocks; elsewhere there are none.
     for (const int mode : {FALLOC_FL_UNSHARE_RANGE | FALLOC_FL_KEEP_SIZE, FALLOC_FL_KEEP_SIZE}) {
-        int done;
-        do
-            done = ::fallocate(fd, mode, 0, size);
-        while (done != 0 && errno == EINTR);
+        const int done = uninterrupted([&] { return ::fallocate(fd, mode, 0, size); });
         if (done == 0 || (errno != EOPNOTSUPP && errno != EINVAL))
             return done;
     }

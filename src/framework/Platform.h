@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QString>
 #include <QStringList>
+#include <cerrno>
 #include <memory>
 #include <optional>
 
@@ -58,6 +59,18 @@ public:
     // now, else ENOSPC.
     virtual int reserveFile(int fd, qint64 size);
 };
+
+// A system call answering 0, or -1 with errno, made again for as long as a
+// signal interrupts it.
+template <typename Call>
+int uninterrupted(Call call)
+{
+    int done;
+    do
+        done = call();
+    while (done != 0 && errno == EINTR);
+    return done;
+}
 
 Platform& platform();
 // Installs another platform (tests); returns the one it replaces.

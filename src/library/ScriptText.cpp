@@ -681,6 +681,9 @@ std::vector<qsizetype> linesMayBeBytes(const QString& text)
     return lines;
 }
 
+// The bytes of a character's UTF-8 sequence (one of more than one byte).
+int sequenceLength(char32_t c) { return c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
+
 // Whether two characters are of one kind: of one script, and for signs and
 // numbers that all scripts share, of one block ("₂" and "₅").
 bool sameKind(char32_t a, char32_t b)
@@ -750,6 +753,11 @@ std::vector<Piece> piecesOf(const QByteArray& content, LineEnd lineEnd)
     // First each foreign character by its letters, in the text read so far.
     std::vector<Piece> read;
     read.reserve(pieces.size());
+    // The bytes of the sequence of c that begins at begin, each a stray one.
+    const auto pushBytes = [&](qsizetype begin, char32_t c) {
+        for (qsizetype j = begin; j < begin + sequenceLength(c); ++j)
+            read.push_back({byteAt(j), true});
+    };
     std::vector<std::pair<size_t, qsizetype>> asBytes;   // the pieces read as bytes, and where their bytes begin
     std::unordered_set<char32_t> characters;             // the foreign characters read as characters
     Weighings weighings;
@@ -761,7 +769,6 @@ std::vector<Piece> piecesOf(const QByteArray& content, LineEnd lineEnd)
             continue;
         }
         const qsizetype begin = *start++;
-        const int length = piece.c < 0x800 ? 2 : piece.c < 0x10000 ? 3 : 4;
         // A character that the file holds as one already, or that follows
         // one of its kind, is one here too (as below): it is not weighed.
         const bool isForeign = foreign(piece.c);
@@ -771,16 +778,15 @@ std::vector<Piece> piecesOf(const QByteArray& content, LineEnd lineEnd)
                     && sameKind(read.back().c, piece.c)));
         if (!isForeign || known || (!strays && !mayBeBytesAt(k))
             || (k > 0 && !pieces[k - 1].stray && writtenAfterLetter(pieces[k - 1].c, piece.c))
-            || !readsAsBytes(piece, QByteArrayView(content).sliced(begin, length), read, pieces, k + 1, margin,
-                             weighings)) {
+            || !readsAsBytes(piece, QByteArrayView(content).sliced(begin, sequenceLength(piece.c)), read, pieces,
+                             k + 1, margin, weighings)) {
             if (isForeign)
                 characters.insert(piece.c);
             read.push_back(piece);
             continue;
         }
         asBytes.push_back({k, begin});
-        for (qsizetype j = begin; j < begin + length; ++j)
-            read.push_back({byteAt(j), true});
+        pushBytes(begin, piece.c);
     }
     // Then the file's own: what it holds as characters elsewhere, or beside.
     const auto readAsBytes = [&](size_t k) {
@@ -812,9 +818,7 @@ std::vector<Piece> piecesOf(const QByteArray& content, LineEnd lineEnd)
             read.push_back(pieces[k]);
             continue;
         }
-        const int length = pieces[k].c < 0x800 ? 2 : pieces[k].c < 0x10000 ? 3 : 4;
-        for (qsizetype j = bytes->second; j < bytes->second + length; ++j)
-            read.push_back({byteAt(j), true});
+        pushBytes(bytes->second, pieces[k].c);
         ++bytes;
     }
     return read;
@@ -1006,29 +1010,22 @@ namespace {
 // for bytes to come.
 std::optional<Undecodable> undecodableIn(const QByteArray& content, QStringConverter::Encoding encoding)
 {
-    const bool utf32 = encoding == QStringConverter::Utf32LE || encoding == QStringConverter::Utf32BE;
-    const bool bigEndian = encoding == QStringConverter::Utf16BE || encoding == QStringConverter::Utf32BE;
-    const qsizetype unit = utf32 ? 4 : 2;
+    const CodeUnits units(encoding);
+    const qsizetype unit = units.bytes;
     const auto unitAt = [&](qsizetype k) -> char32_t {
-        if (k + unit > content.size())
-            return 0xFFFFFFFF;   // cut short: no code point
-        char32_t c = 0;
-        for (qsizetype j = 0; j < unit; ++j) {
-            const auto byte = static_cast<unsigned char>(content[k + j]);
-            c = bigEndian ? (c << 8) | byte : c | char32_t(byte) << (8 * j);
-        }
-        return c;
+        return k + unit > content.size() ? 0xFFFFFFFF   // cut short: no code point
+                                         : units.at(content.constData() + k);
     };
     qsizetype line = 1;
     char32_t before = 0;
     for (qsizetype k = unit; k < content.size(); k += unit) {
         char32_t c = unitAt(k);
-        if (!utf32 && QChar::isHighSurrogate(c) && QChar::isLowSurrogate(unitAt(k + unit))) {
+        if (unit == 2 && QChar::isHighSurrogate(c) && QChar::isLowSurrogate(unitAt(k + unit))) {
             c = QChar::surrogateToUcs4(char16_t(c), char16_t(unitAt(k + unit)));
             k += unit;
         }
         if (c > 0x10FFFF || QChar::isSurrogate(c))
-            return Undecodable{line, utf32 ? QStringLiteral("UTF-32") : QStringLiteral("UTF-16")};
+            return Undecodable{line, unit == 4 ? QStringLiteral("UTF-32") : QStringLiteral("UTF-16")};
         if (c == u'\r' || (c == u'\n' && before != u'\r'))
             ++line;
         before = c;

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringConverter>
 #include <optional>
 
 namespace SongScript {
@@ -18,6 +19,35 @@ namespace SongScript {
 struct Undecodable {
     qsizetype line = 0;
     QString encoding;   // "UTF-16" or "UTF-32"
+};
+
+// The code units of a file's text as its byte order mark declares them:
+// two or four bytes in UTF-16 and UTF-32, in the order it declares; one
+// byte otherwise, where CR and LF are bytes of their own.
+class CodeUnits {
+public:
+    explicit CodeUnits(std::optional<QStringConverter::Encoding> marked)
+        : bytes(marked == QStringConverter::Utf16LE || marked == QStringConverter::Utf16BE   ? 2
+                : marked == QStringConverter::Utf32LE || marked == QStringConverter::Utf32BE ? 4
+                                                                                             : 1),
+          m_bigEndian(marked == QStringConverter::Utf16BE || marked == QStringConverter::Utf32BE)
+    {
+    }
+    // The unit whose bytes begin at unit.
+    char32_t at(const char* unit) const
+    {
+        char32_t c = 0;
+        for (int j = 0; j < bytes; ++j) {
+            const auto byte = static_cast<unsigned char>(unit[j]);
+            c = m_bigEndian ? (c << 8) | byte : c | char32_t(byte) << (8 * j);
+        }
+        return c;
+    }
+
+    const int bytes;
+
+private:
+    bool m_bigEndian;
 };
 
 // The file's text, line ends as they stand. Nothing when the file is UTF-16

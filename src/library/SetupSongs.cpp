@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdlib>
@@ -104,21 +105,19 @@ QString exportFileName(const QString& title, int copy)
     return name + ending;
 }
 
-// Whether a song of the library other than the one of this ID carries these
-// title, artist and album lines. A library that cannot be read is taken to:
-// the file is kept.
-bool carriedByAnother(const QStringList& identity, const QString& id)
+// The title, artist and album lines of the library's songs other than the
+// one of this ID; nothing where the library cannot be read.
+std::optional<std::vector<QStringList>> identitiesBesides(const QString& id)
 {
     const std::unique_ptr<fw::RecordSet> songs
         = Code::db->SQLSelect(QStringLiteral("Select Title, Artist, CD From Songs Where ID <> ") + id);
     if (!songs)
-        return true;
+        return std::nullopt;
     const QStringList columns = SongScript::kSongColumns.mid(0, 3);
-    for (; !songs->eof(); songs->MoveNext()) {
-        if (SongScript::identityOf(valuesOf(*songs, columns)) == identity)
-            return true;
-    }
-    return false;
+    std::vector<QStringList> identities;
+    for (; !songs->eof(); songs->MoveNext())
+        identities.push_back(SongScript::identityOf(valuesOf(*songs, columns)));
+    return identities;
 }
 
 // The desktop file a song's export writes, and the files of its name before
@@ -157,10 +156,20 @@ ExportTarget exportFile(const QString& title, const QStringList& song, const QSt
         taken.emplace_back(file, identity);
         names << file.name();
     }
+    // A file of this title is stale where no other song carries its lines;
+    // a library that cannot be read keeps it.
+    const auto ofTitle = [&](const std::optional<QStringList>& identity) {
+        return identity && identity->first() == own.first();
+    };
+    const bool titled
+        = std::any_of(taken.cbegin(), taken.cend(), [&](const auto& file) { return ofTitle(file.second); });
+    const std::optional<std::vector<QStringList>> others
+        = titled ? identitiesBesides(id) : std::optional<std::vector<QStringList>>();
     for (size_t k = 0; k < taken.size(); ++k) {
         const auto& [file, identity] = taken[k];
         const QFileInfo info(file.posixPath());
-        const bool stale = identity && identity->first() == own.first() && !carriedByAnother(*identity, id);
+        const bool stale
+            = ofTitle(identity) && others && std::find(others->cbegin(), others->cend(), *identity) == others->cend();
         if (info.isFile() && (info.size() == 0 || stale || fw::FileWriter::cutShort(file.posixPath())))
             return {file, names.mid(0, qsizetype(k))};
     }
@@ -381,7 +390,8 @@ void SetupSongs::pbExport_Action()
             + QStringLiteral(", which was kept.");
     else if (kept.size() > 1)
         told += QStringLiteral("\nThe desktop already holds different files named ")
-            + kept.mid(0, kept.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + kept.last() + QStringLiteral(", which were kept.");
+            + kept.mid(0, kept.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + kept.last()
+            + QStringLiteral(", which were kept.");
     if (writer.changedTabs())
         told += QStringLiteral("\nA TAB inside a value of the track was written as a space, since TABs "
                                "separate the values of a track line.");

@@ -430,26 +430,14 @@ SongLines songValues(const std::vector<QStringView>& lines, const std::vector<si
 // after a line's end, but for the LF of a CR LF.
 class LineCount {
 public:
-    explicit LineCount(const QByteArray& start)
-    {
-        const std::optional<QStringConverter::Encoding> marked = QStringConverter::encodingForData(start);
-        if (marked == QStringConverter::Utf16LE || marked == QStringConverter::Utf16BE)
-            m_unit = 2;
-        else if (marked == QStringConverter::Utf32LE || marked == QStringConverter::Utf32BE)
-            m_unit = 4;
-        m_bigEndian = marked == QStringConverter::Utf16BE || marked == QStringConverter::Utf32BE;
-    }
+    explicit LineCount(const QByteArray& start) : m_units(QStringConverter::encodingForData(start)) {}
     void feed(QByteArrayView bytes)
     {
         m_partial += bytes;
-        const char* units = m_partial.constData();
+        const qsizetype unit = m_units.bytes;
         qsizetype k = 0;
-        for (; k + m_unit <= m_partial.size(); k += m_unit) {
-            char32_t c = 0;
-            for (int j = 0; j < m_unit; ++j) {
-                const auto byte = static_cast<unsigned char>(units[k + j]);
-                c = m_bigEndian ? (c << 8) | byte : c | char32_t(byte) << (8 * j);
-            }
+        for (; k + unit <= m_partial.size(); k += unit) {
+            const char32_t c = m_units.at(m_partial.constData() + k);
             if (c == u'\n' && m_afterCr) {
                 m_afterCr = false;
                 continue;
@@ -458,7 +446,7 @@ public:
             m_afterCr = c == u'\r';
             m_afterEnd = c == u'\r' || c == u'\n';
             if (m_afterEnd && ++m_ends == kIdentityLines)
-                m_identityEnd = m_offset + k + m_unit;
+                m_identityEnd = m_offset + k + unit;
         }
         m_offset += k;
         m_partial.remove(0, k);
@@ -468,8 +456,7 @@ public:
     qint64 identityEnd() const { return m_identityEnd; }
 
 private:
-    int m_unit = 1;
-    bool m_bigEndian = false;
+    CodeUnits m_units;
     QByteArray m_partial;   // the bytes of a code unit not yet whole
     qint64 m_offset = 0;    // the bytes counted before it
     qsizetype m_lines = 0;
@@ -516,7 +503,7 @@ std::optional<QByteArray> contentOf(const QString& posixPath, QString* problem)
 // The line end of a file, in its encoding: the bytes that, repeated after
 // its end, leave it reading as it does, blank lines after its own. A
 // file without one takes LF, as the writer writes.
-QByteArray lineEndOf(const QString& posixPath)
+QByteArray ownLineEnd(const QString& posixPath)
 {
     QFile file(posixPath);
     const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(64 * 1024) : QByteArray();
@@ -545,7 +532,7 @@ bool Writer::create(const QString& posixPath)
     // Where the earlier file is written over, and the disk takes room only
     // by writing, its own line ends pad it: blank lines, which leave it
     // reading as it did if the run ends there.
-    return m_file.open(posixPath, lineEndOf);
+    return m_file.open(posixPath, ownLineEnd);
 }
 
 void Writer::writeSong(const QStringList& values)
